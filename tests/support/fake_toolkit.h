@@ -1,0 +1,221 @@
+// A toolkit for tests: controls built from the layout table that only keep their state, and
+// timers that run on a virtual clock which the test advances.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/toolkit.h"
+
+namespace pv7100::testing {
+
+class VirtualClock;
+
+class FakeTimer : public ui::Timer {
+ public:
+  FakeTimer(VirtualClock& clock, int interval) : clock_(clock), interval_(interval) {}
+  void setInterval(int ms) override;
+  int interval() const override { return interval_; }
+  void setEnabled(bool enabled) override;
+  bool enabled() const override { return enabled_; }
+  void onTick(ui::Handler handler) override { tick_ = std::move(handler); }
+
+  long long due() const { return due_; }
+  unsigned long long order() const { return order_; }
+  void fire();
+
+ private:
+  void arm();
+  VirtualClock& clock_;
+  int interval_;
+  bool enabled_ = false;
+  long long due_ = 0;
+  unsigned long long order_ = 0;
+  ui::Handler tick_;
+};
+
+// Time in milliseconds. advance() fires every tick that falls due, in order of time; ticks due
+// at the same moment fire in the order their timers were started.
+class VirtualClock {
+ public:
+  long long now() const { return now_; }
+  void advance(long long ms);
+  void add(FakeTimer& timer) { timers_.push_back(&timer); }
+  unsigned long long nextOrder() { return ++order_; }
+
+ private:
+  long long now_ = 0;
+  unsigned long long order_ = 0;
+  std::vector<FakeTimer*> timers_;
+};
+
+class FakeLabel : public ui::Label {
+ public:
+  explicit FakeLabel(std::string caption) : caption_(std::move(caption)) {}
+  void setCaption(std::string caption) override {
+    caption_ = std::move(caption);
+    ++writes;
+  }
+  const std::string& caption() const override { return caption_; }
+  int writes = 0;
+
+ private:
+  std::string caption_;
+};
+
+class FakeButton : public ui::Button {
+ public:
+  FakeButton(std::string caption, bool visible) : caption_(std::move(caption)), visible_(visible) {}
+  void setCaption(std::string caption) override { caption_ = std::move(caption); }
+  const std::string& caption() const override { return caption_; }
+  void setVisible(bool visible) override { visible_ = visible; }
+  bool visible() const override { return visible_; }
+  void onClick(ui::Handler h) override { click_ = std::move(h); }
+  void onPress(ui::Handler h) override { press_ = std::move(h); }
+  void onRelease(ui::Handler h) override { release_ = std::move(h); }
+
+  // What the user does: a click (mouse or keyboard), or a mouse button down and up.
+  void click() { call(click_); }
+  void press() { call(press_); }
+  void release() { call(release_); }
+
+ private:
+  static void call(const ui::Handler& h) {
+    if (h) h();
+  }
+  std::string caption_;
+  bool visible_;
+  ui::Handler click_, press_, release_;
+};
+
+class FakeToolkit;
+
+class FakeOption : public ui::OptionButton {
+ public:
+  FakeOption(FakeToolkit& toolkit, std::string group, bool selected)
+      : toolkit_(toolkit), group_(std::move(group)), selected_(selected) {}
+  void select() override;
+  bool selected() const override { return selected_; }
+  void onClick(ui::Handler h) override { click_ = std::move(h); }
+  // The user clicks the option: it is selected and raises its click, selected or not.
+  void click();
+  const std::string& group() const { return group_; }
+  void setSelected(bool selected) { selected_ = selected; }
+
+ private:
+  FakeToolkit& toolkit_;
+  std::string group_;
+  bool selected_;
+  ui::Handler click_;
+};
+
+class FakeFrame : public ui::Frame {
+ public:
+  explicit FakeFrame(bool visible) : visible_(visible) {}
+  void setVisible(bool visible) override { visible_ = visible; }
+  bool visible() const override { return visible_; }
+
+ private:
+  bool visible_;
+};
+
+class FakeTextBox : public ui::TextBox {
+ public:
+  std::string text() const override { return text_; }
+  void setText(std::string text) override { text_ = std::move(text); }
+
+ private:
+  std::string text_;
+};
+
+class FakePicture : public ui::Picture {
+ public:
+  void onDoubleClick(ui::Handler h) override { doubleClick_ = std::move(h); }
+  void doubleClick() {
+    if (doubleClick_) doubleClick_();
+  }
+
+ private:
+  ui::Handler doubleClick_;
+};
+
+// A window 9495 x 8730 twips inside a frame of 120 x 435 twips, on a 1920 x 1080 pixel screen.
+class FakeWindow : public ui::Window {
+ public:
+  static constexpr double kFrameWidth = 120;
+  static constexpr double kFrameHeight = 435;
+  double screenWidth() const override { return 1920 * 15; }
+  double screenHeight() const override { return 1080 * 15; }
+  double left() const override { return left_; }
+  double top() const override { return top_; }
+  double width() const override { return 9495 + kFrameWidth; }
+  double height() const override { return height_; }
+  void setLeft(double twips) override { left_ = twips; }
+  void setTop(double twips) override { top_ = twips; }
+  void setHeight(double twips) override { height_ = twips; }
+  void onKeyDown(std::function<void(std::int16_t, std::int16_t)> h) override {
+    keyDown_ = std::move(h);
+  }
+  void onDeactivate(ui::Handler h) override { deactivate_ = std::move(h); }
+  void messageBox(const std::string& text) override { messages.push_back(text); }
+  void unload() override { unloaded = true; }
+
+  void keyDown(std::int16_t keyCode, std::int16_t shift) {
+    if (keyDown_) keyDown_(keyCode, shift);
+  }
+  void deactivate() {
+    if (deactivate_) deactivate_();
+  }
+
+  std::vector<std::string> messages;
+  bool unloaded = false;
+
+ private:
+  double left_ = 0;
+  double top_ = 0;
+  double height_ = 8730 + kFrameHeight;
+  std::function<void(std::int16_t, std::int16_t)> keyDown_;
+  ui::Handler deactivate_;
+};
+
+class FakeToolkit : public ui::Toolkit {
+ public:
+  FakeToolkit();
+  FakeWindow& window() override { return window_; }
+  FakeLabel& label(std::string_view name) override { return find(labels_, name); }
+  FakeButton& button(std::string_view name) override { return find(buttons_, name); }
+  FakeOption& option(std::string_view name) override { return find(options_, name); }
+  FakeFrame& frame(std::string_view name) override { return find(frames_, name); }
+  FakeTextBox& textBox(std::string_view name) override { return find(textBoxes_, name); }
+  FakePicture& picture(std::string_view name) override { return find(pictures_, name); }
+  FakeTimer& timer(std::string_view name) override { return find(timers_, name); }
+
+  VirtualClock& clock() { return clock_; }
+  // Deselects the other options of `option`'s frame.
+  void selectInGroup(FakeOption& option);
+
+ private:
+  template <typename T>
+  using Controls = std::map<std::string, std::unique_ptr<T>, std::less<>>;
+  template <typename T>
+  static T& find(Controls<T>& controls, std::string_view name) {
+    const auto it = controls.find(name);
+    if (it == controls.end()) throw std::out_of_range("no control named " + std::string(name));
+    return *it->second;
+  }
+
+  VirtualClock clock_;
+  FakeWindow window_;
+  Controls<FakeLabel> labels_;
+  Controls<FakeButton> buttons_;
+  Controls<FakeOption> options_;
+  Controls<FakeFrame> frames_;
+  Controls<FakeTextBox> textBoxes_;
+  Controls<FakePicture> pictures_;
+  Controls<FakeTimer> timers_;
+};
+
+}  // namespace pv7100::testing
