@@ -37,18 +37,24 @@ void Form1::Form_Load() {
   Option1.select();
 }
 
-void Form1::Option1_Click() { portSwitch(1, 2); }
+void Form1::Option1_Click() {
+  portSwitch(1, 2);
+}
 
-void Form1::Option2_Click() { portSwitch(2, 1); }
+void Form1::Option2_Click() {
+  portSwitch(2, 1);
+}
 
 // The panel closes its port only on the way out, so a port that is closed here is one that
 // failed to open or went away: the switch opens the chosen port in any case, and a choice is
 // how the user brings a lost or mistaken port back.
 void Form1::portSwitch(std::int16_t target, std::int16_t fallback) {
   std::optional<std::string> failure;
-  if (MSComm1.PortOpen()) attempt(failure, [this] { MSComm1.PortOpen(false); });
+  if (MSComm1.PortOpen())
+    attempt(failure, [this] { MSComm1.PortOpen(false); });
   attempt(failure, [this, target] { MSComm1.CommPort(target); });
-  if (!failure) attempt(failure, [this] { MSComm1.PortOpen(true); });
+  if (!failure)
+    attempt(failure, [this] { MSComm1.PortOpen(true); });
   if (failure) {
     window_.messageBox(*failure);
     std::optional<std::string> ignored;  // the box has said what went wrong
@@ -59,15 +65,20 @@ void Form1::portSwitch(std::int16_t target, std::int16_t fallback) {
   Frame8.setVisible(false);
 }
 
-void Form1::Option9_Click() { speedSwitch("19200,N,8,1"); }
+void Form1::Option9_Click() {
+  speedSwitch("19200,N,8,1");
+}
 
-void Form1::Option10_Click() { speedSwitch("9600,N,8,1"); }
+void Form1::Option10_Click() {
+  speedSwitch("9600,N,8,1");
+}
 
 void Form1::speedSwitch(const char* settings) {
   PortSettings = settings;
   std::optional<std::string> failure;
   attempt(failure, [this] { MSComm1.Settings(PortSettings); });
-  if (failure) window_.messageBox(*failure);
+  if (failure)
+    window_.messageBox(*failure);
   Frame8.setVisible(false);
 }
 

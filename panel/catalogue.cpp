@@ -80,6 +80,8 @@ static_assert(kButtons.size() == 46);
 
 }  // namespace
 
-std::span<const OneShotRow> oneShotButtons() { return kButtons; }
+std::span<const OneShotRow> oneShotButtons() {
+  return kButtons;
+}
 
 }  // namespace pv7100

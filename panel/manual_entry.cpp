@@ -13,6 +13,8 @@ void Form1::Command95_Click() {
   Hyouji(CommandLine, kSend);
 }
 
-void Form1::Command96_Click() { Text1.setText(""); }
+void Form1::Command96_Click() {
+  Text1.setText("");
+}
 
 }  // namespace pv7100

@@ -48,12 +48,14 @@ static_assert(kButtons.size() == 21);
 
 }  // namespace
 
-std::span<const RepeatRow> repeatButtons() { return kButtons; }
+std::span<const RepeatRow> repeatButtons() {
+  return kButtons;
+}
 
 const RepeatRow* repeatRowByCode(std::uint8_t repeatCode) {
-  const auto* row = std::find_if(kButtons.begin(), kButtons.end(), [repeatCode](const RepeatRow& r) {
-    return r.repeatCode == repeatCode;
-  });
+  const auto* row =
+      std::find_if(kButtons.begin(), kButtons.end(),
+                   [repeatCode](const RepeatRow& r) { return r.repeatCode == repeatCode; });
   return row == kButtons.end() ? nullptr : row;
 }
 

@@ -60,10 +60,12 @@ void bindHandlers(Form1& form, Toolkit& toolkit, SerialControl& comm) {
   }
   toolkit.picture("Image1").onDoubleClick([&form] { form.Image1_DblClick(); });
   Window& window = toolkit.window();
-  window.onKeyDown([&form](std::int16_t key, std::int16_t shift) { form.Form_KeyDown(key, shift); });
+  window.onKeyDown(
+      [&form](std::int16_t key, std::int16_t shift) { form.Form_KeyDown(key, shift); });
   window.onDeactivate([&form] { form.Form_Deactivate(); });
   comm.OnComm([&form] { form.MSComm1_OnComm(); });
-  comm.OnPortLost([&form](const std::string& description) { form.MSComm1_OnPortLost(description); });
+  comm.OnPortLost(
+      [&form](const std::string& description) { form.MSComm1_OnPortLost(description); });
 }
 
 }  // namespace pv7100::ui

@@ -21,8 +21,12 @@ constexpr Events Click = Events::Click;
 constexpr Events DownUp = Events::DownUp;
 constexpr Events DblClick = Events::DblClick;
 constexpr bool B = true;
-constexpr Font G(double points, bool bold = false) { return {kGothic, points, bold}; }
-constexpr Font PG(double points, bool bold = false) { return {kPGothic, points, bold}; }
+constexpr Font G(double points, bool bold = false) {
+  return {kGothic, points, bold};
+}
+constexpr Font PG(double points, bool bold = false) {
+  return {kPGothic, points, bold};
+}
 constexpr Font window = kWindowFont;
 
 // clang-format off
@@ -216,16 +220,23 @@ constexpr std::array kTimers = std::to_array<TimerRow>({
 
 }  // namespace
 
-std::span<const ControlRow> layoutControls() { return kControls; }
+std::span<const ControlRow> layoutControls() {
+  return kControls;
+}
 
-std::span<const LineRow> layoutLines() { return kLines; }
+std::span<const LineRow> layoutLines() {
+  return kLines;
+}
 
-std::span<const TimerRow> layoutTimers() { return kTimers; }
+std::span<const TimerRow> layoutTimers() {
+  return kTimers;
+}
 
 const ControlRow& layoutRow(std::string_view name) {
   const auto* row = std::find_if(kControls.begin(), kControls.end(),
                                  [name](const ControlRow& r) { return r.name == name; });
-  if (row == kControls.end()) throw std::out_of_range("no control named " + std::string(name));
+  if (row == kControls.end())
+    throw std::out_of_range("no control named " + std::string(name));
   return *row;
 }
 

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "panel/catalogue.h"
+#include "tests/support/panel_fixture.h"
+#include "ui/layout.h"
+
+namespace pv7100::testing {
+namespace {
+
+class OneShot : public PanelTest {};
+
+// Every button of the catalogue: its caption on the window, the line it writes, the intervals
+// its send runs with.
+TEST_F(OneShot, EveryButtonSendsItsCodeWithItsIntervals) {
+  for (const OneShotRow& row : oneShotButtons()) {
+    SCOPED_TRACE(std::string(row.control));
+    EXPECT_EQ(ui::layoutRow(row.control).caption, row.caption);
+    EXPECT_EQ(ui::layoutRow(row.control).events, ui::Events::Click);
+    timer("Timer2").setInterval(777);
+    timer("Timer4").setInterval(888);
+    click(row.control);
+    EXPECT_EQ(sent(), std::string(row.code) + "\r");
+    EXPECT_EQ(form.CommandLine, std::string(row.code) + "\r");
+    EXPECT_EQ(timer("Timer2").interval(), row.timed() ? row.timing.replyWindow : 777);
+    EXPECT_EQ(timer("Timer4").interval(), row.timed() ? row.timing.displayClear : 888);
+  }
+}
+
+TEST_F(OneShot, CountsOfEachKind) {
+  int untimed = 0, pictureMode = 0, inputType = 0, preparers = 0;
+  for (const OneShotRow& row : oneShotButtons()) {
+    untimed += !row.timed();
+    pictureMode += row.timing.replyWindow == 2000 && row.timing.displayClear == 2500;
+    inputType += row.timing.replyWindow == 5000 && row.timing.displayClear == 5500;
+    preparers += row.preparesCursorPad;
+  }
+  EXPECT_EQ(untimed, 30);
+  EXPECT_EQ(pictureMode, 7);
+  EXPECT_EQ(inputType, 9);
+  EXPECT_EQ(preparers, 2);
+}
+
+TEST_F(OneShot, RightAfterStartOnRunsWith500And1000) {
+  click("Command17");
+  EXPECT_EQ(sent(), "C00\r");
+  advance(499);
+  EXPECT_EQ(caption("Label12"), "");
+  advance(1);
+  EXPECT_EQ(caption("Label12"), " X X X X");
+  advance(500);
+  EXPECT_EQ(caption("Label11"), "");
+}
+
+TEST_F(OneShot, PowerOnAfterRealRunsWith2000And2500) {
+  click("Command10");
+  EXPECT_EQ(sent(), "CF IMAGE REAL\r");
+  advance(3000);
+  click("Command17");
+  advance(1999);
+  EXPECT_EQ(caption("Label12"), "");
+  advance(1);
+  EXPECT_EQ(caption("Label12"), " X X X X");
+  advance(499);
+  EXPECT_EQ(caption("Label11"), " C 0 0 CR ");
+  advance(1);
+  EXPECT_EQ(caption("Label11"), "");
+}
+
+TEST_F(OneShot, StatusAfterAnInputTypeButtonWaits5000) {
+  click("Command66");
+  advance(6000);
+  click("Command44");
+  advance(4999);
+  serial.receive("00\r");
+  EXPECT_EQ(caption("Label22"), " Power ON");
+  advance(1);
+  EXPECT_EQ(caption("Label12"), " 0 0 CR ") << "a reply came: no time-out mark";
+  advance(499);
+  EXPECT_EQ(caption("Label22"), " Power ON");
+  advance(1);
+  EXPECT_EQ(caption("Label22"), "");
+}
+
+TEST_F(OneShot, SilentProjectorTimingsOfBothTimedGroups) {
+  for (const auto& [control, timeout, clear] :
+       {std::tuple{"Command4", 2000, 2500}, std::tuple{"Command63", 5000, 5500}}) {
+    click(control);
+    advance(timeout - 1);
+    EXPECT_EQ(caption("Label12"), "") << control;
+    advance(1);
+    EXPECT_EQ(caption("Label12"), " X X X X") << control;
+    advance(clear - timeout - 1);
+    EXPECT_NE(caption("Label11"), "") << control;
+    advance(1);
+    EXPECT_EQ(caption("Label11"), "") << control;
+    EXPECT_EQ(caption("Label12"), "") << control;
+  }
+}
+
+TEST_F(OneShot, AnyReleaseRestores500And1000) {
+  click("Command63");
+  press("Command36");
+  release("Command36");
+  advance(2000);
+  click("Command17");
+  EXPECT_EQ(timer("Timer2").interval(), 500);
+  EXPECT_EQ(timer("Timer4").interval(), 1000);
+}
+
+TEST_F(OneShot, CodesThatDifferFromTheirCaptions) {
+  const std::pair<const char*, const char*> cases[] = {{"Command40", "CF IMAGE CUSTOM1\r"},
+                                                       {"Command56", "CF LAMPCONTRL CHANGE\r"},
+                                                       {"Command66", "C50\r"},
+                                                       {"Command72", "C25\r"},
+                                                       {"Command73", "C23\r"},
+                                                       {"Command81", "C33\r"}};
+  for (const auto& [control, line] : cases) {
+    click(control);
+    EXPECT_EQ(sent(), line) << control;
+  }
+}
+
+TEST_F(OneShot, ImageIsUntimed) {
+  click("Command30");
+  EXPECT_EQ(sent(), "C27\r");
+  EXPECT_EQ(timer("Timer2").interval(), 500);
+  EXPECT_EQ(timer("Timer4").interval(), 1000);
+}
+
+TEST_F(OneShot, CursorPadPreparersSetTimer1To200WithoutStartingIt) {
+  for (const char* control : {"Command13", "Command23"}) {
+    timer("Timer1").setInterval(5);
+    form.ArrowMode = 3;
+    click(control);
+    EXPECT_EQ(timer("Timer1").interval(), 200) << control;
+    EXPECT_FALSE(timer("Timer1").enabled()) << control;
+    EXPECT_EQ(form.ArrowMode, 1) << control;
+  }
+  click("Command24");
+  EXPECT_EQ(form.ArrowMode, 1) << "MENU OFF leaves the pacing";
+}
+
+TEST_F(OneShot, QuickClicksSendWholeLinesInOrder) {
+  click("Command17");
+  click("Command17");
+  click("Command18");
+  EXPECT_EQ(sent(), "C00\rC00\rC01\r");
+  EXPECT_EQ(form.CommandLine, "C01\r");
+}
+
+}  // namespace
+}  // namespace pv7100::testing
