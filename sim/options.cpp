@@ -11,7 +11,8 @@ namespace {
 constexpr std::int64_t kMaxMillis = 3'600'000;
 constexpr int kBitsPerCharacter = 10;  // start bit, 8 data bits, stop bit
 
-std::optional<std::int64_t> number(std::string_view text, std::int64_t low, std::int64_t high) {
+std::optional<std::int64_t> parseNumber(std::string_view text, std::int64_t low,
+                                        std::int64_t high) {
   std::int64_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc{} || end != text.data() + text.size())
@@ -43,7 +44,7 @@ class ArgumentReader {
     const std::optional<std::string_view> text = value(name, error);
     if (!text)
       return std::nullopt;
-    const std::optional<std::int64_t> parsed = sim::number(*text, low, high);
+    const std::optional<std::int64_t> parsed = parseNumber(*text, low, high);
     if (!parsed) {
       error = std::string(name) + " takes a number from " + std::to_string(low) + " to " +
               std::to_string(high) + ", not \"" + std::string(*text) + "\"";

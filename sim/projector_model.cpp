@@ -33,14 +33,16 @@ std::string ProjectorModel::respond(std::string_view code, Millis now) {
 }
 
 void ProjectorModel::advanceTo(Millis now) {
-  while (now_ < now) {
+  for (;;) {
     const bool inPhase = power_ == PowerState::CountDown || power_ == PowerState::CoolingDown;
     const Millis until = inPhase ? std::min(now, phaseEnds_) : now;
-    runFor(until - now_);
-    now_ = until;
-    if (inPhase && now_ >= phaseEnds_) {
-      power_ = power_ == PowerState::CountDown ? PowerState::On : PowerState::StandBy;
+    if (until > now_) {
+      runFor(until - now_);
+      now_ = until;
     }
+    if (!inPhase || now_ < phaseEnds_)
+      return;
+    power_ = power_ == PowerState::CountDown ? PowerState::On : PowerState::StandBy;
   }
 }
 

@@ -1,6 +1,7 @@
 #include "sim/reply_scheduler.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace pv7100::sim {
 namespace {

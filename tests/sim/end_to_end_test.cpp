@@ -51,6 +51,14 @@ class Simulator {
   }
 
   bool ready() const { return fd_ >= 0; }
+
+  // Closes the terminal and opens it again, as a panel that closes and reopens its port.
+  bool reopen() {
+    close(fd_);
+    fd_ = openTerminal(device_);
+    return ready();
+  }
+
   const std::string& device() const { return device_; }
   ChildProcess& process() { return process_; }
 
@@ -59,6 +67,12 @@ class Simulator {
     if (!writeAll(fd_, line))
       return "(write failed)";
     return reply();
+  }
+  // Sends `line` and returns the first `count` bytes that come back, waiting at most kPatience.
+  std::string askFor(std::string_view line, std::size_t count) {
+    if (!writeAll(fd_, line))
+      return "(write failed)";
+    return readUpTo(fd_, count, kPatience);
   }
   // Sends `line` and returns everything that comes within `wait`.
   std::string askAndListen(std::string_view line, std::chrono::milliseconds wait) {
@@ -95,12 +109,14 @@ TEST(SimEndToEnd, AnswersAStatusReadAndStopsOnSigterm) {
 TEST(SimEndToEnd, AcknowledgesRefusesAndCountsDown) {
   Simulator sim({"--count-down", "0"});
   ASSERT_TRUE(sim.ready());
-  EXPECT_EQ(sim.askAndListen("C05\r", 200ms), "\x15\r");
-  EXPECT_EQ(sim.askAndListen("C00\r", 200ms), "\x06");
+  EXPECT_EQ(sim.ask("C05\r"), "\x15\r");
+  EXPECT_EQ(sim.askFor("C00\r", 1), "\x06");
+  // Each exact reply below also shows that nothing strayed after the one before.
   EXPECT_EQ(sim.ask("CR0\r"), "00\r");
-  EXPECT_EQ(sim.askAndListen("C05\r", 200ms), "\x06");
-  EXPECT_EQ(sim.askAndListen("XYZ\r\n", 200ms), "\x15\r");
-  EXPECT_EQ(sim.askAndListen(std::string(300, 'A') + "\r", 200ms), "\x15\r");
+  EXPECT_EQ(sim.askFor("C05\r", 1), "\x06");
+  EXPECT_EQ(sim.ask("XYZ\r\n"), "\x15\r");
+  EXPECT_EQ(sim.ask(std::string(300, 'A') + "\r"), "\x15\r");
+  EXPECT_EQ(sim.ask("CR1\r"), "1\r");
   sim.process().signal(SIGINT);
   EXPECT_TRUE(sim.exitsCleanly());
 }
@@ -122,6 +138,16 @@ TEST(SimEndToEnd, LinksTheDeviceUntilItEnds) {
   struct stat status {};
   EXPECT_NE(lstat(link.c_str(), &status), 0);
   rmdir(pattern);
+}
+
+TEST(SimEndToEnd, KeepsServingAPanelThatReopensItsPort) {
+  Simulator sim;
+  ASSERT_TRUE(sim.ready());
+  EXPECT_EQ(sim.ask("CR0\r"), "80\r");
+  ASSERT_TRUE(sim.reopen());
+  EXPECT_EQ(sim.ask("CR1\r"), "1\r");
+  sim.process().signal(SIGTERM);
+  EXPECT_TRUE(sim.exitsCleanly());
 }
 
 TEST(SimEndToEnd, EndsWithItsStandardInputWhenAsked) {

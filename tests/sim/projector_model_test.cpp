@@ -143,6 +143,14 @@ TEST(SimPowerCycle, PassesThroughBothPhasesInOneLongStep) {
   EXPECT_EQ(model.power(), PowerState::StandBy);
 }
 
+TEST(SimPowerCycle, ZeroLengthPhasesEndAtOnce) {
+  ProjectorModel model({.countDownMs = 0, .coolDownMs = 0});
+  model.respond("C00", 500);
+  EXPECT_EQ(model.respond("CR0", 500), "00\r");
+  model.respond("C01", 500);
+  EXPECT_EQ(model.respond("CR0", 500), "80\r");
+}
+
 TEST(SimPowerCycle, TimeGoingBackwardsChangesNothing) {
   ProjectorModel model(settings());
   model.respond("C00", 10'000);
