@@ -71,6 +71,9 @@ struct TimerRow {
 
 std::span<const ControlRow> layoutControls();
 std::span<const TimerRow> layoutTimers();
+// The controls that take the keyboard focus, in the order it moves through them; the focus
+// starts on the first.
+std::span<const std::string_view> layoutTabOrder();
 std::span<const LineRow> layoutLines();
 // Throws std::out_of_range for a name that is not in the table.
 const ControlRow& layoutRow(std::string_view name);

@@ -216,6 +216,19 @@ constexpr std::array kTimers = std::to_array<TimerRow>({
     {"Timer3", 5000},  // hides the port-settings frame
     {"Timer4", 1000},  // display clear
 });
+constexpr std::array<std::string_view, 78> kTabOrder = {
+    "Command17", "Command1", "Command2", "Command3", "Command5", "Command6", "Command7", "Command8",
+    "Command9", "Command13", "Command14", "Command16", "Command18", "Command19", "Command20",
+    "Command21", "Command22", "Command23", "Command24", "Command25", "Command26", "Command27",
+    "Command28", "Command29", "Command31", "Command32", "Command33", "Option1", "Option2",
+    "Command34", "Command15", "Command35", "Command36", "Command37", "Command44", "Command45",
+    "Command46", "Command47", "Command48", "Command49", "Command50", "Command51", "Command53",
+    "Command54", "Command55", "Command56", "Command57", "Command58", "Command59", "Command60",
+    "Command61", "Command62", "Command30", "Option9", "Option10", "Command4", "Command10",
+    "Command11", "Command39", "Command40", "Command41", "Command42", "Command63", "Command64",
+    "Command65", "Command66", "Command72", "Command73", "Command74", "Command81", "Command84",
+    "Text1", "Command95", "Command96", "Command97", "Command98", "Command70", "Command71",
+};
 // clang-format on
 
 }  // namespace
@@ -230,6 +243,10 @@ std::span<const LineRow> layoutLines() {
 
 std::span<const TimerRow> layoutTimers() {
   return kTimers;
+}
+
+std::span<const std::string_view> layoutTabOrder() {
+  return kTabOrder;
 }
 
 const ControlRow& layoutRow(std::string_view name) {

@@ -1,0 +1,67 @@
+#!/bin/sh
+# Installs what is missing (Debian 12), builds, and runs what you ask for:
+#   ./build.sh panel      opens the panel (against the built-in simulated projector)
+#   ./build.sh test       runs the whole test suite
+#   ./build.sh sanitize   runs the whole test suite built with AddressSanitizer and UBSan
+#   ./build.sh bench      builds and runs the benchmarks
+#   ./build.sh fuzz       runs each fuzzer for a bounded time on its corpus
+set -eu
+cd "$(dirname "$0")"
+what=${1:-panel}
+
+packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev \
+libgtest-dev libgmock-dev fonts-ipafont-gothic"
+case "$what" in
+  bench) packages="$packages libbenchmark-dev xvfb" ;;
+  fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
+esac
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  echo "Installing:$missing"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+configure() {  # build directory, then CMake options
+  dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build "$dir" -j "$jobs"
+}
+
+case "$what" in
+  panel)
+    configure build
+    exec ./build/pv7100-panel --simulate
+    ;;
+  test)
+    configure build
+    ctest --test-dir build --output-on-failure -j "$jobs"
+    ;;
+  sanitize)
+    configure build-sanitize -DPV7100_SANITIZE=ON
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+    ;;
+  bench)
+    configure build -DPV7100_BENCH=ON
+    for b in build/bench/pv7100_bench_*; do "$b"; done
+    ;;
+  fuzz)
+    CC=clang-14 CXX=clang++-14 configure build-fuzz -DPV7100_FUZZ=ON -DPV7100_TESTS=OFF
+    for f in build-fuzz/fuzz/pv7100_fuzz_*; do
+      name=${f##*/pv7100_fuzz_}
+      "$f" -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 "fuzz/corpus/$name"
+    done
+    ;;
+  *)
+    echo "usage: $0 panel|test|sanitize|bench|fuzz" >&2
+    exit 2
+    ;;
+esac

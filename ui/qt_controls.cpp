@@ -1,0 +1,144 @@
+#include "ui/qt_controls.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QStringList>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace pv7100::ui {
+
+QtTimer::QtTimer(int interval) {
+  // Coarse timers move 105-250 ms periods by up to 5 %.
+  timer_.setTimerType(Qt::PreciseTimer);
+  timer_.setInterval(interval);
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    inTick_ = true;
+    if (tick_)
+      tick_();
+    inTick_ = false;
+  });
+}
+
+void QtTimer::setInterval(int ms) {
+  timer_.setInterval(ms);
+}
+
+void QtTimer::setEnabled(bool enabled) {
+  if (!enabled) {
+    timer_.stop();
+  } else if (!(inTick_ && timer_.isActive())) {
+    // Inside its own tick the count has just started anew; restarting it here would add the
+    // tick's own run time to every period.
+    timer_.start();
+  }
+}
+
+void QtLabel::setCaption(std::string caption) {
+  const auto shown = [](const std::string& text) {
+    return std::string_view(text).substr(0, kShown);
+  };
+  const bool changed = shown(caption) != shown(caption_);
+  caption_ = std::move(caption);
+  if (!changed)
+    return;
+  const std::string_view text = shown(caption_);
+  widget_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+// A caption of several lines is set a line per em, as the panel's tall buttons were drawn;
+// the font's own line spacing would not fit two lines into a 25-pixel button.
+void PanelButton::paintEvent(QPaintEvent* event) {
+  if (!text().contains(u'\n')) {
+    QPushButton::paintEvent(event);
+    return;
+  }
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  option.text.clear();
+  painter.drawControl(QStyle::CE_PushButton, option);
+  const QStringList lines = text().split(u'\n');
+  const int step = QFontInfo(font()).pixelSize();
+  int y = (height() - step * static_cast<int>(lines.size())) / 2;
+  for (const QString& line : lines) {
+    painter.drawText(QRect(0, y, width(), step), Qt::AlignCenter, line);
+    y += step;
+  }
+}
+
+void PanelButton::mousePressEvent(QMouseEvent* event) {
+  if (pressed)
+    pressed();
+  QPushButton::mousePressEvent(event);
+}
+
+void PanelButton::mouseReleaseEvent(QMouseEvent* event) {
+  if (released)
+    released();
+  QPushButton::mouseReleaseEvent(event);
+}
+
+// A caption wider than its button breaks onto further lines, as tall buttons such as
+// "DISPLAY CLEAR" are drawn: at its spaces, and between the characters of a word that does
+// not fit on a line of its own (Japanese has no spaces).
+QString wrapped(const QString& caption, const QWidget& button) {
+  const QFontMetrics metrics(button.font());
+  const int room = button.width() - 6;
+  if (metrics.horizontalAdvance(caption) <= room)
+    return caption;
+  QStringList lines{QString()};
+  const auto fits = [&](const QString& line) { return metrics.horizontalAdvance(line) <= room; };
+  for (const QString& word : caption.split(u' ')) {
+    const QString joined = lines.back().isEmpty() ? word : lines.back() + u' ' + word;
+    if (fits(joined)) {
+      lines.back() = joined;
+      continue;
+    }
+    if (!lines.back().isEmpty())
+      lines.append(QString());
+    for (const QChar c : word) {
+      if (!lines.back().isEmpty() && !fits(lines.back() + c))
+        lines.append(QString());
+      lines.back() += c;
+    }
+  }
+  return lines.join(u'\n');
+}
+
+QtButton::QtButton(PanelButton* widget) : widget_(widget), caption_(widget->text().toStdString()) {
+  widget_->setText(wrapped(widget_->text(), *widget_));
+  QObject::connect(widget_, &QPushButton::clicked, [this] {
+    if (click_)
+      click_();
+  });
+}
+
+void QtButton::setCaption(std::string caption) {
+  caption_ = std::move(caption);
+  widget_->setText(wrapped(QString::fromStdString(caption_), *widget_));
+}
+
+QtOption::QtOption(QRadioButton* widget) : widget_(widget) {
+  QObject::connect(widget_, &QRadioButton::clicked, [this] {
+    if (click_)
+      click_();
+  });
+}
+
+void QtOption::select() {
+  if (widget_->isChecked())
+    return;
+  widget_->setChecked(true);
+  if (click_)
+    click_();
+}
+
+void PictureWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (doubleClicked)
+    doubleClicked();
+  QLabel::mouseDoubleClickEvent(event);
+}
+
+}  // namespace pv7100::ui
