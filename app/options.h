@@ -9,9 +9,10 @@ namespace pv7100 {
 
 struct Options {
   PortDevices devices;
+  bool simulate = false;  // COM1 on a simulated projector
 };
 
-// Adds --com1 DEVICE and --com2 DEVICE; the caller adds --help and --version.
+// Adds --com1 DEVICE, --com2 DEVICE and --simulate; the caller adds --help and --version.
 void addOptions(QCommandLineParser& parser);
 Options readOptions(const QCommandLineParser& parser);
 
