@@ -14,7 +14,8 @@ const QString kName = QStringLiteral("pv7100-sim");
 
 }  // namespace
 
-SimulatorProcess::SimulatorProcess(QString program) : program_(std::move(program)) {
+SimulatorProcess::SimulatorProcess(QString program, QStringList arguments)
+    : program_(std::move(program)), arguments_(std::move(arguments)) {
   process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }
 
@@ -37,7 +38,7 @@ std::string SimulatorProcess::start() {
         "The simulated projector pv7100-sim was not found beside the panel "
         "or on the PATH.");
   }
-  process_.start(program_, {QStringLiteral("--exit-with-stdin")});
+  process_.start(program_, QStringList{QStringLiteral("--exit-with-stdin")} + arguments_);
   if (!process_.waitForStarted(kStartMs)) {
     throw std::runtime_error("The simulated projector could not be started: " +
                              process_.errorString().toStdString());

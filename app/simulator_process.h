@@ -4,14 +4,15 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <string>
 
 namespace pv7100 {
 
 class SimulatorProcess {
  public:
-  // `program` is the simulator's executable.
-  explicit SimulatorProcess(QString program);
+  // `program` is the simulator's executable; `arguments` go to it besides its own.
+  explicit SimulatorProcess(QString program, QStringList arguments = {});
   ~SimulatorProcess();
   SimulatorProcess(const SimulatorProcess&) = delete;
   SimulatorProcess& operator=(const SimulatorProcess&) = delete;
@@ -26,6 +27,7 @@ class SimulatorProcess {
 
  private:
   QString program_;
+  QStringList arguments_;
   QProcess process_;
 };
 

@@ -1,0 +1,122 @@
+// The whole panel against the real simulated projector over a real pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <algorithm>
+#include <fstream>
+
+#include "app/simulator_process.h"
+#include "tests/support/qt_panel.h"
+
+namespace pv7100::testing {
+namespace {
+
+// The panel's COM1 on a simulator started with `arguments`.
+class SimulatedProjector {
+ public:
+  explicit SimulatedProjector(const QStringList& arguments)
+      : simulator(QStringLiteral(PV7100_SIM), arguments),
+        panel(PortDevices{simulator.start(), "/dev/null/none"}) {}
+
+  void click(std::string_view control) {
+    QTest::mouseClick(&panel.widget(control), Qt::LeftButton);
+  }
+  // Replies that come within one reply window are shown, and decoded, together, and the
+  // STATUS line stands until the display clears: a command waits for both of the one before.
+  void settle() {
+    waitUntil([&] {
+      return !panel.toolkit.timer("Timer2").enabled() && !panel.toolkit.timer("Timer4").enabled();
+    });
+  }
+  // The STATUS line once the reply to `control` has come.
+  std::string ask(std::string_view control) {
+    settle();
+    click(control);
+    waitUntil([&] { return !panel.caption("Label22").empty(); });
+    return panel.caption("Label22");
+  }
+  std::string askTyped(const char* command) {
+    settle();
+    panel.toolkit.textBox("Text1").setText(command);
+    return ask("Command95");
+  }
+
+  SimulatorProcess simulator;
+  QtPanel panel;
+};
+
+TEST(SimulatedProjector, PowerOnCountsDownToPowerOn) {
+  SimulatedProjector p({"--count-down", "1500"});
+  EXPECT_EQ(p.ask("Command44"), " Stand by");  // STATUS
+  p.settle();
+  p.click("Command17");  // ON
+  EXPECT_TRUE(waitUntil([&] { return p.panel.caption("Label12") == " ACK "; }));
+  EXPECT_EQ(p.ask("Command44"), " Count down");
+  pump(1500ms);
+  EXPECT_EQ(p.ask("Command44"), " Power ON");
+}
+
+TEST(SimulatedProjector, EveryStatusReadIsDecoded) {
+  SimulatedProjector p({"--count-down", "0"});
+  p.click("Command17");
+  EXPECT_EQ(p.ask("Command44"), " Power ON");
+  EXPECT_EQ(p.ask("Command45"), " Input mode 1");  // MODE
+  const std::string hours = p.ask("Command46");    // L-TIME
+  EXPECT_TRUE(hours.ends_with(" CR  Hour Use")) << hours;
+  EXPECT_EQ(p.ask("Command47"), " Normally");           // SETTING
+  const std::string temperatures = p.ask("Command54");  // TEMP
+  EXPECT_TRUE(temperatures.starts_with("  S1=")) << temperatures;
+  EXPECT_EQ(std::count(temperatures.begin(), temperatures.end(), '.'), 4) << temperatures;
+  EXPECT_EQ(p.ask("Command55"), " No1,2 ON  : 2 Lamp mode");  // L-MODE
+  EXPECT_EQ(p.askTyped("CRA"), " Video & Audio mute OFF");
+  EXPECT_EQ(p.askTyped("CR9"), " P V 7 1 0 0   S I M   V 1 . 0 0 CR ");
+  const std::string pressure = p.askTyped("CR PRESSURE");
+  EXPECT_TRUE(pressure == "1011 hPa" || pressure == "1012 hPa" || pressure == "1013 hPa" ||
+              pressure == "1014 hPa" || pressure == "1015 hPa")
+      << pressure;
+}
+
+TEST(SimulatedProjector, SilenceShowsTheTimeOutMark) {
+  SimulatedProjector p({"--silent"});
+  p.click("Command17");
+  EXPECT_TRUE(waitUntil([&] { return p.panel.caption("Label12") == " X X X X"; }, 1500ms));
+}
+
+TEST(SimulatedProjector, ASplitReplyIsDecodedAfterItsLastByte) {
+  SimulatedProjector p({"--split"});
+  std::vector<std::pair<std::string, std::string>> seen;  // RXD and STATUS after each event
+  p.panel.comm.OnComm([&] {
+    p.panel.form.MSComm1_OnComm();
+    seen.emplace_back(p.panel.caption("Label12"), p.panel.caption("Label22"));
+  });
+  p.click("Command44");
+  EXPECT_TRUE(waitUntil([&] { return p.panel.caption("Label12") == " 8 0 CR "; }));
+  EXPECT_EQ(p.panel.caption("Label22"), " Stand by");
+  const std::vector<std::pair<std::string, std::string>> pieces{
+      {" 8 ", ""}, {" 8 0 ", " Stand by"}, {" 8 0 CR ", " Stand by"}};
+  EXPECT_EQ(seen, pieces) << "one byte at a time, decoded once the key had come";
+}
+
+long residentKilobytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmRSS:")) return std::stol(line.substr(6));
+  }
+  return 0;
+}
+
+TEST(SimulatedProjector, ATalkingProjectorLeavesMemoryFlat) {
+  SimulatedProjector p({"--chatty", "1920"});
+  pump(1500ms);
+  const long before = residentKilobytes();
+  pump(3000ms);
+  const long after = residentKilobytes();
+  // Nobody closes a reply window: everything said stays in the buffer, up to its bound.
+  EXPECT_GT(p.panel.form.ReplyBuffer.text().size(), 4000u);
+  EXPECT_LE(p.panel.form.ReplyBuffer.text().size(), ReplyText::kCapacity);
+  EXPECT_LT(after - before, 2048) << before << " kB, then " << after << " kB";
+  EXPECT_EQ(p.panel.caption("PortNotice"), "");
+}
+
+}  // namespace
+}  // namespace pv7100::testing

@@ -1,0 +1,96 @@
+// A port that goes away under the panel: a pseudo-terminal whose far end closes, a simulator
+// that ends. The panel notices at once, says so once, sends nothing into the void, and opens
+// the port again when the user chooses it once the device is back.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <filesystem>
+#include <optional>
+
+#include "app/simulator_process.h"
+#include "tests/support/pty.h"
+#include "tests/support/qt_panel.h"
+
+namespace pv7100::testing {
+namespace {
+
+std::string scratchLink() {
+  return (std::filesystem::temp_directory_path() /
+          ("pv7100-com1-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+      .string();
+}
+
+void pointLink(const std::string& link, const std::string& target) {
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(target, link);
+}
+
+void click(QtPanel& panel, std::string_view control) {
+  QTest::mouseClick(&panel.widget(control), Qt::LeftButton);
+}
+
+TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
+  const std::string link = scratchLink();
+  auto first = std::make_unique<Pty>();
+  pointLink(link, first->slavePath());
+  QtPanel panel(PortDevices{link, "/dev/null/none"});
+  ASSERT_TRUE(panel.comm.PortOpen());
+
+  first->closeMaster();
+  ASSERT_TRUE(waitUntil([&] { return !panel.caption("PortNotice").empty(); }));
+  EXPECT_FALSE(panel.comm.PortOpen());
+  EXPECT_TRUE(panel.caption("PortNotice").starts_with("COM1 (" + link + ") went away"))
+      << panel.caption("PortNotice");
+  ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
+  EXPECT_EQ(panel.boxes.texts[0], panel.caption("PortNotice"));
+
+  // Sends go nowhere and say so, without a box each.
+  QTest::mousePress(&panel.widget("Command36"), Qt::LeftButton);
+  pump(400ms);
+  QTest::mouseRelease(&panel.widget("Command36"), Qt::LeftButton);
+  EXPECT_TRUE(panel.caption("PortNotice").starts_with("Not sent: COM1"))
+      << panel.caption("PortNotice");
+  pump(100ms);
+  EXPECT_EQ(panel.boxes.texts.size(), 1u);
+
+  // The device is back: choosing COM1 opens it.
+  Pty second;
+  pointLink(link, second.slavePath());
+  click(panel, "Command33");
+  click(panel, "Option1");
+  EXPECT_TRUE(panel.comm.PortOpen());
+  EXPECT_EQ(panel.caption("PortNotice"), "");
+  click(panel, "Command17");
+  EXPECT_EQ(second.read(4, 2000ms), "C00\r");
+  std::filesystem::remove(link);
+}
+
+TEST(VanishedPort, SimulatorEndedAndStartedAgain) {
+  const std::string link = scratchLink();
+  std::optional<SimulatorProcess> simulator;
+  simulator.emplace(QStringLiteral(PV7100_SIM),
+                    QStringList{"--link", QString::fromStdString(link)});
+  simulator->start();
+  QtPanel panel(PortDevices{link, "/dev/null/none"});
+  click(panel, "Command44");
+  ASSERT_TRUE(waitUntil([&] { return panel.caption("Label22") == " Stand by"; }));
+
+  simulator.reset();
+  ASSERT_TRUE(waitUntil([&] { return !panel.caption("PortNotice").empty(); }));
+  EXPECT_FALSE(panel.comm.PortOpen());
+
+  simulator.emplace(QStringLiteral(PV7100_SIM),
+                    QStringList{"--link", QString::fromStdString(link)});
+  simulator->start();
+  pump(1100ms);  // the display clears
+  click(panel, "Command33");
+  click(panel, "Option1");
+  ASSERT_TRUE(panel.comm.PortOpen());
+  click(panel, "Command44");
+  EXPECT_TRUE(waitUntil([&] { return panel.caption("Label22") == " Stand by"; }));
+  EXPECT_EQ(panel.boxes.texts.size(), 1u) << "one box for the loss, none for the rest";
+}
+
+}  // namespace
+}  // namespace pv7100::testing
