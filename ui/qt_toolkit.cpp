@@ -7,6 +7,9 @@
 #include "ui/layout.h"
 #include "ui/qt_style.h"
 
+// The picture is a resource of this static library, which must be registered by hand.
+static void initResources() { Q_INIT_RESOURCE(panel); }
+
 namespace pv7100::ui {
 namespace {
 
@@ -44,6 +47,7 @@ Qt::Alignment alignment(unsigned flags) {
 }  // namespace
 
 QtToolkit::QtToolkit() {
+  initResources();
   installFontSubstitutions();
   for (const ControlRow& row : layoutControls())
     build(row);

@@ -92,9 +92,12 @@ TEST(SimulatedProjector, ASplitReplyIsDecodedAfterItsLastByte) {
   p.click("Command44");
   EXPECT_TRUE(waitUntil([&] { return p.panel.caption("Label12") == " 8 0 CR "; }));
   EXPECT_EQ(p.panel.caption("Label22"), " Stand by");
-  const std::vector<std::pair<std::string, std::string>> pieces{
-      {" 8 ", ""}, {" 8 0 ", " Stand by"}, {" 8 0 CR ", " Stand by"}};
-  EXPECT_EQ(seen, pieces) << "one byte at a time, decoded once the key had come";
+  // Bytes 5 ms apart mostly come one event each; a busy machine may join two.
+  EXPECT_GE(seen.size(), 2u) << "the reply came in pieces";
+  for (const auto& [rxd, status] : seen) {
+    EXPECT_EQ(status, rxd == " 8 " ? "" : " Stand by") << "decoded once its key had come";
+  }
+  EXPECT_EQ(seen.back(), (std::pair<std::string, std::string>{" 8 0 CR ", " Stand by"}));
 }
 
 long residentKilobytes() {
