@@ -76,8 +76,8 @@ std::string openFailureText(std::int16_t port, const std::string& device,
   return start + reason + ". Check the device, or name another with " + optionFor(port) + ".";
 }
 
-std::string notOpenText(std::int16_t port, const std::string& device) {
-  return portLabel(port, device) + " is not open: choose COM1 or COM2 under COM.";
+std::string notOpenText() {
+  return "No port is open: choose COM1 or COM2 under COM.";
 }
 
 std::string portLostText(std::int16_t port, const std::string& device, const std::string& reason) {

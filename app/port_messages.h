@@ -31,7 +31,8 @@ std::string portLabel(std::int16_t port, const std::string& device);
 
 std::string openFailureText(std::int16_t port, const std::string& device,
                             const OpenFailureFacts& facts);
-std::string notOpenText(std::int16_t port, const std::string& device);
+// No port names itself: after a failed choice the number is the fall-back, not the choice.
+std::string notOpenText();
 std::string portLostText(std::int16_t port, const std::string& device, const std::string& reason);
 std::string invalidPortText(std::int16_t port);
 std::string portChangeWhileOpenText(std::int16_t port, const std::string& device);

@@ -89,7 +89,7 @@ void QtSerialControl::PortOpen(bool open) {
 
 void QtSerialControl::Output(std::string_view text) {
   if (!serial_.isOpen())
-    throw CommError(notOpenText(port_, device()));
+    throw CommError(notOpenText());
   const auto size = static_cast<qint64>(text.size());
   if (serial_.write(text.data(), size) != size) {
     const std::string reason = serial_.errorString().toStdString();

@@ -29,7 +29,7 @@ void Form1::output(const std::string& line) {
     MSComm1.Output(line);
     clearNotice();
   } catch (const CommError& e) {
-    showNotice(std::string("Not sent: ") + e.what());
+    showNotice(std::string("Not sent. ") + e.what());
   }
 }
 

@@ -75,8 +75,7 @@ TEST(PortMessagesTest, EveryKindOfFailureReadsDifferently) {
 }
 
 TEST(PortMessagesTest, OtherTexts) {
-  EXPECT_EQ(notOpenText(1, "/dev/ttyS0"),
-            "COM1 (/dev/ttyS0) is not open: choose COM1 or COM2 under COM.");
+  EXPECT_EQ(notOpenText(), "No port is open: choose COM1 or COM2 under COM.");
   EXPECT_EQ(portLostText(2, "/dev/ttyUSB0", "Input/output error"),
             "COM2 (/dev/ttyUSB0) went away (Input/output error). Plug it back in and choose COM2 "
             "under COM.");

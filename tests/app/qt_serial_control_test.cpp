@@ -254,12 +254,12 @@ TEST_F(QtSerialControlTest, CommPortTakesOneOrTwoAndOnlyWhileClosed) {
 
 TEST_F(QtSerialControlTest, OutputOnAClosedPortFailsAndSaysWhatToDo) {
   EXPECT_EQ(commError([&] { control.Output("C00\r"); }),
-            com1 + " is not open: choose COM1 or COM2 under COM.");
+            "No port is open: choose COM1 or COM2 under COM.");
   control.PortOpen(true);
   control.PortOpen(false);
   EXPECT_FALSE(control.PortOpen());
   EXPECT_EQ(commError([&] { control.Output("C00\r"); }),
-            com1 + " is not open: choose COM1 or COM2 under COM.");
+            "No port is open: choose COM1 or COM2 under COM.");
   EXPECT_EQ(pty.read(1, 100ms), "");
 }
 
@@ -391,7 +391,7 @@ TEST_F(QtSerialControlTest, FarEndClosedClosesThePortAndReportsItOnce) {
   EXPECT_LE(errorsAtLoss, 2);
   EXPECT_EQ(errorSignals, errorsAtLoss) << "the error does not repeat";
   EXPECT_EQ(commError([&] { control.Output("C00\r"); }),
-            com1 + " is not open: choose COM1 or COM2 under COM.");
+            "No port is open: choose COM1 or COM2 under COM.");
 }
 
 TEST(QtSerialControlReopenTest, ReopensOnceTheDeviceIsBack) {

@@ -49,7 +49,7 @@ TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
   QTest::mousePress(&panel.widget("Command36"), Qt::LeftButton);
   pump(400ms);
   QTest::mouseRelease(&panel.widget("Command36"), Qt::LeftButton);
-  EXPECT_TRUE(panel.caption("PortNotice").starts_with("Not sent: COM1"))
+  EXPECT_TRUE(panel.caption("PortNotice").starts_with("Not sent. No port is open"))
       << panel.caption("PortNotice");
   pump(100ms);
   EXPECT_EQ(panel.boxes.texts.size(), 1u);

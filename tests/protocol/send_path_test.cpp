@@ -42,7 +42,7 @@ TEST_F(SendPath, ClosedPortSaysAtOnceThatTheLineDidNotGoOut) {
   serial.PortOpen(false);
   click("Command17");
   EXPECT_EQ(sent(), "");
-  EXPECT_EQ(caption("PortNotice"), "Not sent: COM1 is not open");
+  EXPECT_EQ(caption("PortNotice"), "Not sent. No port is open");
   EXPECT_EQ(caption("Label11"), " C 0 0 CR ");
   EXPECT_TRUE(tk.window().messages.empty()) << "never a modal box: a held button sends every 5 ms";
   // The reply window runs as for any send: nothing came back.
@@ -54,7 +54,7 @@ TEST_F(SendPath, TheNoticeGoesWithTheNextLineThatGoesOut) {
   serial.failOn("Output", "COM1 (/dev/ttyUSB0): write failed: Input/output error");
   click("Command17");
   EXPECT_EQ(caption("PortNotice"),
-            "Not sent: COM1 (/dev/ttyUSB0): write failed: Input/output error");
+            "Not sent. COM1 (/dev/ttyUSB0): write failed: Input/output error");
   serial.succeedOn("Output");
   click("Command17");
   EXPECT_EQ(caption("PortNotice"), "");

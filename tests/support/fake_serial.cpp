@@ -33,7 +33,7 @@ void FakeSerial::Output(std::string_view text) {
   if (failures_.contains("Output"))
     throw CommError(failures_["Output"]);
   if (!open_)
-    throw CommError(PortName() + " is not open");
+    throw CommError("No port is open");
   written.append(text);
 }
 

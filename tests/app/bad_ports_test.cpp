@@ -1,0 +1,79 @@
+// Ports that cannot be opened, at start-up and on a choice: one clear message each, naming the
+// device and the remedy, and a panel that keeps running.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/pty.h"
+#include "tests/support/qt_panel.h"
+
+namespace pv7100::testing {
+namespace {
+
+std::string scratchFile() {
+  const auto path =
+      std::filesystem::temp_directory_path() / ("pv7100-not-a-port-" + std::to_string(::getpid()));
+  std::ofstream(path) << "plain text\n";
+  return path.string();
+}
+
+void choose(QtPanel& panel, std::string_view option) {
+  QTest::mouseClick(&panel.widget("Command33"), Qt::LeftButton);
+  QTest::mouseClick(&panel.widget(option), Qt::LeftButton);
+}
+
+TEST(BadPorts, AMissingCom1AtStartUpIsToldOnceAndCom2StillOpens) {
+  Pty com2;
+  QtPanel panel(PortDevices{"/dev/pv7100-no-such-port", com2.slavePath()});
+  ASSERT_EQ(panel.boxes.texts.size(), 1u);
+  EXPECT_TRUE(panel.boxes.texts[0].starts_with(
+      "COM1 (/dev/pv7100-no-such-port) cannot be opened: there is no such device"))
+      << panel.boxes.texts[0];
+  EXPECT_NE(panel.boxes.texts[0].find("--com1 DEVICE"), std::string::npos);
+  EXPECT_FALSE(panel.comm.PortOpen());
+
+  QTest::mouseClick(&panel.widget("Command17"), Qt::LeftButton);
+  EXPECT_TRUE(panel.caption("PortNotice").starts_with("Not sent. No port is open"))
+      << panel.caption("PortNotice");
+
+  choose(panel, "Option2");
+  EXPECT_TRUE(panel.comm.PortOpen());
+  EXPECT_FALSE(panel.widget("Frame8").isVisible());
+  QTest::mouseClick(&panel.widget("Command17"), Qt::LeftButton);
+  EXPECT_EQ(com2.read(4, 2000ms), "C00\r");
+  EXPECT_EQ(panel.caption("PortNotice"), "");
+}
+
+TEST(BadPorts, AFileThatIsNotAPortIsNamedSo) {
+  Pty com1;
+  const std::string file = scratchFile();
+  QtPanel panel(PortDevices{com1.slavePath(), file});
+  choose(panel, "Option2");
+  ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
+  EXPECT_NE(
+      panel.boxes.texts[0].find("COM2 (" + file + ") cannot be opened: it is not a serial device"),
+      std::string::npos)
+      << panel.boxes.texts[0];
+  EXPECT_TRUE(panel.toolkit.option("Option2").selected()) << "the choice stays as clicked";
+  EXPECT_TRUE(panel.widget("Frame8").isVisible()) << "the frame stays until its timer";
+  EXPECT_FALSE(panel.comm.PortOpen());
+  std::filesystem::remove(file);
+}
+
+TEST(BadPorts, APortAnotherProgramHoldsSaysWho) {
+  Pty com2;
+  QSerialPort other(QString::fromStdString(com2.slavePath()));
+  ASSERT_TRUE(other.open(QIODevice::ReadWrite));
+  QtPanel panel(PortDevices{"/dev/pv7100-no-such-port", com2.slavePath()});
+  ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
+  choose(panel, "Option2");
+  ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 2; }));
+  EXPECT_NE(panel.boxes.texts[1].find("another program (PID " + std::to_string(::getpid()) + ")"),
+            std::string::npos)
+      << panel.boxes.texts[1];
+}
+
+}  // namespace
+}  // namespace pv7100::testing
