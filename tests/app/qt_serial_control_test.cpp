@@ -19,6 +19,7 @@
 
 #include "app/port_lock.h"
 #include "app/port_messages.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/pty.h"
 
 namespace pv7100 {
@@ -26,23 +27,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::Pty;
-
-// Runs Qt's event loop until `done` or until `timeout` has passed; true when done.
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 2000ms) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= deadline)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
-
-// Runs Qt's event loop for `duration`.
-void pump(std::chrono::milliseconds duration) {
-  waitUntil([] { return false; }, duration);
-}
+using testing::pump;
+using testing::waitUntil;
 
 std::string commError(const std::function<void()>& step) {
   try {

@@ -4,24 +4,16 @@
 
 #include <QMessageBox>
 #include <QTimer>
-#include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/form1.h"
 #include "app/port_devices.h"
 #include "app/qt_serial_control.h"
+#include "tests/support/event_loop.h"
 #include "ui/qt_toolkit.h"
 
 namespace pv7100::testing {
-
-using namespace std::chrono_literals;
-
-// Runs Qt's event loop until `done` or until `timeout` has passed; true when done.
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3000ms);
-// Runs Qt's event loop for `duration`.
-void pump(std::chrono::milliseconds duration);
 
 // Dismisses every message box soon after it shows, keeping its text.
 class MessageBoxes {
