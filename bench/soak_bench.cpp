@@ -1,0 +1,176 @@
+// pv7100_bench_soak: the real panel in this process (as pv7100_bench_repeat builds it) on the
+// simulated projector talking unasked at the full rate of its 19200-baud line, with "Zoom +"
+// held for the whole run. Reports memory, CPU time and what went wrong.
+//
+//   pv7100_bench_soak [--minutes N]     (default 10)
+//
+// The window shows its TXD, RXD and STATUS lines, so that every reply is painted. The
+// simulator runs with --verbose, so its log counts every command line it took and every
+// byte it could not put on the line. A lost port is counted here instead of being shown in the
+// panel's modal box, which nobody would dismiss.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QProcess>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/monotonic.h"
+#include "bench/panel_stack.h"
+
+namespace {
+
+using namespace pv7100::bench;
+
+long statusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with(field)) return std::stol(line.substr(std::strlen(field)));
+  }
+  return 0;
+}
+
+double ownCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU time of another process of ours, from /proc/PID/stat.
+double cpuSecondsOf(qint64 pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string field;
+  double ticks = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14 || i == 15) ticks += std::stod(field);
+  }
+  return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// What the simulator's log says.
+struct SimulatorLog {
+  long commands = 0;  // "Zoom +" lines taken
+  long refused = 0;   // answered with the negative reply
+  long lostBytes = 0;
+  std::string pending;
+
+  void feed(const QByteArray& bytes) {
+    pending += bytes.toStdString();
+    std::size_t end;
+    while ((end = pending.find('\n')) != std::string::npos) {
+      const std::string line = pending.substr(0, end);
+      pending.erase(0, end + 1);
+      if (line == "<- C47")
+        ++commands;
+      else if (line.starts_with("-> <NAK>"))
+        ++refused;
+      else if (line.starts_with("lost "))
+        lostBytes += std::stol(line.substr(5));
+    }
+  }
+};
+
+int parseMinutes(int argc, char** argv) {
+  if (argc == 1) return 10;
+  if (argc == 3 && std::strcmp(argv[1], "--minutes") == 0 && std::atoi(argv[2]) > 0)
+    return std::atoi(argv[2]);
+  std::fprintf(stderr, "usage: %s [--minutes N]\n", argv[0]);
+  std::exit(2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int minutes = parseMinutes(argc, argv);
+  preferOffscreen();
+  QApplication app(argc, argv);
+
+  QProcess simulator;
+  SimulatorLog log;
+  QObject::connect(&simulator, &QProcess::readyReadStandardError,
+                   [&] { log.feed(simulator.readAllStandardError()); });
+  simulator.start(QStringLiteral(PV7100_SIM),
+                  {"--chatty", "1920", "--count-down", "0", "--verbose"});
+  if (!simulator.waitForReadyRead(5000)) {
+    std::fprintf(stderr, "pv7100-sim did not start\n");
+    return 1;
+  }
+  const std::string device = simulator.readLine().trimmed().toStdString();
+
+  PanelStack panel(device);
+  long lostPorts = 0;
+  panel.comm().OnPortLost([&](const std::string& text) {
+    ++lostPorts;
+    std::fprintf(stderr, "port lost: %s\n", text.c_str());
+  });
+  long notices = 0;
+  bool noticeShown = false;
+  QTimer noticeWatch;
+  noticeWatch.callOnTimeout([&] {
+    const bool shown = !panel.toolkit().label("PortNotice").caption().empty();
+    notices += shown && !noticeShown;
+    noticeShown = shown;
+  });
+  noticeWatch.start(50);
+
+  panel.form().Command34_Click();  // the TXD, RXD and STATUS lines shown, and repainted
+  panel.press("Command17");        // power "ON": the simulated lamp lights at once
+  panel.release("Command17");
+  runEventLoop(1000);
+
+  const long rssStart = statusKiB("VmRSS:");
+  const double cpuStart = ownCpuSeconds();
+  const double simCpuStart = cpuSecondsOf(simulator.processId());
+  const long commandsStart = log.commands;
+  const std::int64_t start = monotonicNs();
+  std::printf(
+      "Soak: \"Zoom +\" (Command15, 105 ms) held for %d min; pv7100-sim --chatty 1920 on "
+      "%s\n\n| minute | RSS MiB | commands taken |\n|---:|---:|---:|\n",
+      minutes, device.c_str());
+  std::printf("| 0 | %.1f | 0 |\n", rssStart / 1024.0);
+  std::fflush(stdout);
+  panel.press("Command15");
+  for (int minute = 1; minute <= minutes; ++minute) {
+    runEventLoop(60'000);
+    std::printf("| %d | %.1f | %ld |\n", minute, statusKiB("VmRSS:") / 1024.0,
+                log.commands - commandsStart);
+    std::fflush(stdout);
+  }
+  panel.release("Command15");
+  const double wall = toMs(monotonicNs() - start) / 1000.0;
+  const double cpu = ownCpuSeconds() - cpuStart;
+  const double simCpu = cpuSecondsOf(simulator.processId()) - simCpuStart;
+  const long rssEnd = statusKiB("VmRSS:");
+  runEventLoop(200);
+  simulator.terminate();
+  simulator.waitForFinished(5000);
+
+  const long commands = log.commands - commandsStart;
+  std::printf("\n| Figure | Value |\n|---|---:|\n");
+  std::printf("| run | %.1f s |\n", wall);
+  std::printf("| RSS at start / end | %.1f / %.1f MiB |\n", rssStart / 1024.0, rssEnd / 1024.0);
+  std::printf("| peak RSS (VmHWM) | %.1f MiB |\n", statusKiB("VmHWM:") / 1024.0);
+  std::printf("| panel CPU | %.1f s = %.2f %% of one core |\n", cpu, 100.0 * cpu / wall);
+  std::printf("| simulator CPU | %.1f s = %.2f %% of one core |\n", simCpu, 100.0 * simCpu / wall);
+  std::printf(
+      "| \"Zoom +\" lines taken by the projector | %ld (%.2f ms apart on average; 105 "
+      "set) |\n",
+      commands, 1000.0 * wall / static_cast<double>(commands));
+  std::printf("| refused by the projector (NAK) | %ld |\n", log.refused);
+  std::printf("| bytes the projector could not send (line full) | %ld |\n", log.lostBytes);
+  std::printf("| \"Not sent\" notices | %ld |\n", notices);
+  std::printf("| port lost | %ld |\n", lostPorts);
+  return 0;
+}
