@@ -69,9 +69,9 @@ void PanelButton::paintEvent(QPaintEvent* event) {
 }
 
 void PanelButton::mousePressEvent(QMouseEvent* event) {
-  if (pressed)
-    pressed();
+  if (pressed) pressed();
   QPushButton::mousePressEvent(event);
+  if (pressed) event->accept();  // a press of any mouse button is this button's own
 }
 
 void PanelButton::mouseReleaseEvent(QMouseEvent* event) {

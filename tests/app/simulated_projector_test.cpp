@@ -124,7 +124,9 @@ TEST(SimulatedProjector, ATalkingProjectorLeavesMemoryFlat) {
   // Nobody closes a reply window: everything said stays in the buffer, up to its bound.
   EXPECT_GT(p.panel.form.ReplyBuffer.text().size(), 4000u);
   EXPECT_LE(p.panel.form.ReplyBuffer.text().size(), ReplyText::kCapacity);
+#ifndef PV7100_SANITIZED  // the address sanitizer keeps freed memory aside for a while
   EXPECT_LT(after - before, 2048) << before << " kB, then " << after << " kB";
+#endif
   EXPECT_EQ(p.panel.caption("PortNotice"), "");
 }
 
