@@ -55,9 +55,14 @@ case "$what" in
     ;;
   fuzz)
     CC=clang-14 CXX=clang++-14 configure build-fuzz -DPV7100_FUZZ=ON -DPV7100_TESTS=OFF
+    # The seeds in fuzz/corpus are only read: what the fuzzers find goes to build-fuzz/corpus,
+    # where the next run starts from it, and crashing inputs to build-fuzz/crashes.
+    mkdir -p build-fuzz/crashes
     for f in build-fuzz/fuzz/pv7100_fuzz_*; do
       name=${f##*/pv7100_fuzz_}
-      "$f" -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 "fuzz/corpus/$name"
+      mkdir -p "build-fuzz/corpus/$name"
+      "$f" -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
+        -artifact_prefix="build-fuzz/crashes/$name-" "build-fuzz/corpus/$name" "fuzz/corpus/$name"
     done
     ;;
   *)
