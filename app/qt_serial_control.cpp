@@ -24,17 +24,14 @@ QtSerialControl::~QtSerialControl() {
 }
 
 void QtSerialControl::CommPort(std::int16_t port) {
-  if (port != 1 && port != 2)
-    throw CommError(invalidPortText(port));
-  if (serial_.isOpen())
-    throw CommError(portChangeWhileOpenText(port_, device()));
+  if (port != 1 && port != 2) throw CommError(invalidPortText(port));
+  if (serial_.isOpen()) throw CommError(portChangeWhileOpenText(port_, device()));
   port_ = port;
 }
 
 void QtSerialControl::Settings(const std::string& settings) {
   const auto parsed = parseLineSettings(settings);
-  if (!parsed)
-    throw CommError(invalidSettingsText(settings));
+  if (!parsed) throw CommError(invalidSettingsText(settings));
   // The terminal interface knows one or two stop bits only.
   if (parsed->stopBits == QSerialPort::OneAndHalfStop)
     throw CommError(
@@ -63,8 +60,7 @@ std::string QtSerialControl::refusal(const std::string& settings) {
 
 void QtSerialControl::PortOpen(bool open) {
   if (!open) {
-    if (serial_.isOpen())
-      serial_.close();
+    if (serial_.isOpen()) serial_.close();
     return;
   }
   if (serial_.isOpen())
@@ -88,26 +84,26 @@ void QtSerialControl::PortOpen(bool open) {
 }
 
 void QtSerialControl::Output(std::string_view text) {
-  if (!serial_.isOpen())
-    throw CommError(notOpenText());
+  if (!serial_.isOpen()) throw CommError(notOpenText());
   const auto size = static_cast<qint64>(text.size());
   if (serial_.write(text.data(), size) != size) {
     const std::string reason = serial_.errorString().toStdString();
     serial_.clearError();
     throw CommError(outputRefusedText(port_, device(), reason));
   }
+  // Out now rather than when the event loop next serves the port: a press puts its line on
+  // the wire before the button has even repainted.
+  serial_.flush();
 }
 
 std::string QtSerialControl::Input() {
-  if (!serial_.isOpen())
-    return {};
+  if (!serial_.isOpen()) return {};
   const QByteArray waiting = serial_.readAll();
   return std::string(waiting.constData(), static_cast<std::size_t>(waiting.size()));
 }
 
 std::size_t QtSerialControl::OutBufferCount() const {
-  if (!serial_.isOpen())
-    return 0;
+  if (!serial_.isOpen()) return 0;
   auto pending = static_cast<std::size_t>(serial_.bytesToWrite());
   int inKernel = 0;
   if (::ioctl(serial_.handle(), TIOCOUTQ, &inKernel) == 0 && inKernel > 0)
@@ -121,8 +117,7 @@ std::string QtSerialControl::PortName() const {
 
 void QtSerialControl::received() {
   event_ = comEvReceive;
-  if (onComm_)
-    onComm_();
+  if (onComm_) onComm_();
 }
 
 // Why the open port stopped working, in the user's words: a device whose node is gone was
@@ -130,10 +125,8 @@ void QtSerialControl::received() {
 // reports as the reason is left over from an earlier call).
 std::string QtSerialControl::lossReason(QSerialPort::SerialPortError error) const {
   struct stat info {};
-  if (::stat(deviceSystemPath(device()).c_str(), &info) != 0)
-    return "the device is gone";
-  if (error == QSerialPort::ReadError)
-    return "the device hung up";
+  if (::stat(deviceSystemPath(device()).c_str(), &info) != 0) return "the device is gone";
+  if (error == QSerialPort::ReadError) return "the device hung up";
   return serial_.errorString().toStdString();
 }
 
@@ -149,8 +142,7 @@ void QtSerialControl::failed(QSerialPort::SerialPortError error) {
   QMetaObject::invokeMethod(
       this,
       [this, text] {
-        if (onLost_)
-          onLost_(text);
+        if (onLost_) onLost_(text);
       },
       Qt::QueuedConnection);
 }

@@ -15,8 +15,7 @@ QtTimer::QtTimer(int interval) {
   timer_.setInterval(interval);
   QObject::connect(&timer_, &QTimer::timeout, [this] {
     inTick_ = true;
-    if (tick_)
-      tick_();
+    if (tick_) tick_();
     inTick_ = false;
   });
 }
@@ -35,16 +34,28 @@ void QtTimer::setEnabled(bool enabled) {
   }
 }
 
+QtLabel::QtLabel(QLabel* widget, std::string caption)
+    : widget_(widget), caption_(std::move(caption)) {
+  nextFrame_.setSingleShot(true);
+  QObject::connect(&nextFrame_, &QTimer::timeout, [this] { show(); });
+}
+
 void QtLabel::setCaption(std::string caption) {
-  const auto shown = [](const std::string& text) {
-    return std::string_view(text).substr(0, kShown);
-  };
-  const bool changed = shown(caption) != shown(caption_);
   caption_ = std::move(caption);
-  if (!changed)
-    return;
-  const std::string_view text = shown(caption_);
-  widget_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  if (nextFrame_.isActive()) return;  // the coming frame shows it
+  const qint64 since = sinceShown_.isValid() ? sinceShown_.elapsed() : kFrameMs;
+  if (since < kFrameMs) {
+    nextFrame_.start(static_cast<int>(kFrameMs - since));
+  } else {
+    show();
+  }
+}
+
+void QtLabel::show() {
+  const std::string_view text = std::string_view(caption_).substr(0, kShown);
+  const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  if (widget_->text() != shown) widget_->setText(shown);
+  sinceShown_.start();
 }
 
 // A caption of several lines is set a line per em, as the panel's tall buttons were drawn;
@@ -75,8 +86,7 @@ void PanelButton::mousePressEvent(QMouseEvent* event) {
 }
 
 void PanelButton::mouseReleaseEvent(QMouseEvent* event) {
-  if (released)
-    released();
+  if (released) released();
   QPushButton::mouseReleaseEvent(event);
 }
 
@@ -86,8 +96,7 @@ void PanelButton::mouseReleaseEvent(QMouseEvent* event) {
 QString wrapped(const QString& caption, const QWidget& button) {
   const QFontMetrics metrics(button.font());
   const int room = button.width() - 6;
-  if (metrics.horizontalAdvance(caption) <= room)
-    return caption;
+  if (metrics.horizontalAdvance(caption) <= room) return caption;
   QStringList lines{QString()};
   const auto fits = [&](const QString& line) { return metrics.horizontalAdvance(line) <= room; };
   for (const QString& word : caption.split(u' ')) {
@@ -96,11 +105,9 @@ QString wrapped(const QString& caption, const QWidget& button) {
       lines.back() = joined;
       continue;
     }
-    if (!lines.back().isEmpty())
-      lines.append(QString());
+    if (!lines.back().isEmpty()) lines.append(QString());
     for (const QChar c : word) {
-      if (!lines.back().isEmpty() && !fits(lines.back() + c))
-        lines.append(QString());
+      if (!lines.back().isEmpty() && !fits(lines.back() + c)) lines.append(QString());
       lines.back() += c;
     }
   }
@@ -110,8 +117,7 @@ QString wrapped(const QString& caption, const QWidget& button) {
 QtButton::QtButton(PanelButton* widget) : widget_(widget), caption_(widget->text().toStdString()) {
   widget_->setText(wrapped(widget_->text(), *widget_));
   QObject::connect(widget_, &QPushButton::clicked, [this] {
-    if (click_)
-      click_();
+    if (click_) click_();
   });
 }
 
@@ -122,22 +128,18 @@ void QtButton::setCaption(std::string caption) {
 
 QtOption::QtOption(QRadioButton* widget) : widget_(widget) {
   QObject::connect(widget_, &QRadioButton::clicked, [this] {
-    if (click_)
-      click_();
+    if (click_) click_();
   });
 }
 
 void QtOption::select() {
-  if (widget_->isChecked())
-    return;
+  if (widget_->isChecked()) return;
   widget_->setChecked(true);
-  if (click_)
-    click_();
+  if (click_) click_();
 }
 
 void PictureWidget::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (doubleClicked)
-    doubleClicked();
+  if (doubleClicked) doubleClicked();
   QLabel::mouseDoubleClickEvent(event);
 }
 

@@ -2,6 +2,7 @@
 // (captions exactly as set) and drives its widget.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,16 +30,23 @@ class QtTimer : public Timer {
 
 // A label shows at most the start of a long caption: the rest lies beyond its right edge
 // anyway, and a label handed 65 000 characters many times a second would stall the panel.
+// A device that talks without pause changes the monitor lines hundreds of times a second;
+// the label then shows the newest caption once a frame (16 ms), which the eye cannot tell
+// from every change. The caption itself is always the text last set.
 class QtLabel : public Label {
  public:
   static constexpr std::size_t kShown = 256;
-  QtLabel(QLabel* widget, std::string caption) : widget_(widget), caption_(std::move(caption)) {}
+  static constexpr int kFrameMs = 16;
+  QtLabel(QLabel* widget, std::string caption);
   void setCaption(std::string caption) override;
   const std::string& caption() const override { return caption_; }
 
  private:
+  void show();
   QLabel* widget_;
   std::string caption_;
+  QTimer nextFrame_;
+  QElapsedTimer sinceShown_;
 };
 
 // A push button that reports any mouse button going down on it and its release.

@@ -1,5 +1,6 @@
 #include "ui/qt_style.h"
 
+#include <QSet>
 #include <QStringList>
 
 namespace pv7100::ui {
@@ -16,8 +17,7 @@ QFont qtFont(const Font& font) {
   QFont f(QString::fromUtf8(font.face.data(), static_cast<qsizetype>(font.face.size())));
   f.setPointSizeF(font.points);
   f.setWeight(font.bold ? QFont::Bold : QFont::Normal);
-  if (font.face == kGothic)
-    f.setStyleHint(QFont::Monospace);
+  if (font.face == kGothic) f.setStyleHint(QFont::Monospace);
   return f;
 }
 
@@ -25,14 +25,23 @@ QColor qtColour(std::uint32_t rgb) {
   return QColor::fromRgb(static_cast<QRgb>(rgb));
 }
 
-QString buttonStyleSheet(std::uint32_t back) {
-  const QColor face = qtColour(back);
-  return QStringLiteral(
-             "QPushButton { background-color: %1; color: #000000; padding: 0px;"
-             " border: 2px outset %1; border-radius: 0px; }"
-             " QPushButton:pressed { background-color: %2; border-style: inset; }"
-             " QPushButton:focus { border-color: %3; }")
-      .arg(face.name(), face.darker(115).name(), face.darker(160).name());
+QString panelStyleSheet() {
+  QSet<std::uint32_t> backs;
+  for (const ControlRow& row : layoutControls()) {
+    if (row.kind == Kind::Button && row.back != kButtonFace) backs.insert(row.back);
+  }
+  QString sheet;
+  for (const std::uint32_t back : backs) {
+    const QColor face = qtColour(back);
+    sheet += QStringLiteral(
+                 "QPushButton[%1=\"%2\"] { background-color: %2; color: #000000; padding: 0px;"
+                 " border: 2px outset %2; border-radius: 0px; }\n"
+                 "QPushButton[%1=\"%2\"]:pressed { background-color: %3; border-style: inset; }\n"
+                 "QPushButton[%1=\"%2\"]:focus { border-color: %4; }\n")
+                 .arg(QLatin1String(kBackProperty), face.name(), face.darker(115).name(),
+                      face.darker(160).name());
+  }
+  return sheet;
 }
 
 }  // namespace pv7100::ui

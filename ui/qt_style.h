@@ -14,8 +14,10 @@ void installFontSubstitutions();
 
 QFont qtFont(const Font& font);
 QColor qtColour(std::uint32_t rgb);
-// A style sheet that draws a button filled with `back` on every Qt style.
-QString buttonStyleSheet(std::uint32_t back);
+// The window's one style sheet: a button whose property "back" names its colour ("#c0ffff")
+// is drawn filled with it on every Qt style.
+inline constexpr char kBackProperty[] = "back";
+QString panelStyleSheet();
 
 // Twips to logical pixels.
 inline int px(double twips) {

@@ -8,7 +8,9 @@
 #include "ui/qt_style.h"
 
 // The picture is a resource of this static library, which must be registered by hand.
-static void initResources() { Q_INIT_RESOURCE(panel); }
+static void initResources() {
+  Q_INIT_RESOURCE(panel);
+}
 
 namespace pv7100::ui {
 namespace {
@@ -30,10 +32,8 @@ template <typename W>
 W* placed(W* widget, const ControlRow& row) {
   widget->setObjectName(text(row.name));
   widget->setGeometry(px(row.left), px(row.top), px(row.width), px(row.height));
-  if (!row.font.face.empty())
-    widget->setFont(qtFont(row.font));
-  if (row.other.flags & kHidden)
-    widget->hide();
+  if (!row.font.face.empty()) widget->setFont(qtFont(row.font));
+  if (row.other.flags & kHidden) widget->hide();
   return widget;
 }
 
@@ -49,14 +49,13 @@ Qt::Alignment alignment(unsigned flags) {
 QtToolkit::QtToolkit() {
   initResources();
   installFontSubstitutions();
-  for (const ControlRow& row : layoutControls())
-    build(row);
+  window_.widget().setStyleSheet(panelStyleSheet());
+  for (const ControlRow& row : layoutControls()) build(row);
   for (const TimerRow& row : layoutTimers()) {
     timers_[std::string(row.name)] = std::make_unique<QtTimer>(row.interval);
   }
   window_.beforeUnload = [this] {
-    for (auto& [name, timer] : timers_)
-      timer->setEnabled(false);
+    for (auto& [name, timer] : timers_) timer->setEnabled(false);
   };
   setTabOrder();
 }
@@ -68,8 +67,7 @@ void QtToolkit::build(const ControlRow& row) {
   switch (row.kind) {
     case Kind::Button: {
       auto* button = placed(new PanelButton(text(row.caption), parent), row);
-      if (row.back != kButtonFace)
-        button->setStyleSheet(buttonStyleSheet(row.back));
+      if (row.back != kButtonFace) button->setProperty(kBackProperty, qtColour(row.back).name());
       button->setAutoDefault(true);  // Enter activates the focused button, as Space does
       buttons_[name] = std::make_unique<QtButton>(button);
       widget = button;
@@ -79,8 +77,7 @@ void QtToolkit::build(const ControlRow& row) {
       auto* label = placed(new QLabel(text(row.caption), parent), row);
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(alignment(row.other.flags));
-      if (row.other.flags & kSingleBorder)
-        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+      if (row.other.flags & kSingleBorder) label->setFrameStyle(QFrame::Box | QFrame::Plain);
       fillBackground(label, row.back, row.other.text);
       labels_[name] = std::make_unique<QtLabel>(label, std::string(row.caption));
       widget = label;

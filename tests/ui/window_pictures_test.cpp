@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include "app/form1.h"
+#include "tests/support/event_loop.h"
 #include "tests/support/fake_serial.h"
 #include "ui/bindings.h"
 #include "ui/qt_toolkit.h"
@@ -32,6 +33,7 @@ class WindowPictures : public ::testing::Test {
   int clientHeight() { return toolkit.window().widget().height(); }
 
   void save(const char* name) {
+    pump(50ms);  // the labels show their newest captions at the next frame
     QDir().mkpath(QStringLiteral(PV7100_PICTURES));
     const QString path = QStringLiteral(PV7100_PICTURES "/%1.png").arg(name);
     ASSERT_TRUE(toolkit.window().widget().grab().save(path)) << path.toStdString();
