@@ -58,10 +58,54 @@ void QtLabel::show() {
   sinceShown_.start();
 }
 
-// A caption of several lines is set a line per em, as the panel's tall buttons were drawn;
-// the font's own line spacing would not fit two lines into a 25-pixel button.
+namespace {
+
+// The lines of a caption in `room` pixels: broken at its spaces, and between the characters
+// of a word that does not fit on a line of its own (Japanese has no spaces).
+QStringList wrapped(const QString& caption, const QFont& font, int room) {
+  const QFontMetrics metrics(font);
+  if (metrics.horizontalAdvance(caption) <= room) return {caption};
+  QStringList lines{QString()};
+  const auto fits = [&](const QString& line) { return metrics.horizontalAdvance(line) <= room; };
+  for (const QString& word : caption.split(u' ')) {
+    const QString joined = lines.back().isEmpty() ? word : lines.back() + u' ' + word;
+    if (fits(joined)) {
+      lines.back() = joined;
+      continue;
+    }
+    if (!lines.back().isEmpty()) lines.append(QString());
+    for (const QChar c : word) {
+      if (!lines.back().isEmpty() && !fits(lines.back() + c)) lines.append(QString());
+      lines.back() += c;
+    }
+  }
+  return lines;
+}
+
+}  // namespace
+
+void PanelButton::setCaption(const QString& caption) {
+  setText(caption);
+  lines_.clear();
+}
+
+void PanelButton::changeEvent(QEvent* event) {
+  QPushButton::changeEvent(event);
+  if (event->type() == QEvent::FontChange) lines_.clear();
+}
+
+void PanelButton::resizeEvent(QResizeEvent* event) {
+  QPushButton::resizeEvent(event);
+  lines_.clear();
+}
+
+// A caption wider than its button breaks onto further lines, as tall buttons such as
+// "DISPLAY CLEAR" are drawn, set a line per em: the font's own line spacing would not fit two
+// lines into a 25-pixel button. The lines are found when the button is first drawn, so a
+// button out of sight costs nothing.
 void PanelButton::paintEvent(QPaintEvent* event) {
-  if (!text().contains(u'\n')) {
+  if (lines_.isEmpty()) lines_ = wrapped(text(), font(), width() - 6);
+  if (lines_.size() == 1) {
     QPushButton::paintEvent(event);
     return;
   }
@@ -70,10 +114,9 @@ void PanelButton::paintEvent(QPaintEvent* event) {
   initStyleOption(&option);
   option.text.clear();
   painter.drawControl(QStyle::CE_PushButton, option);
-  const QStringList lines = text().split(u'\n');
   const int step = QFontInfo(font()).pixelSize();
-  int y = (height() - step * static_cast<int>(lines.size())) / 2;
-  for (const QString& line : lines) {
+  int y = (height() - step * static_cast<int>(lines_.size())) / 2;
+  for (const QString& line : lines_) {
     painter.drawText(QRect(0, y, width(), step), Qt::AlignCenter, line);
     y += step;
   }
@@ -90,32 +133,7 @@ void PanelButton::mouseReleaseEvent(QMouseEvent* event) {
   QPushButton::mouseReleaseEvent(event);
 }
 
-// A caption wider than its button breaks onto further lines, as tall buttons such as
-// "DISPLAY CLEAR" are drawn: at its spaces, and between the characters of a word that does
-// not fit on a line of its own (Japanese has no spaces).
-QString wrapped(const QString& caption, const QWidget& button) {
-  const QFontMetrics metrics(button.font());
-  const int room = button.width() - 6;
-  if (metrics.horizontalAdvance(caption) <= room) return caption;
-  QStringList lines{QString()};
-  const auto fits = [&](const QString& line) { return metrics.horizontalAdvance(line) <= room; };
-  for (const QString& word : caption.split(u' ')) {
-    const QString joined = lines.back().isEmpty() ? word : lines.back() + u' ' + word;
-    if (fits(joined)) {
-      lines.back() = joined;
-      continue;
-    }
-    if (!lines.back().isEmpty()) lines.append(QString());
-    for (const QChar c : word) {
-      if (!lines.back().isEmpty() && !fits(lines.back() + c)) lines.append(QString());
-      lines.back() += c;
-    }
-  }
-  return lines.join(u'\n');
-}
-
 QtButton::QtButton(PanelButton* widget) : widget_(widget), caption_(widget->text().toStdString()) {
-  widget_->setText(wrapped(widget_->text(), *widget_));
   QObject::connect(widget_, &QPushButton::clicked, [this] {
     if (click_) click_();
   });
@@ -123,7 +141,7 @@ QtButton::QtButton(PanelButton* widget) : widget_(widget), caption_(widget->text
 
 void QtButton::setCaption(std::string caption) {
   caption_ = std::move(caption);
-  widget_->setText(wrapped(QString::fromStdString(caption_), *widget_));
+  widget_->setCaption(QString::fromStdString(caption_));
 }
 
 QtOption::QtOption(QRadioButton* widget) : widget_(widget) {

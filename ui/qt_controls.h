@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
 #include <QTimer>
 
 #include "ui/toolkit.h"
@@ -55,11 +56,17 @@ class PanelButton : public QPushButton {
   using QPushButton::QPushButton;
   Handler pressed;
   Handler released;
+  void setCaption(const QString& caption);
 
  protected:
+  void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  QStringList lines_;  // the caption as drawn; empty until the next paint finds it
 };
 
 class QtButton : public Button {
