@@ -12,7 +12,7 @@ what=${1:-panel}
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev \
 libgtest-dev libgmock-dev fonts-ipafont-gothic"
 case "$what" in
-  bench) packages="$packages libbenchmark-dev xvfb" ;;
+  bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb" ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
 esac
 missing=""
@@ -32,29 +32,38 @@ configure() {  # build directory, then CMake options
   dir=$1
   shift
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-  cmake --build "$dir" -j "$jobs"
+}
+build() {  # build directory, then what to build (everything when nothing is named)
+  dir=$1
+  shift
+  cmake --build "$dir" -j "$jobs" "$@"
 }
 
 case "$what" in
   panel)
     configure build
+    build build
     exec ./build/pv7100-panel --simulate
     ;;
   test)
     configure build
+    build build
     ctest --test-dir build --output-on-failure -j "$jobs"
     ;;
   sanitize)
     configure build-sanitize -DPV7100_SANITIZE=ON
+    build build-sanitize
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
     ;;
   bench)
-    configure build -DPV7100_BENCH=ON
-    for b in build/bench/pv7100_bench_*; do "$b"; done
+    configure build-bench -DCMAKE_BUILD_TYPE=Release -DPV7100_BENCH=ON -DPV7100_TESTS=OFF
+    build build-bench
+    for b in build-bench/bench/pv7100_bench_*; do "$b"; done
     ;;
   fuzz)
     CC=clang-14 CXX=clang++-14 configure build-fuzz -DPV7100_FUZZ=ON -DPV7100_TESTS=OFF
+    build build-fuzz --target pv7100_fuzz_monitor pv7100_fuzz_decoder pv7100_fuzz_receive
     # The seeds in fuzz/corpus are only read: what the fuzzers find goes to build-fuzz/corpus,
     # where the next run starts from it, and crashing inputs to build-fuzz/crashes.
     mkdir -p build-fuzz/crashes

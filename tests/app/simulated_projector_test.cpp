@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/simulator_process.h"
+#include "protocol/monitor_text.h"
 #include "tests/support/qt_panel.h"
 
 namespace pv7100::testing {
@@ -105,6 +106,24 @@ TEST(SimulatedProjector, ASplitReplyIsDecodedAfterItsLastByte) {
     EXPECT_EQ(status, rxd == " 8 " ? "" : " Stand by") << "decoded once its key had come";
   }
   EXPECT_EQ(seen.back(), (std::pair<std::string, std::string>{" 8 0 CR ", " Stand by"}));
+}
+
+TEST(SimulatedProjector, LineNoiseIsShownAsItCameAndThePanelGoesOn) {
+  SimulatedProjector p({"--garbage", "--seed", "7"});
+  int events = 0;
+  p.panel.comm.OnComm([&] {
+    p.panel.form.MSComm1_OnComm();
+    ++events;
+    EXPECT_EQ(p.panel.caption("Label12"), renderMonitor(p.panel.form.ReplyBuffer.text()));
+  });
+  for (int i = 0; i < 5; ++i) {
+    p.settle();
+    p.click("Command44");
+    EXPECT_TRUE(waitUntil([&] { return p.panel.caption("Label12").size() > 1; }));
+  }
+  EXPECT_GE(events, 5);
+  EXPECT_EQ(p.panel.caption("PortNotice"), "");
+  EXPECT_TRUE(p.panel.comm.PortOpen());
 }
 
 long residentKilobytes() {
