@@ -21,13 +21,11 @@ Form1::Form1(SerialControl& comm, ui::Toolkit& toolkit)
 // The notice line above the groups says what the panel could not do with its port, in every
 // view of the window, without stopping the user: a held button may be failing every 5 ms.
 void Form1::showNotice(const std::string& text) {
-  if (PortNotice.caption() != text)
-    PortNotice.setCaption(text);
+  if (PortNotice.caption() != text) PortNotice.setCaption(text);
 }
 
 void Form1::clearNotice() {
-  if (!PortNotice.caption().empty())
-    PortNotice.setCaption("");
+  if (!PortNotice.caption().empty()) PortNotice.setCaption("");
 }
 
 }  // namespace pv7100

@@ -23,25 +23,20 @@ OpenFailureFacts fromErrno(int error) {
 std::optional<OpenFailureFacts> examineDevice(const std::string& device) {
   const std::string path = deviceSystemPath(device);
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0)
-    return fromErrno(errno);
-  if (S_ISDIR(info.st_mode))
-    return OpenFailureFacts{OpenFailure::notSerial, "it is a directory"};
+  if (::stat(path.c_str(), &info) != 0) return fromErrno(errno);
+  if (S_ISDIR(info.st_mode)) return OpenFailureFacts{OpenFailure::notSerial, "it is a directory"};
   if (S_ISREG(info.st_mode))
     return OpenFailureFacts{OpenFailure::notSerial, "it is a regular file"};
   if (!S_ISCHR(info.st_mode))
     return OpenFailureFacts{OpenFailure::notSerial, "it is not a character device"};
   if (const long holder = portLockHolder(device))
     return OpenFailureFacts{OpenFailure::busy, "lock file " + portLockFile(device), holder};
-  if (::access(path.c_str(), R_OK | W_OK) != 0)
-    return fromErrno(errno);
+  if (::access(path.c_str(), R_OK | W_OK) != 0) return fromErrno(errno);
   const int probe = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (probe < 0)
-    return fromErrno(errno);
+  if (probe < 0) return fromErrno(errno);
   const bool terminal = ::isatty(probe);
   ::close(probe);
-  if (!terminal)
-    return fromErrno(ENOTTY);
+  if (!terminal) return fromErrno(ENOTTY);
   return std::nullopt;
 }
 
@@ -62,8 +57,7 @@ OpenFailure failureOfQtError(QSerialPort::SerialPortError error) {
 
 OpenFailureFacts diagnoseOpenFailure(const std::string& device, QSerialPort::SerialPortError error,
                                      const std::string& reason) {
-  if (auto facts = examineDevice(device))
-    return *facts;
+  if (auto facts = examineDevice(device)) return *facts;
   return {failureOfQtError(error), reason};
 }
 

@@ -38,27 +38,22 @@ std::string deviceSystemPath(const std::string& device) {
 
 std::string portLockFile(const std::string& device) {
   std::string name = deviceSystemPath(device);
-  if (name.starts_with("/dev/"))
-    name.erase(0, 5);
+  if (name.starts_with("/dev/")) name.erase(0, 5);
   std::replace(name.begin(), name.end(), '/', '_');
   for (const std::string directory : lockDirectories) {
     const std::string file = directory + "/LCK.." + name;
-    if (!isDirectory(directory) || ::access(directory.c_str(), R_OK) != 0)
-      continue;
-    if (::access(file.c_str(), F_OK) == 0 || ::access(directory.c_str(), W_OK) == 0)
-      return file;
+    if (!isDirectory(directory) || ::access(directory.c_str(), R_OK) != 0) continue;
+    if (::access(file.c_str(), F_OK) == 0 || ::access(directory.c_str(), W_OK) == 0) return file;
   }
   return "";
 }
 
 long portLockHolder(const std::string& device) {
   const std::string file = portLockFile(device);
-  if (file.empty())
-    return 0;
+  if (file.empty()) return 0;
   std::ifstream lock(file);
   long pid = 0;
-  if (!(lock >> pid) || !processAlive(pid))
-    return 0;
+  if (!(lock >> pid) || !processAlive(pid)) return 0;
   return pid;
 }
 

@@ -12,32 +12,23 @@ std::optional<int> wholeNumber(std::string_view field) {
   int value = 0;
   const char* end = field.data() + field.size();
   const auto [stop, error] = std::from_chars(field.data(), end, value);
-  if (field.empty() || error != std::errc() || stop != end)
-    return std::nullopt;
+  if (field.empty() || error != std::errc() || stop != end) return std::nullopt;
   return value;
 }
 
 std::optional<QSerialPort::Parity> parityOf(std::string_view field) {
-  if (field == "N")
-    return QSerialPort::NoParity;
-  if (field == "E")
-    return QSerialPort::EvenParity;
-  if (field == "O")
-    return QSerialPort::OddParity;
-  if (field == "M")
-    return QSerialPort::MarkParity;
-  if (field == "S")
-    return QSerialPort::SpaceParity;
+  if (field == "N") return QSerialPort::NoParity;
+  if (field == "E") return QSerialPort::EvenParity;
+  if (field == "O") return QSerialPort::OddParity;
+  if (field == "M") return QSerialPort::MarkParity;
+  if (field == "S") return QSerialPort::SpaceParity;
   return std::nullopt;
 }
 
 std::optional<QSerialPort::StopBits> stopBitsOf(std::string_view field) {
-  if (field == "1")
-    return QSerialPort::OneStop;
-  if (field == "1.5")
-    return QSerialPort::OneAndHalfStop;
-  if (field == "2")
-    return QSerialPort::TwoStop;
+  if (field == "1") return QSerialPort::OneStop;
+  if (field == "1.5") return QSerialPort::OneAndHalfStop;
+  if (field == "2") return QSerialPort::TwoStop;
   return std::nullopt;
 }
 
@@ -49,8 +40,7 @@ std::optional<LineSettings> parseLineSettings(std::string_view text) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const std::size_t comma = text.find(',', start);
     const bool last = i + 1 == fields.size();
-    if (last != (comma == std::string_view::npos))
-      return std::nullopt;
+    if (last != (comma == std::string_view::npos)) return std::nullopt;
     fields[i] = text.substr(start, last ? std::string_view::npos : comma - start);
     start = comma + 1;
   }

@@ -50,11 +50,9 @@ void Form1::Option2_Click() {
 // how the user brings a lost or mistaken port back.
 void Form1::portSwitch(std::int16_t target, std::int16_t fallback) {
   std::optional<std::string> failure;
-  if (MSComm1.PortOpen())
-    attempt(failure, [this] { MSComm1.PortOpen(false); });
+  if (MSComm1.PortOpen()) attempt(failure, [this] { MSComm1.PortOpen(false); });
   attempt(failure, [this, target] { MSComm1.CommPort(target); });
-  if (!failure)
-    attempt(failure, [this] { MSComm1.PortOpen(true); });
+  if (!failure) attempt(failure, [this] { MSComm1.PortOpen(true); });
   if (failure) {
     window_.messageBox(*failure);
     std::optional<std::string> ignored;  // the box has said what went wrong
@@ -77,8 +75,7 @@ void Form1::speedSwitch(const char* settings) {
   PortSettings = settings;
   std::optional<std::string> failure;
   attempt(failure, [this] { MSComm1.Settings(PortSettings); });
-  if (failure)
-    window_.messageBox(*failure);
+  if (failure) window_.messageBox(*failure);
   Frame8.setVisible(false);
 }
 

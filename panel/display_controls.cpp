@@ -16,8 +16,7 @@ constexpr const char* kClose = "CLOSE";
 
 void Form1::Form_KeyDown(std::int16_t keyCode, std::int16_t shift) {
   const std::int16_t modifiers = shift & (ui::kShiftMask | ui::kCtrlMask | ui::kAltMask);
-  if (keyCode != kKeyH || modifiers != ui::kCtrlMask)
-    return;
+  if (keyCode != kKeyH || modifiers != ui::kCtrlMask) return;
   window_.setHeight(kUnlockedHeight);
   ExtendedUnlocked = 1;
   Command34.setCaption(kClose);
@@ -25,8 +24,7 @@ void Form1::Form_KeyDown(std::int16_t keyCode, std::int16_t shift) {
 }
 
 void Form1::Image1_DblClick() {
-  if (ExtendedUnlocked != 1)
-    return;
+  if (ExtendedUnlocked != 1) return;
   window_.setHeight(kFullHeight);
   Command34.setCaption(kClose);
   Command34.setVisible(true);

@@ -28,15 +28,12 @@ void Form1::Repeat_MouseDown(const RepeatRow& row) {
 }
 
 void Form1::Timer1_Timer() {
-  if (RepeatCode == 0)
-    return;
+  if (RepeatCode == 0) return;
   const RepeatRow* row = repeatRowByCode(RepeatCode);
-  if (row == nullptr)
-    return;
+  if (row == nullptr) return;
   // While the previous line is still on its way, a line queued now could go out after the
   // release: this tick sends nothing, and the next one tries again.
-  if (MSComm1.OutBufferCount() > 0)
-    return;
+  if (MSComm1.OutBufferCount() > 0) return;
   CommandLine = commandLine(row->code);
   Hyouji(CommandLine, kSend);
   Timer1.setEnabled(true);
@@ -61,10 +58,8 @@ void Form1::Repeat_MouseUp(const RepeatRow& row) {
 // A hold whose release will not come (the window lost the mouse) ends as the release would:
 // the projector must not keep zooming or shifting its lens.
 void Form1::Form_Deactivate() {
-  if (RepeatCode == 0)
-    return;
-  if (const RepeatRow* row = repeatRowByCode(RepeatCode))
-    Repeat_MouseUp(*row);
+  if (RepeatCode == 0) return;
+  if (const RepeatRow* row = repeatRowByCode(RepeatCode)) Repeat_MouseUp(*row);
 }
 
 }  // namespace pv7100

@@ -34,16 +34,14 @@ void Form1::output(const std::string& line) {
 }
 
 void Form1::MSComm1_OnComm() {
-  if (MSComm1.CommEvent() != comEvReceive)
-    return;
+  if (MSComm1.CommEvent() != comEvReceive) return;
   ReplyBuffer.append(MSComm1.Input());
   AwaitingReply = 0;
   Hyouji(ReplyBuffer.monitor(), kReceive);
 }
 
 void Form1::Timer2_Timer() {
-  if (AwaitingReply == 1)
-    Label12.setCaption(" X X X X");
+  if (AwaitingReply == 1) Label12.setCaption(" X X X X");
   Timer2.setEnabled(false);
   ReplyBuffer.clear();
   AwaitingReply = 0;

@@ -32,8 +32,7 @@ Number readNumber(std::string_view text) {
   Number n;
   Stage stage = Stage::Sign;
   for (const char c : text) {
-    if (isBlank(c))
-      continue;
+    if (isBlank(c)) continue;
     if (stage == Stage::Sign && (c == '+' || c == '-')) {
       n.negative = c == '-';
       stage = Stage::Integer;
@@ -66,8 +65,7 @@ long long orderOfMagnitude(const Number& n) {
   long long exponent = 0;
   for (const char d : n.exponentDigits)
     exponent = std::min(exponent * 10 + (d - '0'), 1'000'000'000LL);
-  if (n.exponentNegative)
-    exponent = -exponent;
+  if (n.exponentNegative) exponent = -exponent;
   const auto firstInteger = n.integerDigits.find_first_not_of('0');
   if (firstInteger != std::string::npos) {
     return exponent + static_cast<long long>(n.integerDigits.size() - firstInteger);
@@ -80,14 +78,11 @@ long long orderOfMagnitude(const Number& n) {
 double numericValue(std::string_view text) {
   const Number n = readNumber(text);
   const std::string digits = n.integerDigits + n.fractionDigits;
-  if (digits.find_first_not_of('0') == std::string::npos)
-    return 0;  // no digits, or zero
+  if (digits.find_first_not_of('0') == std::string::npos) return 0;  // no digits, or zero
 
   std::string form = (n.negative ? "-" : "") + (n.integerDigits.empty() ? "0" : n.integerDigits);
-  if (!n.fractionDigits.empty())
-    form += "." + n.fractionDigits;
-  if (!n.exponentDigits.empty())
-    form += (n.exponentNegative ? "e-" : "e") + n.exponentDigits;
+  if (!n.fractionDigits.empty()) form += "." + n.fractionDigits;
+  if (!n.exponentDigits.empty()) form += (n.exponentNegative ? "e-" : "e") + n.exponentDigits;
 
   double value = 0;
   const auto result = std::from_chars(form.data(), form.data() + form.size(), value);
@@ -99,29 +94,24 @@ double numericValue(std::string_view text) {
 }
 
 std::optional<std::int16_t> roundToInt16(double value) {
-  if (!std::isfinite(value))
-    return std::nullopt;
+  if (!std::isfinite(value)) return std::nullopt;
   double rounded = std::round(value);  // an exact half goes away from zero here
   if (std::fabs(value - std::trunc(value)) == 0.5 && std::fmod(rounded, 2.0) != 0.0) {
     rounded -= std::copysign(1.0, value);
   }
-  if (rounded < -32768.0 || rounded > 32767.0)
-    return std::nullopt;
+  if (rounded < -32768.0 || rounded > 32767.0) return std::nullopt;
   return static_cast<std::int16_t>(rounded);
 }
 
 std::optional<std::int16_t> pressureHpa(std::string_view r, std::int16_t& pressureValue) {
   const std::optional<std::int16_t> reading = roundToInt16(numericValue(r));
-  if (!reading)
-    return std::nullopt;
+  if (!reading) return std::nullopt;
   pressureValue = *reading;
   const int times5 = 5 * *reading;
-  if (times5 < -32768 || times5 > 32767)
-    return std::nullopt;
+  if (times5 < -32768 || times5 > 32767) return std::nullopt;
   const double p = ((times5 / 1024.0) - 0.204) / 0.00459 + 150;
   const std::optional<std::int16_t> hpa = roundToInt16(p);
-  if (!hpa)
-    return std::nullopt;
+  if (!hpa) return std::nullopt;
   pressureValue = *hpa;
   return hpa;
 }

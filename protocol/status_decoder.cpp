@@ -11,16 +11,14 @@ namespace {
 
 // Characters `from` to `to` of R, counted from 1; as many of them as exist.
 std::string_view chars(std::string_view r, std::size_t from, std::size_t to) {
-  if (from > r.size())
-    return {};
+  if (from > r.size()) return {};
   return r.substr(from - 1, to - from + 1);
 }
 
 std::optional<std::string> byTable(const StatusTable& table, std::string_view r) {
   const std::string_view key = r.substr(0, table.keyLength);
   for (const StatusRow& row : table.rows) {
-    if (row.key == key)
-      return std::string(row.text);
+    if (row.key == key) return std::string(row.text);
   }
   return std::nullopt;
 }
@@ -45,8 +43,7 @@ std::string temperatures(std::string_view r) {
 std::optional<std::string> pressure(std::string_view r, std::int16_t& pressureValue) {
   const std::optional<std::int16_t> hpa = pressureHpa(r, pressureValue);
   // A reading beyond what the projector can report: no number is better than a stale one.
-  if (!hpa)
-    return "---- hPa";
+  if (!hpa) return "---- hPa";
   return std::to_string(*hpa) + " hPa";
 }
 
@@ -60,24 +57,15 @@ bool is(std::string_view commandLine, std::string_view code) {
 std::optional<std::string> decodeStatus(std::string_view commandLine, std::string_view r,
                                         std::int16_t& pressureValue) {
   // Recognised in this order; at most one matches.
-  if (is(commandLine, "CR0"))
-    return byTable(operatingStateTable(), r);
-  if (is(commandLine, "CR1"))
-    return byTable(inputModeTable(), r);
-  if (is(commandLine, "CR4"))
-    return byTable(reversalTable(), r);
-  if (is(commandLine, "CR3"))
-    return lampHours(r);
-  if (is(commandLine, "CR6"))
-    return temperatures(r);
-  if (is(commandLine, "CRA"))
-    return byTable(muteTable(), r);
-  if (is(commandLine, "CR9"))
-    return std::string(r);
-  if (is(commandLine, "CR PRESSURE"))
-    return pressure(r, pressureValue);
-  if (is(commandLine, "CR7"))
-    return byTable(lampModeTable(), r);
+  if (is(commandLine, "CR0")) return byTable(operatingStateTable(), r);
+  if (is(commandLine, "CR1")) return byTable(inputModeTable(), r);
+  if (is(commandLine, "CR4")) return byTable(reversalTable(), r);
+  if (is(commandLine, "CR3")) return lampHours(r);
+  if (is(commandLine, "CR6")) return temperatures(r);
+  if (is(commandLine, "CRA")) return byTable(muteTable(), r);
+  if (is(commandLine, "CR9")) return std::string(r);
+  if (is(commandLine, "CR PRESSURE")) return pressure(r, pressureValue);
+  if (is(commandLine, "CR7")) return byTable(lampModeTable(), r);
   return std::nullopt;
 }
 

@@ -7,17 +7,14 @@ namespace pv7100::sim {
 std::vector<ReceivedLine> LineReader::feed(std::string_view bytes) {
   std::vector<ReceivedLine> lines;
   for (const char byte : bytes) {
-    if (byte == '\n')
-      continue;
+    if (byte == '\n') continue;
     if (byte == kCarriageReturn) {
-      if (!discarding_)
-        lines.push_back({pending_, false});
+      if (!discarding_) lines.push_back({pending_, false});
       pending_.clear();
       discarding_ = false;
       continue;
     }
-    if (discarding_)
-      continue;
+    if (discarding_) continue;
     if (pending_.size() == kMaxLineLength) {
       lines.push_back({"", true});
       pending_.clear();

@@ -35,8 +35,7 @@ int main(int argc, char** argv) {
                                 ? SerialLine::openPseudoTerminal(options.baud)
                                 : SerialLine::openDevice(options.device, options.baud);
     std::optional<DeviceLink> link;
-    if (!options.link.empty())
-      link.emplace(options.link, line.path());
+    if (!options.link.empty()) link.emplace(options.link, line.path());
     std::cout << line.path() << std::endl;
     serve(options, line, stop.fd(), std::cerr);
   } catch (const std::exception& error) {

@@ -15,10 +15,8 @@ std::optional<std::int64_t> parseNumber(std::string_view text, std::int64_t low,
                                         std::int64_t high) {
   std::int64_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size())
-    return std::nullopt;
-  if (value < low || value > high)
-    return std::nullopt;
+  if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  if (value < low || value > high) return std::nullopt;
   return value;
 }
 
@@ -42,8 +40,7 @@ class ArgumentReader {
   std::optional<std::int64_t> number(std::string_view name, std::int64_t low, std::int64_t high,
                                      std::string& error) {
     const std::optional<std::string_view> text = value(name, error);
-    if (!text)
-      return std::nullopt;
+    if (!text) return std::nullopt;
     const std::optional<std::int64_t> parsed = parseNumber(*text, low, high);
     if (!parsed) {
       error = std::string(name) + " takes a number from " + std::to_string(low) + " to " +
@@ -67,13 +64,11 @@ bool apply(std::string_view option, ArgumentReader& reader, ParsedOptions& parse
     parsed.request = Request::Version;
   } else if (option == "--device" || option == "--link") {
     const std::optional<std::string_view> path = reader.value(option, error);
-    if (!path)
-      return false;
+    if (!path) return false;
     (option == "--device" ? options.device : options.link) = *path;
   } else if (option == "--baud") {
     const std::optional<std::string_view> rate = reader.value(option, error);
-    if (!rate)
-      return false;
+    if (!rate) return false;
     if (*rate != "9600" && *rate != "19200") {
       error = "--baud takes 9600 or 19200, not \"" + std::string(*rate) + "\"";
       return false;
@@ -91,25 +86,21 @@ bool apply(std::string_view option, ArgumentReader& reader, ParsedOptions& parse
     options.shaping.garbage = true;
   } else if (option == "--delay") {
     const std::optional<std::int64_t> ms = reader.number(option, 0, kMaxMillis, error);
-    if (!ms)
-      return false;
+    if (!ms) return false;
     options.shaping.delayMs = *ms;
   } else if (option == "--chatty") {
     const std::optional<std::int64_t> rate =
         reader.number(option, 1, 19200 / kBitsPerCharacter, error);
-    if (!rate)
-      return false;
+    if (!rate) return false;
     options.shaping.chattyRate = static_cast<int>(*rate);
   } else if (option == "--seed") {
     const std::optional<std::int64_t> seed =
         reader.number(option, 0, std::numeric_limits<std::uint32_t>::max(), error);
-    if (!seed)
-      return false;
+    if (!seed) return false;
     options.shaping.seed = static_cast<std::uint32_t>(*seed);
   } else if (option == "--count-down" || option == "--cool-down") {
     const std::optional<std::int64_t> ms = reader.number(option, 0, kMaxMillis, error);
-    if (!ms)
-      return false;
+    if (!ms) return false;
     (option == "--count-down" ? options.model.countDownMs : options.model.coolDownMs) = *ms;
   } else {
     error = "unknown argument \"" + std::string(option) + "\"";
@@ -124,8 +115,7 @@ ParsedOptions parseOptions(std::span<const std::string_view> arguments) {
   ParsedOptions parsed;
   ArgumentReader reader(arguments);
   while (!reader.done()) {
-    if (!apply(reader.take(), reader, parsed))
-      return parsed;
+    if (!apply(reader.take(), reader, parsed)) return parsed;
   }
   const int lineRate = parsed.options.baud / kBitsPerCharacter;
   if (parsed.options.shaping.chattyRate > lineRate) {

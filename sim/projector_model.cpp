@@ -27,8 +27,7 @@ ProjectorModel::ProjectorModel(const ModelSettings& settings) : settings_(settin
 std::string ProjectorModel::respond(std::string_view code, Millis now) {
   advanceTo(now);
   const std::optional<Command> command = findCommand(code);
-  if (!command)
-    return std::string(kNegativeReply);
+  if (!command) return std::string(kNegativeReply);
   return perform(*command);
 }
 
@@ -40,15 +39,13 @@ void ProjectorModel::advanceTo(Millis now) {
       runFor(until - now_);
       now_ = until;
     }
-    if (!inPhase || now_ < phaseEnds_)
-      return;
+    if (!inPhase || now_ < phaseEnds_) return;
     power_ = power_ == PowerState::CountDown ? PowerState::On : PowerState::StandBy;
   }
 }
 
 void ProjectorModel::runFor(Millis duration) {
-  if (lampLit())
-    lampLitMs_ += duration;
+  if (lampLit()) lampLitMs_ += duration;
   thermometers_.pass(duration, lampLit(), fanMax_);
 }
 
@@ -56,8 +53,7 @@ std::string ProjectorModel::perform(const Command& command) {
   // Commands that work in every power state.
   switch (command.action) {
     case Action::PowerOn:
-      if (power_ == PowerState::CoolingDown)
-        return std::string(kNegativeReply);
+      if (power_ == PowerState::CoolingDown) return std::string(kNegativeReply);
       if (power_ == PowerState::StandBy) {
         power_ = PowerState::CountDown;
         phaseEnds_ = now_ + settings_.countDownMs;
@@ -91,8 +87,7 @@ std::string ProjectorModel::perform(const Command& command) {
       break;
   }
   // The picture controls: nothing to act on while the lamp is dark.
-  if (!lampLit())
-    return std::string(kNegativeReply);
+  if (!lampLit()) return std::string(kNegativeReply);
   switch (command.action) {
     case Action::SelectInput:
       input_ = command.argument;
@@ -178,10 +173,8 @@ std::string ProjectorModel::lampMode() const {
 }
 
 std::string ProjectorModel::muteAndSignal() const {
-  if (!lampLit())
-    return commandLine("FF");
-  if (input_ == kNetworkInput)
-    return commandLine("80");
+  if (!lampLit()) return commandLine("FF");
+  if (input_ == kNetworkInput) return commandLine("80");
   const int bits = (pictureMuted_ ? 1 : 0) | (soundMuted_ ? 2 : 0);
   return commandLine("0" + std::to_string(bits));
 }

@@ -16,13 +16,11 @@ ReplyScheduler::ReplyScheduler(const Shaping& shaping, Millis start)
     : shaping_(shaping), start_(start), random_(shaping.seed) {}
 
 void ReplyScheduler::submit(std::string_view reply, Millis now) {
-  if (shaping_.silent)
-    return;
+  if (shaping_.silent) return;
   const std::string bytes = shaping_.garbage ? withGarbage(reply) : std::string(reply);
   const Millis gap = shaping_.split ? kSplitGapMs : 0;
   Millis at = now + shaping_.delayMs;
-  if (!queue_.empty())
-    at = std::max(at, queue_.back().at + gap);
+  if (!queue_.empty()) at = std::max(at, queue_.back().at + gap);
   for (const char byte : bytes) {
     queue_.push_back({at, byte});
     at += gap;
@@ -47,8 +45,7 @@ std::string ReplyScheduler::takeDue(Millis now) {
 
 std::optional<Millis> ReplyScheduler::nextDue() const {
   std::optional<Millis> next;
-  if (!queue_.empty())
-    next = queue_.front().at;
+  if (!queue_.empty()) next = queue_.front().at;
   if (shaping_.chattyRate > 0) {
     const Millis chatter = chatterDue(chatterSent_ + 1);
     next = next ? std::min(*next, chatter) : chatter;

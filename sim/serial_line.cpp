@@ -24,15 +24,13 @@ speed_t speed(int baud) {
 // Raw 8N1 at `baud`: no echo, no line editing, no translation of CR or LF, no flow control.
 void makeRaw(int fd, int baud, const std::string& path) {
   termios settings{};
-  if (tcgetattr(fd, &settings) != 0)
-    fail("cannot read the settings of " + path);
+  if (tcgetattr(fd, &settings) != 0) fail("cannot read the settings of " + path);
   cfmakeraw(&settings);
   settings.c_cflag |= CLOCAL | CREAD;
   settings.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | CRTSCTS);
   cfsetispeed(&settings, speed(baud));
   cfsetospeed(&settings, speed(baud));
-  if (tcsetattr(fd, TCSANOW, &settings) != 0)
-    fail("cannot set up " + path);
+  if (tcsetattr(fd, TCSANOW, &settings) != 0) fail("cannot set up " + path);
 }
 
 void addFlags(int fd, int statusFlags, int descriptorFlags) {
@@ -45,8 +43,7 @@ void addFlags(int fd, int statusFlags, int descriptorFlags) {
 SerialLine SerialLine::openPseudoTerminal(int baud) {
   int near = -1;
   int far = -1;
-  if (openpty(&near, &far, nullptr, nullptr, nullptr) != 0)
-    fail("cannot open a pseudo-terminal");
+  if (openpty(&near, &far, nullptr, nullptr, nullptr) != 0) fail("cannot open a pseudo-terminal");
   SerialLine line(near, far, "");
   char name[256];
   if (const int error = ttyname_r(far, name, sizeof name); error != 0) {
@@ -62,11 +59,9 @@ SerialLine SerialLine::openPseudoTerminal(int baud) {
 
 SerialLine SerialLine::openDevice(const std::string& path, int baud) {
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
-    fail("cannot open " + path);
+  if (fd < 0) fail("cannot open " + path);
   SerialLine line(fd, -1, path);
-  if (!isatty(fd))
-    fail(path + " is not a serial device");
+  if (!isatty(fd)) fail(path + " is not a serial device");
   makeRaw(fd, baud, path);
   tcflush(fd, TCIOFLUSH);
   return line;
@@ -81,10 +76,8 @@ SerialLine::SerialLine(SerialLine&& other) noexcept
       path_(std::move(other.path_)) {}
 
 SerialLine::~SerialLine() {
-  if (fd_ >= 0)
-    close(fd_);
-  if (farEnd_ >= 0)
-    close(farEnd_);
+  if (fd_ >= 0) close(fd_);
+  if (farEnd_ >= 0) close(farEnd_);
 }
 
 DeviceLink::DeviceLink(std::string path, std::string target)
@@ -97,8 +90,7 @@ DeviceLink::DeviceLink(std::string path, std::string target)
     }
     unlink(path_.c_str());
   }
-  if (symlink(target_.c_str(), path_.c_str()) != 0)
-    fail("cannot make the link " + path_);
+  if (symlink(target_.c_str(), path_.c_str()) != 0) fail("cannot make the link " + path_);
 }
 
 DeviceLink::~DeviceLink() {

@@ -63,8 +63,7 @@ class Session {
   // How long poll may wait: until the next byte falls due, or for ever.
   int timeout() const {
     const std::optional<Millis> next = scheduler_.nextDue();
-    if (!next)
-      return -1;
+    if (!next) return -1;
     const Millis wait = std::max<Millis>(0, *next - now());
     return static_cast<int>(std::min<Millis>(wait, std::numeric_limits<int>::max()));
   }
@@ -77,8 +76,7 @@ class Session {
         answer(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
         continue;
       }
-      if (count < 0 && errno == EINTR)
-        continue;
+      if (count < 0 && errno == EINTR) continue;
       if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
         throw std::system_error(errno, std::generic_category(), "cannot read " + line_.path());
       }
@@ -90,8 +88,7 @@ class Session {
   // nobody listens to.
   void transmit() {
     const std::string due = scheduler_.takeDue(now());
-    if (due.empty())
-      return;
+    if (due.empty()) return;
     const ssize_t written = write(line_.fd(), due.data(), due.size());
     const std::size_t sent = written > 0 ? static_cast<std::size_t>(written) : 0;
     if (options_.verbose && sent < due.size()) {
@@ -138,16 +135,12 @@ void serve(const Options& options, const SerialLine& line, int stopFd, std::ostr
   const nfds_t count = options.exitWithStdin ? 3 : 2;
   for (;;) {
     if (poll(watched.data(), count, session.timeout()) < 0) {
-      if (errno == EINTR)
-        continue;
+      if (errno == EINTR) continue;
       throw std::system_error(errno, std::generic_category(), "poll");
     }
-    if (watched[1].revents != 0)
-      return;
-    if (count == 3 && watched[2].revents != 0 && stdinClosed())
-      return;
-    if ((watched[0].revents & POLLIN) != 0)
-      session.receive();
+    if (watched[1].revents != 0) return;
+    if (count == 3 && watched[2].revents != 0 && stdinClosed()) return;
+    if ((watched[0].revents & POLLIN) != 0) session.receive();
     if ((watched[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
       throw std::system_error(EIO, std::generic_category(), line.path() + " has gone");
     }

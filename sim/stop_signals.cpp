@@ -23,8 +23,7 @@ extern "C" void onStopSignal(int signal) {
 
 StopSignals::StopSignals() {
   int ends[2];
-  if (pipe(ends) != 0)
-    throw std::system_error(errno, std::generic_category(), "pipe");
+  if (pipe(ends) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
   for (const int end : ends) {
     fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
     fcntl(end, F_SETFD, FD_CLOEXEC);

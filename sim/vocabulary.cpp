@@ -100,8 +100,7 @@ constexpr std::array kVocabulary = std::to_array<Command>({
 
 std::optional<Command> findCommand(std::string_view code) {
   const auto found = std::ranges::find(kVocabulary, code, &Command::code);
-  if (found == kVocabulary.end())
-    return std::nullopt;
+  if (found == kVocabulary.end()) return std::nullopt;
   return *found;
 }
 

@@ -252,8 +252,7 @@ std::span<const std::string_view> layoutTabOrder() {
 const ControlRow& layoutRow(std::string_view name) {
   const auto* row = std::find_if(kControls.begin(), kControls.end(),
                                  [name](const ControlRow& r) { return r.name == name; });
-  if (row == kControls.end())
-    throw std::out_of_range("no control named " + std::string(name));
+  if (row == kControls.end()) throw std::out_of_range("no control named " + std::string(name));
   return *row;
 }
 

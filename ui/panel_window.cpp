@@ -28,12 +28,9 @@ std::int16_t keyCode(int qtKey) {
 
 std::int16_t shiftMask(Qt::KeyboardModifiers modifiers) {
   std::int16_t mask = 0;
-  if (modifiers & Qt::ShiftModifier)
-    mask |= kShiftMask;
-  if (modifiers & Qt::ControlModifier)
-    mask |= kCtrlMask;
-  if (modifiers & Qt::AltModifier)
-    mask |= kAltMask;
+  if (modifiers & Qt::ShiftModifier) mask |= kShiftMask;
+  if (modifiers & Qt::ControlModifier) mask |= kCtrlMask;
+  if (modifiers & Qt::AltModifier) mask |= kAltMask;
   return mask;
 }
 
@@ -59,8 +56,7 @@ PanelWidget::~PanelWidget() {
 bool PanelWidget::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && keyDown) {
     QWidget* first = QApplication::focusWidget();
-    if (first == nullptr)
-      first = this;
+    if (first == nullptr) first = this;
     if (watched == first && first->window() == this) {
       const auto* key = static_cast<QKeyEvent*>(event);
       keyDown(keyCode(key->key()), shiftMask(key->modifiers()));
@@ -83,26 +79,22 @@ void PanelWidget::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   const bool lost = (event->type() == QEvent::ActivationChange && !isActiveWindow()) ||
                     (event->type() == QEvent::WindowStateChange && isMinimized());
-  if (lost && deactivated)
-    deactivated();
+  if (lost && deactivated) deactivated();
 }
 
 void PanelWidget::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
-  if (deactivated)
-    deactivated();
+  if (deactivated) deactivated();
 }
 
 void PanelWidget::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  if (framed)
-    framed();
+  if (framed) framed();
 }
 
 void PanelWidget::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (framed)
-    framed();
+  if (framed) framed();
 }
 
 QtWindow::QtWindow() : height_(kClientHeight + kDesignFrameHeight) {
@@ -161,8 +153,7 @@ void QtWindow::messageBox(const std::string& text) {
 }
 
 void QtWindow::unload() {
-  if (beforeUnload)
-    beforeUnload();
+  if (beforeUnload) beforeUnload();
   widget_.hide();
   QCoreApplication::quit();
 }

@@ -39,8 +39,7 @@ class QtToolkit : public Toolkit {
   template <typename T>
   static T& find(Controls<T>& controls, std::string_view name) {
     const auto it = controls.find(name);
-    if (it == controls.end())
-      throw std::out_of_range("no control named " + std::string(name));
+    if (it == controls.end()) throw std::out_of_range("no control named " + std::string(name));
     return it->second;
   }
   void build(const ControlRow& row);

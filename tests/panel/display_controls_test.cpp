@@ -20,8 +20,7 @@ class DisplayControls : public PanelTest {
 TEST_F(DisplayControls, OnlyCtrlAloneWithHUnlocks) {
   const std::int16_t masks[] = {0, ui::kShiftMask, ui::kCtrlMask | ui::kShiftMask,
                                 ui::kCtrlMask | ui::kAltMask, ui::kAltMask};
-  for (const std::int16_t mask : masks)
-    tk.window().keyDown(kH, mask);
+  for (const std::int16_t mask : masks) tk.window().keyDown(kH, mask);
   tk.window().keyDown(71, ui::kCtrlMask);
   EXPECT_EQ(height(), 5350);
   EXPECT_EQ(form.ExtendedUnlocked, 0);
@@ -66,12 +65,9 @@ TEST_F(DisplayControls, ViewStateMachine) {
   tk.button("Command34").setVisible(true);
   for (const Step& step : walk) {
     const std::string action = step.action;
-    if (action == "toggle")
-      click("Command34");
-    if (action == "doubleClick")
-      doubleClick();
-    if (action == "ctrlH")
-      ctrlH();
+    if (action == "toggle") click("Command34");
+    if (action == "doubleClick") doubleClick();
+    if (action == "ctrlH") ctrlH();
     EXPECT_EQ(height(), step.height) << action;
     EXPECT_EQ(toggle(), step.caption) << action;
     EXPECT_EQ(form.ExtendedUnlocked, step.unlocked) << action;

@@ -15,8 +15,7 @@ class HoldToRepeat : public PanelTest {
   int sends(const std::string& line) {
     const std::string out = sent();
     int n = 0;
-    for (auto at = out.find(line); at != std::string::npos; at = out.find(line, at + 1))
-      ++n;
+    for (auto at = out.find(line); at != std::string::npos; at = out.find(line, at + 1)) ++n;
     EXPECT_EQ(out.size(), n * line.size()) << "only " << line << " went out";
     return n;
   }
@@ -49,8 +48,7 @@ TEST_F(HoldToRepeat, EveryRowSendsItsCodeAtPressAndAtEachTick) {
 
 TEST_F(HoldToRepeat, NonArrowPressesSetTheirPacingAfterTheSend) {
   for (const RepeatRow& row : repeatButtons()) {
-    if (row.cursorArrow())
-      continue;
+    if (row.cursorArrow()) continue;
     press(row.control);
     EXPECT_EQ(timer("Timer1").interval(), row.pacing.period) << row.control;
     EXPECT_EQ(timer("Timer2").interval(), row.pacing.timeout) << row.control;

@@ -41,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(Tokens, MonitorRendering,
 
 TEST(MonitorRendering, PrintableCharacterKStandsAtPosition2K) {
   std::string line;
-  for (char c = ' '; c <= 'z'; ++c)
-    line += c;
+  for (char c = ' '; c <= 'z'; ++c) line += c;
   const std::string monitor = renderMonitor(line);
   ASSERT_EQ(monitor.size(), 2 * line.size() + 1);
   for (std::size_t k = 1; k <= line.size(); ++k) {

@@ -101,8 +101,7 @@ TEST_F(Reception, ReceivedBytesAboveZShowAsQuestionMarks) {
 TEST_F(Reception, TheBufferKeepsItsFirst32767CharactersWhenNoWindowCloses) {
   click("Command44");
   serial.receive("80");
-  for (int i = 0; i < 200; ++i)
-    serial.receive(std::string(1000, 'A'));
+  for (int i = 0; i < 200; ++i) serial.receive(std::string(1000, 'A'));
   EXPECT_EQ(form.ReplyBuffer.text().size(), ReplyText::kCapacity);
   EXPECT_EQ(form.ReplyBuffer.dropped(), 200 * 1000 + 2 - ReplyText::kCapacity);
   EXPECT_EQ(caption("Label12").size(), 2 * ReplyText::kCapacity + 1);

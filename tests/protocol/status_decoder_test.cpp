@@ -30,8 +30,7 @@ TEST(StatusTables, EveryRowDecodesFromTheReplyThatRendersToItsKey) {
   for (const TableCase& t : tables) {
     for (const StatusRow& row : t.table.rows) {
       std::string reply;  // the key without its spaces: " 0 8" is the reply "08"
-      for (std::size_t i = 1; i < row.key.size(); i += 2)
-        reply += row.key[i];
+      for (std::size_t i = 1; i < row.key.size(); i += 2) reply += row.key[i];
       EXPECT_EQ(decode(t.command, reply + "7\r"), std::string(row.text))
           << t.command << " row " << row.key;
       ++rows;

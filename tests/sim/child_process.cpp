@@ -15,8 +15,7 @@ namespace pv7100::sim::testing {
 ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
   int in[2];
   int out[2];
-  if (pipe2(in, O_CLOEXEC) != 0)
-    return;
+  if (pipe2(in, O_CLOEXEC) != 0) return;
   if (pipe2(out, O_CLOEXEC) != 0) {
     close(in[0]);
     close(in[1]);
@@ -27,11 +26,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
   posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   std::vector<char*> args;
-  for (const std::string& arg : argv)
-    args.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
-  if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0)
-    pid_ = -1;
+  if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
   close(in[0]);
   close(out[1]);
@@ -45,8 +42,7 @@ ChildProcess::~ChildProcess() {
     waitpid(pid_, nullptr, 0);
   }
   closeStdin();
-  if (stdout_ >= 0)
-    close(stdout_);
+  if (stdout_ >= 0) close(stdout_);
 }
 
 std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds timeout) {
@@ -65,21 +61,18 @@ std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds time
     }
     char buffer[256];
     const ssize_t count = read(stdout_, buffer, sizeof buffer);
-    if (count <= 0)
-      return std::nullopt;
+    if (count <= 0) return std::nullopt;
     pending_.append(buffer, static_cast<std::size_t>(count));
   }
 }
 
 void ChildProcess::closeStdin() {
-  if (stdin_ >= 0)
-    close(stdin_);
+  if (stdin_ >= 0) close(stdin_);
   stdin_ = -1;
 }
 
 void ChildProcess::signal(int number) {
-  if (pid_ > 0)
-    kill(pid_, number);
+  if (pid_ > 0) kill(pid_, number);
 }
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout) {
@@ -90,8 +83,7 @@ std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout) 
       pid_ = -1;
       return status;
     }
-    if (std::chrono::steady_clock::now() >= deadline)
-      break;
+    if (std::chrono::steady_clock::now() >= deadline) break;
     poll(nullptr, 0, 10);
   }
   return std::nullopt;

@@ -38,16 +38,14 @@ class Simulator {
   explicit Simulator(std::vector<std::string> options = {})
       : process_(command(std::move(options))) {
     const std::optional<std::string> path = process_.readLine(kPatience);
-    if (!path)
-      return;
+    if (!path) return;
     device_ = *path;
     fd_ = openTerminal(device_);
   }
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
   ~Simulator() {
-    if (fd_ >= 0)
-      close(fd_);
+    if (fd_ >= 0) close(fd_);
   }
 
   bool ready() const { return fd_ >= 0; }
@@ -64,20 +62,17 @@ class Simulator {
 
   // Sends `line` and returns the reply, read up to its CR.
   std::string ask(std::string_view line) {
-    if (!writeAll(fd_, line))
-      return "(write failed)";
+    if (!writeAll(fd_, line)) return "(write failed)";
     return reply();
   }
   // Sends `line` and returns the first `count` bytes that come back, waiting at most kPatience.
   std::string askFor(std::string_view line, std::size_t count) {
-    if (!writeAll(fd_, line))
-      return "(write failed)";
+    if (!writeAll(fd_, line)) return "(write failed)";
     return readUpTo(fd_, count, kPatience);
   }
   // Sends `line` and returns everything that comes within `wait`.
   std::string askAndListen(std::string_view line, std::chrono::milliseconds wait) {
-    if (!writeAll(fd_, line))
-      return "(write failed)";
+    if (!writeAll(fd_, line)) return "(write failed)";
     return listen(wait);
   }
   // What comes up to a CR, waiting at most kPatience.

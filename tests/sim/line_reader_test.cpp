@@ -11,8 +11,7 @@ namespace {
 // The lines as text, an overflow written as "!".
 std::vector<std::string> codes(const std::vector<ReceivedLine>& lines) {
   std::vector<std::string> texts;
-  for (const ReceivedLine& line : lines)
-    texts.push_back(line.overflow ? "!" : line.code);
+  for (const ReceivedLine& line : lines) texts.push_back(line.overflow ? "!" : line.code);
   return texts;
 }
 

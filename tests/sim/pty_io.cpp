@@ -22,10 +22,8 @@ bool ready(int fd, short events, Clock::time_point deadline) {
   pollfd watched{fd, events, 0};
   for (;;) {
     const int result = poll(&watched, 1, left(deadline));
-    if (result > 0)
-      return true;
-    if (result == 0 || errno != EINTR)
-      return false;
+    if (result > 0) return true;
+    if (result == 0 || errno != EINTR) return false;
   }
 }
 
@@ -54,8 +52,7 @@ int openTerminal(const std::string& path) {
 bool writeAll(int fd, std::string_view bytes) {
   const Clock::time_point deadline = Clock::now() + kPatience;
   while (!bytes.empty()) {
-    if (!ready(fd, POLLOUT, deadline))
-      return false;
+    if (!ready(fd, POLLOUT, deadline)) return false;
     const ssize_t count = write(fd, bytes.data(), bytes.size());
     if (count > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(count));

@@ -11,8 +11,7 @@ namespace {
 bool isSubsequence(const std::string& part, const std::string& whole) {
   std::size_t next = 0;
   for (const char c : whole) {
-    if (next < part.size() && part[next] == c)
-      ++next;
+    if (next < part.size() && part[next] == c) ++next;
   }
   return next == part.size();
 }
@@ -133,8 +132,7 @@ TEST(SimReplyScheduler, ChattyTalksAtItsRateFromTheStart) {
 TEST(SimReplyScheduler, ChattyReachesTheFullLineRate) {
   ReplyScheduler scheduler({.chattyRate = 1920}, 0);
   std::size_t total = 0;
-  for (Millis t = 1; t <= 1'000; ++t)
-    total += scheduler.takeDue(t).size();
+  for (Millis t = 1; t <= 1'000; ++t) total += scheduler.takeDue(t).size();
   EXPECT_EQ(total, 1920u);
 }
 

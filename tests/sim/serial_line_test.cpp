@@ -29,8 +29,7 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   ~Fd() {
-    if (fd_ >= 0)
-      close(fd_);
+    if (fd_ >= 0) close(fd_);
   }
   int get() const { return fd_; }
 

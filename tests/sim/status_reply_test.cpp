@@ -48,8 +48,7 @@ class SimStatusReply : public ::testing::TestWithParam<StatusCase> {};
 TEST_P(SimStatusReply, IsExactAndDecodesAsIntended) {
   const StatusCase& c = GetParam();
   ProjectorModel model(settings());
-  for (const std::string& code : c.setup)
-    model.respond(code, 0);
+  for (const std::string& code : c.setup) model.respond(code, 0);
   const std::string reply = model.respond(c.code, c.readAt);
   EXPECT_EQ(reply, c.reply);
   EXPECT_EQ(decoded(c.code, reply), c.shown);
@@ -208,8 +207,7 @@ TEST(SimTemperatures, SettleNearTheirTargetsWithTheLampLit) {
   model.respond("C00", 0);
   const std::vector<double> hot = readings(model.respond("CR6", kHour));
   const std::vector<double> targets = {29.0, 38.0, 52.0, 44.0};
-  for (std::size_t i = 0; i < targets.size(); ++i)
-    EXPECT_NEAR(hot[i], targets[i], 0.3) << i;
+  for (std::size_t i = 0; i < targets.size(); ++i) EXPECT_NEAR(hot[i], targets[i], 0.3) << i;
 }
 
 TEST(SimTemperatures, RunCoolerWithTheFanAtMaximum) {
@@ -220,8 +218,7 @@ TEST(SimTemperatures, RunCoolerWithTheFanAtMaximum) {
   max.respond("C00", 0);
   const std::vector<double> warm = readings(normal.respond("CR6", kHour));
   const std::vector<double> cool = readings(max.respond("CR6", kHour));
-  for (std::size_t i = 1; i < warm.size(); ++i)
-    EXPECT_LT(cool[i], warm[i] - 3.0) << i;
+  for (std::size_t i = 1; i < warm.size(); ++i) EXPECT_LT(cool[i], warm[i] - 3.0) << i;
 }
 
 TEST(SimTemperatures, FallBackToAmbientAfterPowerOff) {
@@ -240,8 +237,7 @@ TEST(SimTemperatures, RiseGraduallyAndDrift) {
   EXPECT_GT(early[2], 26.0);
   EXPECT_LT(early[2], 45.0);
   std::set<std::string> distinct;
-  for (Millis t = kHour; t < kHour + 60'000; t += 5'000)
-    distinct.insert(model.respond("CR6", t));
+  for (Millis t = kHour; t < kHour + 60'000; t += 5'000) distinct.insert(model.respond("CR6", t));
   EXPECT_GT(distinct.size(), 3u);
 }
 

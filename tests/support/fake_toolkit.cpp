@@ -11,20 +11,17 @@ void FakeTimer::arm() {
 
 void FakeTimer::setInterval(int ms) {
   interval_ = ms;
-  if (enabled_)
-    arm();
+  if (enabled_) arm();
 }
 
 void FakeTimer::setEnabled(bool enabled) {
   enabled_ = enabled;
-  if (enabled)
-    arm();
+  if (enabled) arm();
 }
 
 void FakeTimer::fire() {
   arm();  // the count starts anew at each tick
-  if (tick_)
-    tick_();
+  if (tick_) tick_();
 }
 
 void VirtualClock::advance(long long ms) {
@@ -32,15 +29,13 @@ void VirtualClock::advance(long long ms) {
   for (;;) {
     FakeTimer* next = nullptr;
     for (FakeTimer* t : timers_) {
-      if (!t->enabled() || t->interval() <= 0 || t->due() > until)
-        continue;
+      if (!t->enabled() || t->interval() <= 0 || t->due() > until) continue;
       if (next == nullptr || t->due() < next->due() ||
           (t->due() == next->due() && t->order() < next->order())) {
         next = t;
       }
     }
-    if (next == nullptr)
-      break;
+    if (next == nullptr) break;
     now_ = next->due();
     next->fire();
   }
@@ -48,15 +43,13 @@ void VirtualClock::advance(long long ms) {
 }
 
 void FakeOption::select() {
-  if (selected_)
-    return;
+  if (selected_) return;
   click();
 }
 
 void FakeOption::click() {
   toolkit_.selectInGroup(*this);
-  if (click_)
-    click_();
+  if (click_) click_();
 }
 
 FakeToolkit::FakeToolkit() {
@@ -95,8 +88,7 @@ FakeToolkit::FakeToolkit() {
 
 void FakeToolkit::selectInGroup(FakeOption& option) {
   for (auto& [name, other] : options_) {
-    if (other->group() == option.group())
-      other->setSelected(other.get() == &option);
+    if (other->group() == option.group()) other->setSelected(other.get() == &option);
   }
 }
 

@@ -84,8 +84,7 @@ class FakeButton : public ui::Button {
 
  private:
   static void call(const ui::Handler& h) {
-    if (h)
-      h();
+    if (h) h();
   }
   std::string caption_;
   bool visible_;
@@ -136,8 +135,7 @@ class FakePicture : public ui::Picture {
  public:
   void onDoubleClick(ui::Handler h) override { doubleClick_ = std::move(h); }
   void doubleClick() {
-    if (doubleClick_)
-      doubleClick_();
+    if (doubleClick_) doubleClick_();
   }
 
  private:
@@ -166,12 +164,10 @@ class FakeWindow : public ui::Window {
   void unload() override { unloaded = true; }
 
   void keyDown(std::int16_t keyCode, std::int16_t shift) {
-    if (keyDown_)
-      keyDown_(keyCode, shift);
+    if (keyDown_) keyDown_(keyCode, shift);
   }
   void deactivate() {
-    if (deactivate_)
-      deactivate_();
+    if (deactivate_) deactivate_();
   }
 
   std::vector<std::string> messages;
@@ -207,8 +203,7 @@ class FakeToolkit : public ui::Toolkit {
   template <typename T>
   static T& find(Controls<T>& controls, std::string_view name) {
     const auto it = controls.find(name);
-    if (it == controls.end())
-      throw std::out_of_range("no control named " + std::string(name));
+    if (it == controls.end()) throw std::out_of_range("no control named " + std::string(name));
     return *it->second;
   }
 

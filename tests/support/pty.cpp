@@ -64,19 +64,16 @@ std::string Pty::read(std::size_t count, std::chrono::milliseconds timeout) {
   std::string received;
   std::array<char, 4096> chunk{};
   while (received.size() < count && master_ >= 0 && Clock::now() < deadline) {
-    if (!pumpAndPoll(master_, POLLIN))
-      continue;
+    if (!pumpAndPoll(master_, POLLIN)) continue;
     const ssize_t got =
         ::read(master_, chunk.data(), std::min(chunk.size(), count - received.size()));
-    if (got > 0)
-      received.append(chunk.data(), static_cast<std::size_t>(got));
+    if (got > 0) received.append(chunk.data(), static_cast<std::size_t>(got));
   }
   return received;
 }
 
 void Pty::closeMaster() {
-  if (master_ >= 0)
-    ::close(std::exchange(master_, -1));
+  if (master_ >= 0) ::close(std::exchange(master_, -1));
 }
 
 termios Pty::attributes() const {
@@ -106,8 +103,7 @@ int Pty::speed() const {
   const termios settings = attributes();
   const speed_t code = ::cfgetospeed(&settings);
   for (const auto& [known, baud] : speeds) {
-    if (known == code)
-      return baud;
+    if (known == code) return baud;
   }
   return 0;
 }
