@@ -176,7 +176,8 @@ std::string ProjectorModel::muteAndSignal() const {
   if (!lampLit()) return commandLine("FF");
   if (input_ == kNetworkInput) return commandLine("80");
   const int bits = (pictureMuted_ ? 1 : 0) | (soundMuted_ ? 2 : 0);
-  return commandLine("0" + std::to_string(bits));
+  const char code[] = {'0', static_cast<char>('0' + bits)};
+  return commandLine(std::string_view(code, sizeof code));
 }
 
 }  // namespace pv7100::sim
