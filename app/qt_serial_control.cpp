@@ -111,10 +111,6 @@ std::size_t QtSerialControl::OutBufferCount() const {
   return pending;
 }
 
-std::string QtSerialControl::PortName() const {
-  return portLabel(port_, device());
-}
-
 void QtSerialControl::received() {
   event_ = comEvReceive;
   if (onComm_) onComm_();

@@ -33,7 +33,6 @@ class QtSerialControl : public QObject, public SerialControl {
   std::string Input() override;
   std::int16_t CommEvent() const override { return event_; }
   std::size_t OutBufferCount() const override;
-  std::string PortName() const override;
   void OnComm(std::function<void()> handler) override { onComm_ = std::move(handler); }
   void OnPortLost(std::function<void(const std::string&)> handler) override {
     onLost_ = std::move(handler);

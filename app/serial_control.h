@@ -50,9 +50,6 @@ class SerialControl {
   // Characters written but not yet sent down the line.
   virtual std::size_t OutBufferCount() const = 0;
 
-  // How the user knows the current port: "COM1 (/dev/ttyS0)".
-  virtual std::string PortName() const = 0;
-
   // Raised whenever received characters are waiting (CommEvent 2) and for other conditions.
   virtual void OnComm(std::function<void()> handler) = 0;
 

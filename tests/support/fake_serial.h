@@ -21,7 +21,6 @@ class FakeSerial : public SerialControl {
   std::string Input() override;
   std::int16_t CommEvent() const override { return event_; }
   std::size_t OutBufferCount() const override { return outBufferCount; }
-  std::string PortName() const override { return "COM" + std::to_string(port_); }
   void OnComm(std::function<void()> handler) override { onComm_ = std::move(handler); }
   void OnPortLost(std::function<void(const std::string&)> handler) override {
     onLost_ = std::move(handler);
