@@ -14,8 +14,8 @@
 
 namespace pv7100 {
 
-struct OneShotRow;
-struct RepeatRow;
+struct OneShotCommand;
+struct RepeatCommand;
 
 // Hyouji's modes.
 inline constexpr std::uint8_t kSend = 1;
@@ -37,7 +37,7 @@ class Form1 {
   std::string CommandLine;  // the last command line sent
   ReplyText ReplyBuffer;    // received since last emptied
   std::uint8_t AwaitingReply = 0;
-  std::uint8_t RepeatCode = 0;
+  const RepeatCommand* HeldButton = nullptr;  // the hold-to-repeat button held down
   std::uint8_t ArrowMode = 0;
   std::int16_t ExtendedUnlocked = 0;
   std::string PortSettings;
@@ -62,9 +62,9 @@ class Form1 {
   void Timer4_Timer();
 
   // Command panel.
-  void OneShot_Click(const OneShotRow& row);
-  void Repeat_MouseDown(const RepeatRow& row);
-  void Repeat_MouseUp(const RepeatRow& row);
+  void OneShot_Click(const OneShotCommand& row);
+  void Repeat_MouseDown(const RepeatCommand& row);
+  void Repeat_MouseUp(const RepeatCommand& row);
   void Timer1_Timer();
   void Form_Deactivate();
   void Command95_Click();

@@ -24,7 +24,7 @@ void Form1::Form_Load() {
   window_.setLeft((window_.screenWidth() - window_.width()) / 2);
   window_.setTop((window_.screenHeight() - window_.height()) / 2);
   window_.setHeight(kCompactHeight);
-  RepeatCode = 0;
+  HeldButton = nullptr;
   AwaitingReply = 0;
   ReplyBuffer.clear();
   // A port that does not open here is tried again, and reported, by the COM1 switch below.

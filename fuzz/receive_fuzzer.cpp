@@ -23,8 +23,8 @@
 
 #include "app/form1.h"
 #include "fuzz/require.h"
-#include "panel/catalogue.h"
-#include "panel/repeat_table.h"
+#include "protocol/commands.h"
+#include "protocol/commands.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"
@@ -89,17 +89,17 @@ class Panel {
         break;
       }
       case 'c': {
-        const auto rows = pv7100::oneShotButtons();
+        const auto rows = pv7100::oneShotCommands();
         send([&] { tk_.button(rows[program.next() % rows.size()].control).click(); });
         break;
       }
       case 'p': {
-        const auto rows = pv7100::repeatButtons();
+        const auto rows = pv7100::repeatCommands();
         send([&] { tk_.button(rows[program.next() % rows.size()].control).press(); });
         break;
       }
       case 'u': {
-        const auto rows = pv7100::repeatButtons();
+        const auto rows = pv7100::repeatCommands();
         tk_.button(rows[program.next() % rows.size()].control).release();
         require(form_.ReplyBuffer.text().empty(), "a release empties the reply buffer");
         require(caption("Label12").empty(), "a release empties the RXD line");

@@ -1,11 +1,11 @@
 // The 21 hold-to-repeat buttons: one press, one release and one repeat tick for all of them.
 #include "app/form1.h"
-#include "panel/repeat_table.h"
+#include "protocol/commands.h"
 #include "protocol/line_format.h"
 
 namespace pv7100 {
 
-void Form1::Repeat_MouseDown(const RepeatRow& row) {
+void Form1::Repeat_MouseDown(const RepeatCommand& row) {
   if (row.cursorArrow()) {
     if (ArrowMode == 1) {
       Timer2.setInterval(150);
@@ -15,7 +15,7 @@ void Form1::Repeat_MouseDown(const RepeatRow& row) {
       Timer4.setInterval(5);
     }
   }
-  RepeatCode = row.repeatCode;
+  HeldButton = &row;
   CommandLine = commandLine(row.code);
   Hyouji(CommandLine, kSend);
   if (!row.cursorArrow()) {
@@ -28,8 +28,7 @@ void Form1::Repeat_MouseDown(const RepeatRow& row) {
 }
 
 void Form1::Timer1_Timer() {
-  if (RepeatCode == 0) return;
-  const RepeatRow* row = repeatRowByCode(RepeatCode);
+  const RepeatCommand* row = HeldButton;
   if (row == nullptr) return;
   // While the previous line is still on its way, a line queued now could go out after the
   // release: this tick sends nothing, and the next one tries again.
@@ -39,8 +38,8 @@ void Form1::Timer1_Timer() {
   Timer1.setEnabled(true);
 }
 
-void Form1::Repeat_MouseUp(const RepeatRow& row) {
-  RepeatCode = 0;
+void Form1::Repeat_MouseUp(const RepeatCommand& row) {
+  HeldButton = nullptr;
   Timer1.setEnabled(false);
   Timer2.setEnabled(false);
   Timer4.setEnabled(true);
@@ -58,8 +57,7 @@ void Form1::Repeat_MouseUp(const RepeatRow& row) {
 // A hold whose release will not come (the window lost the mouse) ends as the release would:
 // the projector must not keep zooming or shifting its lens.
 void Form1::Form_Deactivate() {
-  if (RepeatCode == 0) return;
-  if (const RepeatRow* row = repeatRowByCode(RepeatCode)) Repeat_MouseUp(*row);
+  if (HeldButton != nullptr) Repeat_MouseUp(*HeldButton);
 }
 
 }  // namespace pv7100

@@ -3,8 +3,8 @@
 #include <array>
 #include <string_view>
 
-#include "panel/catalogue.h"
-#include "panel/repeat_table.h"
+#include "protocol/commands.h"
+#include "protocol/commands.h"
 
 namespace pv7100::ui {
 namespace {
@@ -41,10 +41,10 @@ constexpr std::array kTimers = std::to_array<Binding>({
 }  // namespace
 
 void bindHandlers(Form1& form, Toolkit& toolkit, SerialControl& comm) {
-  for (const OneShotRow& row : oneShotButtons()) {
+  for (const OneShotCommand& row : oneShotCommands()) {
     toolkit.button(row.control).onClick([&form, &row] { form.OneShot_Click(row); });
   }
-  for (const RepeatRow& row : repeatButtons()) {
+  for (const RepeatCommand& row : repeatCommands()) {
     Button& button = toolkit.button(row.control);
     button.onPress([&form, &row] { form.Repeat_MouseDown(row); });
     button.onRelease([&form, &row] { form.Repeat_MouseUp(row); });

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "protocol/commands.h"
 #include "tests/support/panel_fixture.h"
 
 namespace pv7100::testing {
@@ -37,7 +38,7 @@ TEST_F(StartUp, OpensCom1At19200ThenSwitchesToItOnce) {
 TEST_F(StartUp, SelectsCom1And19200AndClearsTheFormState) {
   form.ReplyBuffer.append("junk");
   form.AwaitingReply = 1;
-  form.RepeatCode = 7;
+  form.HeldButton = &pv7100::repeatCommands()[0];
   form.Form_Load();
   EXPECT_TRUE(tk.option("Option1").selected());
   EXPECT_FALSE(tk.option("Option2").selected());
@@ -47,7 +48,7 @@ TEST_F(StartUp, SelectsCom1And19200AndClearsTheFormState) {
   EXPECT_FALSE(tk.button("Command34").visible());
   EXPECT_EQ(form.ReplyBuffer.text(), "");
   EXPECT_EQ(form.AwaitingReply, 0);
-  EXPECT_EQ(form.RepeatCode, 0);
+  EXPECT_EQ(form.HeldButton, nullptr);
   EXPECT_TRUE(tk.window().messages.empty());
 }
 

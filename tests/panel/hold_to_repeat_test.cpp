@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "panel/repeat_table.h"
+#include "protocol/commands.h"
 #include "tests/support/panel_fixture.h"
 #include "ui/layout.h"
 
@@ -22,15 +22,13 @@ class HoldToRepeat : public PanelTest {
 };
 
 TEST_F(HoldToRepeat, EveryRowSendsItsCodeAtPressAndAtEachTick) {
-  std::set<int> codes;
-  for (const RepeatRow& row : repeatButtons()) {
+  for (const RepeatCommand& row : repeatCommands()) {
     SCOPED_TRACE(std::string(row.control));
     EXPECT_EQ(ui::layoutRow(row.control).caption, row.caption);
     EXPECT_EQ(ui::layoutRow(row.control).events, ui::Events::DownUp);
-    codes.insert(row.repeatCode);
     const std::string line = std::string(row.code) + "\r";
     press(row.control);
-    EXPECT_EQ(form.RepeatCode, row.repeatCode);
+    EXPECT_EQ(form.HeldButton, &row);
     EXPECT_EQ(sent(), line);
     const int period = timer("Timer1").interval();
     advance(period);
@@ -38,16 +36,14 @@ TEST_F(HoldToRepeat, EveryRowSendsItsCodeAtPressAndAtEachTick) {
     advance(period);
     EXPECT_EQ(sent(), line);
     release(row.control);
-    EXPECT_EQ(form.RepeatCode, 0);
+    EXPECT_EQ(form.HeldButton, nullptr);
     advance(1000);
     EXPECT_EQ(sent(), "");
   }
-  EXPECT_EQ(codes, (std::set<int>{1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 13,
-                                  17, 18, 19, 20, 21, 22, 23, 24, 25, 26}));
 }
 
 TEST_F(HoldToRepeat, NonArrowPressesSetTheirPacingAfterTheSend) {
-  for (const RepeatRow& row : repeatButtons()) {
+  for (const RepeatCommand& row : repeatCommands()) {
     if (row.cursorArrow()) continue;
     press(row.control);
     EXPECT_EQ(timer("Timer1").interval(), row.pacing.period) << row.control;
@@ -201,7 +197,7 @@ TEST_F(HoldToRepeat, ALostWindowEndsTheHoldAsARelease) {
   press("Command59");
   advance(210);
   tk.window().deactivate();
-  EXPECT_EQ(form.RepeatCode, 0);
+  EXPECT_EQ(form.HeldButton, nullptr);
   EXPECT_FALSE(timer("Timer1").enabled());
   EXPECT_EQ(caption("Label11"), "");
   sent();

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "panel/catalogue.h"
+#include "protocol/commands.h"
 #include "tests/support/panel_fixture.h"
 #include "ui/layout.h"
 
@@ -14,7 +14,7 @@ class OneShot : public PanelTest {};
 // Every button of the catalogue: its caption on the window, the line it writes, the intervals
 // its send runs with.
 TEST_F(OneShot, EveryButtonSendsItsCodeWithItsIntervals) {
-  for (const OneShotRow& row : oneShotButtons()) {
+  for (const OneShotCommand& row : oneShotCommands()) {
     SCOPED_TRACE(std::string(row.control));
     EXPECT_EQ(ui::layoutRow(row.control).caption, row.caption);
     EXPECT_EQ(ui::layoutRow(row.control).events, ui::Events::Click);
@@ -30,7 +30,7 @@ TEST_F(OneShot, EveryButtonSendsItsCodeWithItsIntervals) {
 
 TEST_F(OneShot, CountsOfEachKind) {
   int untimed = 0, pictureMode = 0, inputType = 0, preparers = 0;
-  for (const OneShotRow& row : oneShotButtons()) {
+  for (const OneShotCommand& row : oneShotCommands()) {
     untimed += !row.timed();
     pictureMode += row.timing.replyWindow == 2000 && row.timing.displayClear == 2500;
     inputType += row.timing.replyWindow == 5000 && row.timing.displayClear == 5500;

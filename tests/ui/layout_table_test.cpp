@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "panel/catalogue.h"
-#include "panel/repeat_table.h"
+#include "protocol/commands.h"
+#include "protocol/commands.h"
 
 namespace pv7100::ui {
 namespace {
@@ -44,9 +44,9 @@ TEST(LayoutTable, NamesAreUniqueAndParentsAreFramesBeforeTheirControls) {
 
 TEST(LayoutTable, EveryHoldToRepeatButtonAndNoOtherHasDownUp) {
   std::set<std::string_view> repeat;
-  for (const RepeatRow& row : pv7100::repeatButtons()) repeat.insert(row.control);
+  for (const RepeatCommand& row : pv7100::repeatCommands()) repeat.insert(row.control);
   std::set<std::string_view> oneShot;
-  for (const OneShotRow& row : pv7100::oneShotButtons()) oneShot.insert(row.control);
+  for (const OneShotCommand& row : pv7100::oneShotCommands()) oneShot.insert(row.control);
   EXPECT_EQ(repeat.size(), 21u);
   EXPECT_EQ(oneShot.size(), 46u);
   for (const ControlRow& row : layoutControls()) {

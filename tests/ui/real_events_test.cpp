@@ -119,7 +119,7 @@ TEST_F(RealEvents, AHoldEndsWhenTheWindowLosesTheMouse) {
   received();
   pump(400ms);
   EXPECT_EQ(received(), "") << "the zoom stopped with the window";
-  EXPECT_EQ(panel.form.RepeatCode, 0);
+  EXPECT_EQ(panel.form.HeldButton, nullptr);
 }
 
 }  // namespace
