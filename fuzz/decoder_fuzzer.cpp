@@ -142,13 +142,14 @@ bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n';
 }
 
-// The number at the start of `text` as the C library reads it, once blanks are removed and D
-// marks an exponent as E does; nothing when the C library would read more than a decimal
-// number (hexadecimal, infinity, leading white space of other kinds).
+// The number at the start of `text` as the C library reads it, once blanks are removed, D
+// marks an exponent as E does and a lower-case e or d ends the number; nothing when the C library
+// would read more than a decimal number (hexadecimal, infinity, leading white space of other
+// kinds).
 std::optional<double> referenceValue(std::string_view text) {
   std::string compact;
   for (const char c : text) {
-    if (!isBlank(c)) compact += c == 'D' ? 'E' : c == 'd' ? 'e' : c;
+    if (!isBlank(c)) compact += c == 'D' ? 'E' : (c == 'e' || c == 'd') ? ';' : c;
   }
   const std::size_t body = compact.starts_with('+') || compact.starts_with('-') ? 1 : 0;
   if (body >= compact.size() ||

@@ -15,7 +15,7 @@ bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 bool isExponentMark(char c) {
-  return c == 'E' || c == 'e' || c == 'D' || c == 'd';
+  return c == 'E' || c == 'D';
 }
 
 // The number at the start of a text, taken apart with its blanks removed.

@@ -15,7 +15,9 @@ TEST(NumericValue, ReadsTheNumberAtTheStartSkippingBlanksAnywhere) {
   EXPECT_DOUBLE_EQ(numericValue("1.2.3"), 1.2);
   EXPECT_DOUBLE_EQ(numericValue("1 E 3"), 1000);
   EXPECT_DOUBLE_EQ(numericValue("25D-1"), 2.5);
-  EXPECT_DOUBLE_EQ(numericValue("2e+2x"), 200);
+  EXPECT_DOUBLE_EQ(numericValue("2E+2x"), 200);
+  EXPECT_DOUBLE_EQ(numericValue("2e2"), 2);  // only upper-case letters mark an exponent
+  EXPECT_DOUBLE_EQ(numericValue("2d2"), 2);
   EXPECT_DOUBLE_EQ(numericValue("3E"), 3);
   EXPECT_DOUBLE_EQ(numericValue("3E-"), 3);
   EXPECT_DOUBLE_EQ(numericValue("12-3"), 12);
@@ -29,12 +31,12 @@ TEST(NumericValue, NoDigitsGiveZero) {
 }
 
 TEST(NumericValue, BeyondADoubleIsHugeOrZero) {
-  EXPECT_TRUE(std::isinf(numericValue("1e999")));
-  EXPECT_LT(numericValue("-1e999"), 0);
-  EXPECT_DOUBLE_EQ(numericValue("1e-999"), 0);
+  EXPECT_TRUE(std::isinf(numericValue("1E999")));
+  EXPECT_LT(numericValue("-1E999"), 0);
+  EXPECT_DOUBLE_EQ(numericValue("1E-999"), 0);
   EXPECT_TRUE(std::isinf(numericValue(std::string(400, '9'))));
   EXPECT_DOUBLE_EQ(numericValue("0." + std::string(400, '0') + "1"), 0);
-  EXPECT_TRUE(std::isinf(numericValue("1e99999999999999999999")));
+  EXPECT_TRUE(std::isinf(numericValue("1E99999999999999999999")));
 }
 
 TEST(RoundToInt16, ExactHalvesGoToTheEvenNeighbour) {
