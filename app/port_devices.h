@@ -6,8 +6,7 @@
 
 namespace pv7100 {
 
-// The device the system calls port 1 or 2 when the user names none: "COM1" and "COM2" on
-// Windows, /dev/ttyS0 and /dev/ttyS1 elsewhere.
+// The device behind port 1 or 2 when the user names none: /dev/ttyS0 and /dev/ttyS1.
 std::string defaultPortDevice(std::int16_t port);
 
 // The options --com1 DEVICE and --com2 DEVICE replace the defaults.
