@@ -9,6 +9,10 @@ namespace pv7100 {
 
 void Form1::Hyouji(const std::string& line, std::uint8_t mode) {
   if (mode == kSend) {
+    // A send that opens a new reply window starts a new reply: whatever came after the last
+    // window closed (a late reply, a stray byte) would otherwise spoil its decoding. Sends
+    // within one open window still collect their replies together.
+    if (!Timer2.enabled()) ReplyBuffer.clear();
     output(line);
     Label11.setCaption(renderMonitor(line));
     Timer2.setEnabled(true);

@@ -74,6 +74,21 @@ TEST_F(Reception, ALateReplyIsShownAndDecodedWithoutTheTimeOutMark) {
   EXPECT_EQ(caption("Label12"), "");
 }
 
+// A reply that comes after its window closed is shown, but the next send that opens a window
+// starts a new reply: the late ACK of a hold no longer spoils the STATUS read after it.
+TEST_F(Reception, ALateReplyIsNotPrefixedToTheNextWindowsReply) {
+  press("Command15");  // "Zoom +", 105 ms: the projector answers 80 ms late
+  advance(105);
+  serial.receive("\x06");
+  release("Command15");
+  serial.receive("\x06");  // the last line's ACK, after the release
+  EXPECT_EQ(caption("Label12"), " ACK ");
+  click("Command44");  // STATUS
+  serial.receive("80\r");
+  EXPECT_EQ(caption("Label12"), " 8 0 CR ");
+  EXPECT_EQ(caption("Label22"), " Stand by");
+}
+
 TEST_F(Reception, CharactersWhileIdleAreDecodedAgainstTheLastCommand) {
   click("Command44");
   advance(2000);

@@ -18,12 +18,13 @@ TEST_F(SendPath, WritesTheLineShowsItAndOpensTheReplyWindow) {
   EXPECT_EQ(form.AwaitingReply, 1);
 }
 
-TEST_F(SendPath, LeavesTheReplySideAlone) {
+// Opening a new reply window starts a new reply; the lines show what they showed.
+TEST_F(SendPath, LeavesTheReplyLinesAloneAndStartsANewReply) {
   serial.receive("00");
   tk.label("Label22").setCaption(" Power ON");
   form.CommandLine = "C01\r";
   form.Hyouji(form.CommandLine, kSend);
-  EXPECT_EQ(form.ReplyBuffer.text(), "00");
+  EXPECT_EQ(form.ReplyBuffer.text(), "");
   EXPECT_EQ(caption("Label12"), " 0 0 ");
   EXPECT_EQ(caption("Label22"), " Power ON");
 }
