@@ -12,11 +12,6 @@
 namespace pv7100::ui {
 namespace {
 
-constexpr double kDesignFrameHeight = 435;
-// A frame lower than this draws no title bar: the window system frames nothing (offscreen, a
-// bare X server) or only a border.
-constexpr int kTitledFramePixels = 12;
-
 // The key code of a key-down: letters and digits as their characters; other keys do not
 // concern the panel and come as 0.
 std::int16_t keyCode(int qtKey) {
@@ -97,8 +92,12 @@ void PanelWidget::showEvent(QShowEvent* event) {
   if (framed) framed();
 }
 
+int clientHeightPixels(double outerTwips) {
+  return std::max(1, px(outerTwips - kDesignFrameHeight));
+}
+
 QtWindow::QtWindow() : height_(kClientHeight + kDesignFrameHeight) {
-  widget_.framed = [this] { applyGeometry(); };
+  widget_.framed = [this] { keepCentre(); };
   applyGeometry();
 }
 
@@ -114,17 +113,23 @@ double QtWindow::frameWidth() const {
   return (widget_.frameGeometry().width() - widget_.geometry().width()) * 15.0;
 }
 
-double QtWindow::frameHeight() const {
-  const int drawn = widget_.frameGeometry().height() - widget_.geometry().height();
-  return drawn >= kTitledFramePixels ? drawn * 15.0 : kDesignFrameHeight;
-}
-
 double QtWindow::width() const {
   return kClientWidth + frameWidth();
 }
 
 void QtWindow::setLeft(double twips) {
   left_ = twips;
+  placedWidth_ = width();
+  widget_.move(px(left_), px(top_));
+}
+
+// The left was placed for the width known then, before the window system framed the window:
+// once the frame is drawn the window keeps the centre it was given.
+void QtWindow::keepCentre() {
+  const double now = width();
+  if (now == placedWidth_) return;
+  left_ += (placedWidth_ - now) / 2;
+  placedWidth_ = now;
   widget_.move(px(left_), px(top_));
 }
 
@@ -138,9 +143,10 @@ void QtWindow::setHeight(double twips) {
   applyGeometry();
 }
 
-// The width never changes; the client height is the outer height less the frame.
+// The width never changes. The client area is the outer height less the design's frame, so
+// each view shows its band whatever frame the window system draws around it.
 void QtWindow::applyGeometry() {
-  const int client = std::max(1, px(height_ - frameHeight()));
+  const int client = clientHeightPixels(height_);
   if (widget_.minimumHeight() != client || widget_.width() != px(kClientWidth)) {
     widget_.setFixedSize(px(kClientWidth), client);
   }

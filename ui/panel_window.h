@@ -28,6 +28,13 @@ class PanelWidget : public QWidget {
   void showEvent(QShowEvent* event) override;
 };
 
+// The frame and title bar that the outer heights the handlers set were designed for, in twips.
+inline constexpr double kDesignFrameHeight = 435;
+
+// The client area's height in pixels for an outer height in twips: the outer height less the
+// design's frame. The window is as much taller as the frame the window system draws.
+int clientHeightPixels(double outerTwips);
+
 class QtWindow : public Window {
  public:
   QtWindow();
@@ -53,17 +60,16 @@ class QtWindow : public Window {
   // Runs before the window unloads: the toolkit stops its timers there.
   Handler beforeUnload;
 
-  // The frame around the client area, in twips: measured once the window system has framed
-  // the window with a title bar; while it draws none (offscreen), the design frame of 435
-  // twips in height.
+  // The width of the frame the window system draws, in twips; 0 until it has drawn one.
   double frameWidth() const;
-  double frameHeight() const;
 
  private:
   void applyGeometry();
+  void keepCentre();
 
   PanelWidget widget_;
   double left_ = 0;
+  double placedWidth_ = 0;
   double top_ = 0;
   double height_;
 };
