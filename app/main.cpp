@@ -1,9 +1,13 @@
 // pv7100-panel: the control panel of the QUIVA PV7100 data projector.
+//
+// Exit status: 0 when the window is closed or "END" is clicked; 1 when there is no display to
+// open the window on; 2 for a bad option.
 #include <QApplication>
-#include <QCommandLineParser>
+#include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <variant>
 
 #include "app/form1.h"
 #include "app/options.h"
@@ -13,18 +17,19 @@
 #include "ui/qt_toolkit.h"
 
 int main(int argc, char** argv) {
+  QCoreApplication::setApplicationName(QStringLiteral("pv7100-panel"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(PV7100_VERSION));
+  auto read = pv7100::readOptions(argc, argv);
+  if (const auto* exit = std::get_if<pv7100::Exit>(&read)) {
+    std::fputs(exit->text.c_str(), exit->status == 0 ? stdout : stderr);
+    return exit->status;
+  }
+  pv7100::Options options = std::get<pv7100::Options>(read);
+  if (const std::string missing = pv7100::missingDisplay(); !missing.empty()) {
+    std::fprintf(stderr, "pv7100-panel: %s\n", missing.c_str());
+    return 1;
+  }
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("pv7100-panel"));
-  QApplication::setApplicationVersion(QStringLiteral(PV7100_VERSION));
-
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("Control panel of the QUIVA PV7100 data projector on an RS-232C line."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  pv7100::addOptions(parser);
-  parser.process(app);
-  pv7100::Options options = pv7100::readOptions(parser);
 
   std::optional<pv7100::SimulatorProcess> simulator;
   std::string simulatorFailure;

@@ -1,5 +1,8 @@
 #include "app/options.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
 namespace pv7100 {
 namespace {
 
@@ -7,9 +10,13 @@ const QString kCom1 = QStringLiteral("com1");
 const QString kCom2 = QStringLiteral("com2");
 const QString kSimulate = QStringLiteral("simulate");
 
-}  // namespace
-
 void addOptions(QCommandLineParser& parser) {
+  parser.setApplicationDescription(
+      QStringLiteral("Control panel of the QUIVA PV7100 data projector on an RS-232C line."));
+  // Not addHelpOption(): its --help-all offers Qt's own options, which are not taken here.
+  parser.addOption({{QStringLiteral("h"), QStringLiteral("help")},
+                    QStringLiteral("Displays help on commandline options.")});
+  parser.addVersionOption();
   parser.addOption({kCom1,
                     QStringLiteral("The device behind COM1, e.g. /dev/ttyUSB0, a name under "
                                    "/dev/serial/by-id/, or a pseudo-terminal (default %1).")
@@ -23,11 +30,53 @@ void addOptions(QCommandLineParser& parser) {
                                               "COM1 on it (replaces --com1).")});
 }
 
-Options readOptions(const QCommandLineParser& parser) {
+}  // namespace
+
+std::variant<Options, Exit> readOptions(int argc, char** argv) {
+  // The parser names the program after the application object's first argument.
+  QCoreApplication app(argc, argv);
+  QCommandLineParser parser;
+  addOptions(parser);
+  const QString program = QCoreApplication::applicationName();
+  if (!parser.parse(QCoreApplication::arguments())) {
+    return Exit{
+        (program + QStringLiteral(": ") + parser.errorText() + QStringLiteral(" Try --help.\n"))
+            .toStdString(),
+        2};
+  }
+  if (parser.isSet(QStringLiteral("help"))) return Exit{parser.helpText().toStdString(), 0};
+  if (parser.isSet(QStringLiteral("version"))) {
+    return Exit{(program + ' ' + QCoreApplication::applicationVersion() + '\n').toStdString(), 0};
+  }
+  if (!parser.positionalArguments().isEmpty()) {
+    return Exit{(program + QStringLiteral(": unexpected argument '") +
+                 parser.positionalArguments().constFirst() + QStringLiteral("'. Try --help.\n"))
+                    .toStdString(),
+                2};
+  }
   Options options;
   if (parser.isSet(kCom1)) options.devices.com1 = parser.value(kCom1).toStdString();
   if (parser.isSet(kCom2)) options.devices.com2 = parser.value(kCom2).toStdString();
+  options.simulate = parser.isSet(kSimulate);
   return options;
+}
+
+std::string missingDisplay() {
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  const bool x = qEnvironmentVariableIsSet("DISPLAY");
+  const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+  if (platform.isEmpty()) {
+    if (x || wayland) return "";
+    return "no display to open the window on: DISPLAY is not set. Run it in a desktop session "
+           "or over ssh -X; pv7100ctl drives the projector without a window.";
+  }
+  if (platform.startsWith("xcb") && !x) {
+    return "no X display to open the window on: DISPLAY is not set.";
+  }
+  if (platform.startsWith("wayland") && !wayland) {
+    return "no Wayland display to open the window on: WAYLAND_DISPLAY is not set.";
+  }
+  return "";
 }
 
 }  // namespace pv7100

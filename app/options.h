@@ -1,7 +1,9 @@
-// The program's command-line options.
+// The program's command line, read before any window system is touched, so that --help,
+// --version and a bad option answer without a display.
 #pragma once
 
-#include <QCommandLineParser>
+#include <string>
+#include <variant>
 
 #include "app/port_devices.h"
 
@@ -12,8 +14,17 @@ struct Options {
   bool simulate = false;  // COM1 on a simulated projector
 };
 
-// Adds --com1 DEVICE, --com2 DEVICE and --simulate; the caller adds --help and --version.
-void addOptions(QCommandLineParser& parser);
-Options readOptions(const QCommandLineParser& parser);
+// What the command line asks for: run the panel with these options, or print this text and
+// end with this status (help and version: 0, on standard output; a bad option: 2, one line
+// on standard error).
+struct Exit {
+  std::string text;
+  int status = 0;
+};
+std::variant<Options, Exit> readOptions(int argc, char** argv);
+
+// Why no window can be opened here ("" when one can): no display is named for the window
+// system the panel would use.
+std::string missingDisplay();
 
 }  // namespace pv7100
