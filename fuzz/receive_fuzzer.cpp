@@ -24,7 +24,6 @@
 #include "app/form1.h"
 #include "fuzz/require.h"
 #include "protocol/commands.h"
-#include "protocol/commands.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"

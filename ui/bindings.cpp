@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "protocol/commands.h"
-#include "protocol/commands.h"
 
 namespace pv7100::ui {
 namespace {

@@ -28,20 +28,6 @@ TEST_F(OneShot, EveryButtonSendsItsCodeWithItsIntervals) {
   }
 }
 
-TEST_F(OneShot, CountsOfEachKind) {
-  int untimed = 0, pictureMode = 0, inputType = 0, preparers = 0;
-  for (const OneShotCommand& row : oneShotCommands()) {
-    untimed += !row.timed();
-    pictureMode += row.timing.replyWindow == 2000 && row.timing.displayClear == 2500;
-    inputType += row.timing.replyWindow == 5000 && row.timing.displayClear == 5500;
-    preparers += row.preparesCursorPad;
-  }
-  EXPECT_EQ(untimed, 30);
-  EXPECT_EQ(pictureMode, 7);
-  EXPECT_EQ(inputType, 9);
-  EXPECT_EQ(preparers, 2);
-}
-
 // With the projector silent, " X X X X" comes when the reply window closes and the lines empty
 // when the display clears, on the intervals that the last timed sender left.
 TEST_F(OneShot, SilentProjectorTimingsFollowTheLastTimedSender) {

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "protocol/commands.h"
-#include "protocol/commands.h"
 
 namespace pv7100::ui {
 namespace {
