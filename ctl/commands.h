@@ -1,0 +1,25 @@
+// The commands of pv7100ctl. Each returns the exit status (exit_codes.h) and says what went
+// wrong on standard error; a port that fails while in use leaves as PortError.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ctl/command_names.h"
+#include "ctl/link.h"
+#include "ctl/options.h"
+#include "ctl/status_reads.h"
+
+namespace pv7100::ctl {
+
+int runList(bool json);
+// NAME: once, or held for --for.
+int runCommand(Link& link, const NamedCommand& command, const Options& options);
+int runSend(Link& link, const std::string& code, const Options& options);
+int runStatus(Link& link, const std::vector<const StatusRead*>& reads, const Options& options);
+int runWait(Link& link, std::string_view state, const Options& options);
+// Needs a QCoreApplication: the ports are asked side by side in its event loop.
+int runProbe(const std::vector<std::string>& devices, const Options& options);
+
+}  // namespace pv7100::ctl

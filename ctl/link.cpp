@@ -1,0 +1,48 @@
+#include "ctl/link.h"
+
+namespace pv7100::ctl {
+
+Link::Link(const std::string& device, int baud, const std::string& logFile) {
+  if (!logFile.empty()) {
+    logged_ = std::make_unique<LoggedSerialPort>(serial_, logFile);
+    port_ = logged_.get();
+  }
+  port_->onReceived([this](std::string_view bytes) { cutter_.add(bytes); });
+  port_->onLost([this](const PortError& error) { lost_ = error; });
+  port_->open(device, LineSettings{.baud = baud});
+}
+
+void Link::send(std::string_view line) {
+  if (lost_) throw *lost_;
+  port_->write(line);
+}
+
+// False once `deadline` has passed.
+bool Link::waitUntil(Clock::time_point deadline) {
+  if (lost_) throw *lost_;
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  if (left.count() <= 0) return false;
+  serial_.waitForReceived(static_cast<int>(left.count()));
+  if (lost_) throw *lost_;
+  return true;
+}
+
+std::optional<std::string> Link::nextReply(Clock::time_point deadline) {
+  for (;;) {
+    if (auto reply = cutter_.take()) return reply;
+    if (!waitUntil(deadline)) return std::nullopt;
+  }
+}
+
+std::optional<std::string> Link::ask(std::string_view line, std::chrono::milliseconds timeout) {
+  cutter_.clear();
+  send(line);
+  return nextReply(Clock::now() + timeout);
+}
+
+void Link::idleUntil(Clock::time_point deadline) {
+  while (waitUntil(deadline)) {
+  }
+}
+
+}  // namespace pv7100::ctl

@@ -1,0 +1,41 @@
+#include <iostream>
+
+#include "ctl/commands.h"
+#include "ctl/exit_codes.h"
+#include "ctl/json.h"
+
+namespace pv7100::ctl {
+
+namespace {
+
+std::string description(const NamedCommand& command) {
+  const std::string caption = "\"" + std::string(command.caption) + "\"";
+  return command.group.empty() ? caption : std::string(command.group) + " " + caption;
+}
+
+}  // namespace
+
+int runList(bool json) {
+  if (!json) {
+    for (const NamedCommand& command : namedCommands())
+      std::cout << command.name << '\t' << command.code << '\t' << description(command) << '\n';
+    return kDone;
+  }
+  std::cout << "[\n";
+  const auto& commands = namedCommands();
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const NamedCommand& command = commands[i];
+    const bool repeat = command.kind == CommandKind::repeat;
+    std::cout << "  {\"name\": " << jsonString(command.name)
+              << ", \"code\": " << jsonString(command.code)
+              << ", \"group\": " << jsonString(command.group)
+              << ", \"caption\": " << jsonString(command.caption)
+              << ", \"kind\": " << (repeat ? "\"repeat\"" : "\"one-shot\"");
+    if (repeat) std::cout << ", \"period\": " << command.period;
+    std::cout << (i + 1 < commands.size() ? "},\n" : "}\n");
+  }
+  std::cout << "]\n";
+  return kDone;
+}
+
+}  // namespace pv7100::ctl

@@ -1,0 +1,118 @@
+#include <cstdint>
+#include <iostream>
+#include <optional>
+
+#include <unistd.h>
+
+#include "ctl/commands.h"
+#include "ctl/exit_codes.h"
+#include "ctl/json.h"
+#include "ctl/messages.h"
+#include "protocol/line_format.h"
+#include "protocol/monitor_text.h"
+#include "protocol/status_decoder.h"
+
+namespace pv7100::ctl {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+struct ReadResult {
+  const StatusRead* read = nullptr;
+  std::optional<std::string> reply;  // as the monitor line renders it
+  std::optional<std::string> text;   // the STATUS line's text
+  int status = kDone;
+};
+
+// One status read, decoded as the panel's STATUS line decodes it.
+ReadResult readStatus(Link& link, const StatusRead& read, const Options& options) {
+  ReadResult result;
+  result.read = &read;
+  const std::string line = commandLine(read.code);
+  const auto reply = link.ask(line, milliseconds(options.timeoutMs));
+  if (!reply) {
+    result.status = kNoReply;
+    return result;
+  }
+  result.reply = renderMonitor(*reply);
+  std::int16_t pressure = 0;
+  if (!refused(*reply)) result.text = decodeStatus(line, *result.reply, pressure);
+  if (!result.text) result.status = kRefused;
+  return result;
+}
+
+std::string_view withoutLeadingBlanks(std::string_view text) {
+  return text.substr(std::min(text.find_first_not_of(' '), text.size()));
+}
+
+std::string jsonObject(const ReadResult& result) {
+  return "{\"read\": " + jsonString(result.read->name) +
+         ", \"code\": " + jsonString(result.read->code) +
+         ", \"reply\": " + jsonOrNull(result.reply) + ", \"text\": " + jsonOrNull(result.text) +
+         "}";
+}
+
+void explain(const Link& link, const ReadResult& result, const Options& options) {
+  const std::string what =
+      std::string(result.read->name) + " (" + std::string(result.read->code) + ")";
+  if (result.status == kNoReply)
+    complain("no reply to " + what + " from " + link.device() + " within " +
+             std::to_string(options.timeoutMs) +
+             " ms. Check the cable, the projector's power and its speed (--baud 9600 or 19200).");
+  else if (result.status == kRefused)
+    complain("the reply \"" + result.reply.value_or("") + "\" to " + what +
+             " is no known status. Check the speed (--baud) and the cable.");
+}
+
+}  // namespace
+
+int runStatus(Link& link, const std::vector<const StatusRead*>& reads, const Options& options) {
+  int status = kDone;
+  if (options.json) std::cout << "[\n";
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    const ReadResult result = readStatus(link, *reads[i], options);
+    if (options.json)
+      std::cout << "  " << jsonObject(result) << (i + 1 < reads.size() ? ",\n" : "\n");
+    else if (result.text)
+      std::cout << result.read->name << ": " << withoutLeadingBlanks(*result.text) << '\n';
+    explain(link, result, options);
+    if (status == kDone) status = result.status;
+  }
+  if (options.json) std::cout << "]\n";
+  return status;
+}
+
+// Reads the state once a second, never faster, until it is the one wanted.
+int runWait(Link& link, std::string_view state, const Options& options) {
+  const std::string wanted = state == "on" ? " Power ON" : " Stand by";
+  const StatusRead& read = *findStatusRead("state");
+  const bool progress = ::isatty(STDERR_FILENO);
+  const auto start = Clock::now();
+  const auto end = start + std::chrono::seconds(options.withinS.value_or(60));
+  for (auto next = start;;) {
+    link.idleUntil(next);
+    const auto asked = Clock::now();
+    const ReadResult result = readStatus(link, read, options);
+    const bool there = result.text == wanted;
+    if (progress) {
+      const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(asked - start).count();
+      std::cerr << "\rwaiting for " << state << ": "
+                << withoutLeadingBlanks(result.text.value_or("no answer")) << ", " << seconds
+                << " s\x1b[K" << (there ? "\n" : "") << std::flush;
+    }
+    next = asked + std::chrono::seconds(1);
+    if (there || next > end) {
+      if (options.json) std::cout << jsonObject(result) << '\n';
+      if (there) return kDone;
+      if (progress) std::cerr << '\n';
+      complain("the projector was not " + std::string(state) + " within " +
+               std::to_string(options.withinS.value_or(60)) + " s (last state: " +
+               std::string(withoutLeadingBlanks(result.text.value_or("no answer"))) +
+               "). Check it, or wait longer with --within S.");
+      return kNoReply;
+    }
+  }
+}
+
+}  // namespace pv7100::ctl

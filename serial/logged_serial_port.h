@@ -1,0 +1,60 @@
+// A serial port that writes its traffic to a log file (the format is in
+// protocol/traffic_log.h) and otherwise passes everything on to the port it wraps.
+//
+// Every line written is one log line. Received bytes are collected into replies: a reply ends
+// with ACK or CR; what is left over is logged when the next line is sent, when the port closes
+// or is lost, or once it holds kMaxPending bytes. Each log line is flushed as it is written.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "panel/serial_port.h"
+#include "protocol/traffic_log.h"
+
+namespace pv7100 {
+
+// The log file cannot be opened for appending; what() says which and why.
+class LogFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class LoggedSerialPort : public SerialPort {
+ public:
+  static constexpr std::size_t kMaxPending = 256;
+
+  // Appends to the file at `path`, created when missing. Throws LogFileError.
+  LoggedSerialPort(SerialPort& port, const std::string& path);
+  ~LoggedSerialPort() override;
+
+  void open(const std::string& device, const LineSettings& settings) override;
+  void close() override;
+  bool isOpen() const override { return port_.isOpen(); }
+  const std::string& device() const override { return port_.device(); }
+  const LineSettings& settings() const override { return port_.settings(); }
+  void setSettings(const LineSettings& settings) override { port_.setSettings(settings); }
+  void write(std::string_view bytes) override;
+  std::size_t bytesToWrite() const override { return port_.bytesToWrite(); }
+  void onReceived(std::function<void(std::string_view bytes)> handler) override {
+    onReceived_ = std::move(handler);
+  }
+  void onLost(std::function<void(const PortError& error)> handler) override {
+    onLost_ = std::move(handler);
+  }
+
+ private:
+  void received(std::string_view bytes);
+  void logPending();
+  void log(Direction direction, std::string_view bytes);
+
+  SerialPort& port_;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+  std::string pending_;
+  std::function<void(std::string_view)> onReceived_;
+  std::function<void(const PortError&)> onLost_;
+};
+
+}  // namespace pv7100
