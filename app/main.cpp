@@ -1,7 +1,7 @@
 // pv7100-panel: the control panel of the QUIVA PV7100 data projector.
 //
 // Exit status: 0 when the window is closed or "END" is clicked; 1 when there is no display to
-// open the window on; 2 for a bad option.
+// open the window on; 2 for a bad option or a log file that cannot be written.
 #include <QApplication>
 #include <cstdio>
 #include <optional>
@@ -9,12 +9,9 @@
 #include <string>
 #include <variant>
 
-#include "app/form1.h"
+#include "app/assembled_panel.h"
 #include "app/options.h"
-#include "app/qt_serial_control.h"
 #include "app/simulator_process.h"
-#include "ui/bindings.h"
-#include "ui/qt_toolkit.h"
 
 int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("pv7100-panel"));
@@ -42,12 +39,14 @@ int main(int argc, char** argv) {
     }
   }
 
-  pv7100::QtSerialControl comm(options.devices);
-  pv7100::ui::QtToolkit toolkit;
-  pv7100::Form1 form(comm, toolkit);
-  pv7100::ui::bindHandlers(form, toolkit, comm);
-  if (!simulatorFailure.empty()) toolkit.window().messageBox(simulatorFailure);
-  form.Form_Load();
-  toolkit.show();
+  std::optional<pv7100::AssembledPanel> panel;
+  try {
+    panel.emplace(options.devices, options.logFile);
+  } catch (const pv7100::LogFileError& e) {
+    std::fprintf(stderr, "pv7100-panel: %s\n", e.what());
+    return 2;
+  }
+  if (!simulatorFailure.empty()) panel->toolkit().window().messageBox(simulatorFailure);
+  panel->start();
   return QApplication::exec();
 }

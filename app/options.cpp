@@ -9,6 +9,7 @@ namespace {
 const QString kCom1 = QStringLiteral("com1");
 const QString kCom2 = QStringLiteral("com2");
 const QString kSimulate = QStringLiteral("simulate");
+const QString kLog = QStringLiteral("log");
 
 void addOptions(QCommandLineParser& parser) {
   parser.setApplicationDescription(
@@ -28,6 +29,11 @@ void addOptions(QCommandLineParser& parser) {
                     QStringLiteral("DEVICE")});
   parser.addOption({kSimulate, QStringLiteral("Start the simulated projector pv7100-sim and put "
                                               "COM1 on it (replaces --com1).")});
+  parser.addOption({kLog,
+                    QStringLiteral("Append every line sent and every reply received to FILE, one "
+                                   "a line: local time, direction, bytes as the monitor shows "
+                                   "them."),
+                    QStringLiteral("FILE")});
 }
 
 }  // namespace
@@ -58,6 +64,7 @@ std::variant<Options, Exit> readOptions(int argc, char** argv) {
   if (parser.isSet(kCom1)) options.devices.com1 = parser.value(kCom1).toStdString();
   if (parser.isSet(kCom2)) options.devices.com2 = parser.value(kCom2).toStdString();
   options.simulate = parser.isSet(kSimulate);
+  options.logFile = parser.value(kLog).toStdString();
   return options;
 }
 

@@ -5,13 +5,14 @@
 #include <string>
 #include <variant>
 
-#include "app/port_devices.h"
+#include "panel/port_devices.h"
 
 namespace pv7100 {
 
 struct Options {
   PortDevices devices;
   bool simulate = false;  // COM1 on a simulated projector
+  std::string logFile;    // where the traffic is logged, "" for nowhere
 };
 
 // What the command line asks for: run the panel with these options, or print this text and

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/bindings.h"
+#include "widgets/bindings.h"
 
 namespace pv7100::bench {
 

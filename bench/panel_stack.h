@@ -8,7 +8,7 @@
 
 #include "app/form1.h"
 #include "app/qt_serial_control.h"
-#include "ui/qt_toolkit.h"
+#include "widgets/qt_toolkit.h"
 
 namespace pv7100::bench {
 

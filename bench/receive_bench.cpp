@@ -19,8 +19,8 @@
 #include "protocol/monitor_text.h"
 #include "tests/support/fake_serial.h"
 #include "tests/support/fake_toolkit.h"
-#include "ui/bindings.h"
-#include "ui/qt_toolkit.h"
+#include "widgets/bindings.h"
+#include "widgets/qt_toolkit.h"
 
 namespace {
 

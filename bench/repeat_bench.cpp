@@ -19,7 +19,7 @@
 #include "bench/panel_stack.h"
 #include "bench/stats.h"
 #include "tests/support/pty.h"
-#include "ui/qt_controls.h"
+#include "widgets/qt_controls.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include "protocol/status_decoder.h"
 #include "tests/support/fake_serial.h"
 #include "tests/support/fake_toolkit.h"
-#include "ui/bindings.h"
+#include "widgets/bindings.h"
 
 namespace {
 

@@ -32,14 +32,14 @@ TEST(BadPorts, AMissingCom1AtStartUpIsToldOnceAndCom2StillOpens) {
       "COM1 (/dev/pv7100-no-such-port) cannot be opened: there is no such device"))
       << panel.boxes.texts[0];
   EXPECT_NE(panel.boxes.texts[0].find("--com1 DEVICE"), std::string::npos);
-  EXPECT_FALSE(panel.comm.PortOpen());
+  EXPECT_FALSE(panel.portOpen());
 
   QTest::mouseClick(&panel.widget("Command17"), Qt::LeftButton);
   EXPECT_TRUE(panel.caption("PortNotice").starts_with("Not sent. No port is open"))
       << panel.caption("PortNotice");
 
   choose(panel, "Option2");
-  EXPECT_TRUE(panel.comm.PortOpen());
+  EXPECT_TRUE(panel.portOpen());
   EXPECT_FALSE(panel.widget("Frame8").isVisible());
   QTest::mouseClick(&panel.widget("Command17"), Qt::LeftButton);
   EXPECT_EQ(com2.read(4, 2000ms), "C00\r");
@@ -56,9 +56,10 @@ TEST(BadPorts, AFileThatIsNotAPortIsNamedSo) {
       panel.boxes.texts[0].find("COM2 (" + file + ") cannot be opened: it is not a serial device"),
       std::string::npos)
       << panel.boxes.texts[0];
-  EXPECT_TRUE(panel.toolkit.option("Option2").selected()) << "the choice stays as clicked";
+  EXPECT_TRUE(panel.assembled.toolkit().option(ui::OptionRole::com2).selected())
+      << "the choice stays as clicked";
   EXPECT_TRUE(panel.widget("Frame8").isVisible()) << "the frame stays until its timer";
-  EXPECT_FALSE(panel.comm.PortOpen());
+  EXPECT_FALSE(panel.portOpen());
   std::filesystem::remove(file);
 }
 

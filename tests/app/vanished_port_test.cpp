@@ -35,11 +35,11 @@ TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
   auto first = std::make_unique<Pty>();
   pointLink(link, first->slavePath());
   QtPanel panel(PortDevices{link, "/dev/null/none"});
-  ASSERT_TRUE(panel.comm.PortOpen());
+  ASSERT_TRUE(panel.portOpen());
 
   first->closeMaster();
   ASSERT_TRUE(waitUntil([&] { return !panel.caption("PortNotice").empty(); }));
-  EXPECT_FALSE(panel.comm.PortOpen());
+  EXPECT_FALSE(panel.portOpen());
   EXPECT_TRUE(panel.caption("PortNotice").starts_with("COM1 (" + link + ") went away"))
       << panel.caption("PortNotice");
   ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
@@ -59,7 +59,7 @@ TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
   pointLink(link, second.slavePath());
   click(panel, "Command33");
   click(panel, "Option1");
-  EXPECT_TRUE(panel.comm.PortOpen());
+  EXPECT_TRUE(panel.portOpen());
   EXPECT_EQ(panel.caption("PortNotice"), "");
   click(panel, "Command17");
   EXPECT_EQ(second.read(4, 2000ms), "C00\r");
@@ -78,7 +78,7 @@ TEST(VanishedPort, SimulatorEndedAndStartedAgain) {
 
   simulator.reset();
   ASSERT_TRUE(waitUntil([&] { return !panel.caption("PortNotice").empty(); }));
-  EXPECT_FALSE(panel.comm.PortOpen());
+  EXPECT_FALSE(panel.portOpen());
 
   simulator.emplace(QStringLiteral(PV7100_SIM),
                     QStringList{"--link", QString::fromStdString(link)});
@@ -86,7 +86,7 @@ TEST(VanishedPort, SimulatorEndedAndStartedAgain) {
   pump(1100ms);  // the display clears
   click(panel, "Command33");
   click(panel, "Option1");
-  ASSERT_TRUE(panel.comm.PortOpen());
+  ASSERT_TRUE(panel.portOpen());
   click(panel, "Command44");
   EXPECT_TRUE(waitUntil([&] { return panel.caption("Label22") == " Stand by"; }));
   EXPECT_EQ(panel.boxes.texts.size(), 1u) << "one box for the loss, none for the rest";

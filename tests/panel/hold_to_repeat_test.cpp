@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "protocol/commands.h"
 #include "tests/support/panel_fixture.h"
-#include "ui/layout.h"
+#include "widgets/layout.h"
 
 namespace pv7100::testing {
 namespace {
@@ -28,7 +26,6 @@ TEST_F(HoldToRepeat, EveryRowSendsItsCodeAtPressAndAtEachTick) {
     EXPECT_EQ(ui::layoutRow(row.control).events, ui::Events::DownUp);
     const std::string line = std::string(row.code) + "\r";
     press(row.control);
-    EXPECT_EQ(form.HeldButton, &row);
     EXPECT_EQ(sent(), line);
     const int period = timer("Timer1").interval();
     advance(period);
@@ -36,21 +33,8 @@ TEST_F(HoldToRepeat, EveryRowSendsItsCodeAtPressAndAtEachTick) {
     advance(period);
     EXPECT_EQ(sent(), line);
     release(row.control);
-    EXPECT_EQ(form.HeldButton, nullptr);
     advance(1000);
     EXPECT_EQ(sent(), "");
-  }
-}
-
-TEST_F(HoldToRepeat, NonArrowPressesSetTheirPacingAfterTheSend) {
-  for (const RepeatCommand& row : repeatCommands()) {
-    if (row.cursorArrow()) continue;
-    press(row.control);
-    EXPECT_EQ(timer("Timer1").interval(), row.pacing.period) << row.control;
-    EXPECT_EQ(timer("Timer2").interval(), row.pacing.timeout) << row.control;
-    EXPECT_EQ(timer("Timer4").interval(), row.pacing.clear) << row.control;
-    EXPECT_TRUE(timer("Timer1").enabled()) << row.control;
-    release(row.control);
   }
 }
 
@@ -98,7 +82,6 @@ TEST_F(HoldToRepeat, ArrowsRunAt5MsAfterDZoomAndBackAfterAPcAdj) {
   press("Command48");
   release("Command48");
   EXPECT_EQ(timer("Timer1").interval(), 5);
-  EXPECT_EQ(form.ArrowMode, 3);
   sent();
   press("Command8");
   EXPECT_EQ(timer("Timer2").interval(), 5);
@@ -117,7 +100,7 @@ TEST_F(HoldToRepeat, ArrowsRunAt5MsAfterDZoomAndBackAfterAPcAdj) {
 }
 
 TEST_F(HoldToRepeat, ArrowInheritsThePeriodVolumeLeft) {
-  form.ArrowMode = 1;
+  click("Command23");  // MENU ON: arrows paced for the menu, at 200 ms
   press("Command1");
   release("Command1");
   sent();
@@ -167,14 +150,16 @@ TEST_F(HoldToRepeat, ReleaseWithoutPressSendsNothingAndResets) {
   EXPECT_EQ(timer("Timer2").interval(), 500);
   EXPECT_EQ(timer("Timer4").interval(), 1000);
   EXPECT_EQ(timer("Timer1").interval(), 5);
-  EXPECT_EQ(form.ArrowMode, 3);
+  press("Command8");
+  EXPECT_EQ(timer("Timer2").interval(), 5) << "the arrows are paced fast";
 }
 
-TEST_F(HoldToRepeat, ReleaseEmptiesTheReplyBuffer) {
+TEST_F(HoldToRepeat, AReleaseStartsANewReply) {
   press("Command15");
   serial.receive("\x06");
   release("Command15");
-  EXPECT_EQ(form.ReplyBuffer.text(), "");
+  serial.receive("80\r");
+  EXPECT_EQ(caption("Label12"), " 8 0 CR ");
 }
 
 TEST_F(HoldToRepeat, KeyboardActivationSendsNothing) {
@@ -197,7 +182,6 @@ TEST_F(HoldToRepeat, ALostWindowEndsTheHoldAsARelease) {
   press("Command59");
   advance(210);
   tk.window().deactivate();
-  EXPECT_EQ(form.HeldButton, nullptr);
   EXPECT_FALSE(timer("Timer1").enabled());
   EXPECT_EQ(caption("Label11"), "");
   sent();
@@ -212,17 +196,18 @@ TEST_F(HoldToRepeat, ALostWindowEndsTheHoldAsARelease) {
 TEST_F(HoldToRepeat, ALostDZoomHoldArmsTheFastArrowsAsItsReleaseWould) {
   press("Command49");
   tk.window().deactivate();
-  EXPECT_EQ(form.ArrowMode, 3);
   EXPECT_EQ(timer("Timer1").interval(), 5);
+  press("Command8");
+  EXPECT_EQ(timer("Timer2").interval(), 5);
 }
 
 TEST_F(HoldToRepeat, NoTickQueuesALineWhileThePreviousIsStillGoingOut) {
   press("Command8");
   sent();
-  serial.outBufferCount = 4;
+  serial.bytesToGo = 4;
   advance(600);
   EXPECT_EQ(sent(), "") << "the line in flight is the last one";
-  serial.outBufferCount = 0;
+  serial.bytesToGo = 0;
   advance(200);
   EXPECT_EQ(sent(), "C3A\r");
   EXPECT_TRUE(timer("Timer1").enabled());

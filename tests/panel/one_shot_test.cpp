@@ -4,7 +4,7 @@
 
 #include "protocol/commands.h"
 #include "tests/support/panel_fixture.h"
-#include "ui/layout.h"
+#include "widgets/layout.h"
 
 namespace pv7100::testing {
 namespace {
@@ -22,7 +22,6 @@ TEST_F(OneShot, EveryButtonSendsItsCodeWithItsIntervals) {
     timer("Timer4").setInterval(888);
     click(row.control);
     EXPECT_EQ(sent(), std::string(row.code) + "\r");
-    EXPECT_EQ(form.CommandLine, std::string(row.code) + "\r");
     EXPECT_EQ(timer("Timer2").interval(), row.timed() ? row.timing.replyWindow : 777);
     EXPECT_EQ(timer("Timer4").interval(), row.timed() ? row.timing.displayClear : 888);
   }
@@ -106,17 +105,21 @@ TEST_F(OneShot, ImageIsUntimed) {
   EXPECT_EQ(timer("Timer4").interval(), 1000);
 }
 
-TEST_F(OneShot, CursorPadPreparersSetTimer1To200WithoutStartingIt) {
+// "A-PC Adj" and "MENU ON" pace the cursor pad arrows for the menu: 200 ms repeats with a
+// 150 ms reply window and a 190 ms display clear; "MENU OFF" leaves the pacing.
+TEST_F(OneShot, CursorPadPreparersPaceTheArrowsForTheMenu) {
   for (const char* control : {"Command13", "Command23"}) {
-    timer("Timer1").setInterval(5);
-    form.ArrowMode = 3;
+    press("Command48");  // D.Zoom: its release paces the arrows at 5 ms
+    release("Command48");
     click(control);
     EXPECT_EQ(timer("Timer1").interval(), 200) << control;
     EXPECT_FALSE(timer("Timer1").enabled()) << control;
-    EXPECT_EQ(form.ArrowMode, 1) << control;
+    click("Command24");
+    press("Command8");
+    EXPECT_EQ(timer("Timer2").interval(), 150) << control;
+    EXPECT_EQ(timer("Timer4").interval(), 190) << control;
+    release("Command8");
   }
-  click("Command24");
-  EXPECT_EQ(form.ArrowMode, 1) << "MENU OFF leaves the pacing";
 }
 
 TEST_F(OneShot, QuickClicksSendWholeLinesInOrder) {
@@ -124,7 +127,6 @@ TEST_F(OneShot, QuickClicksSendWholeLinesInOrder) {
   click("Command17");
   click("Command18");
   EXPECT_EQ(sent(), "C00\rC00\rC01\r");
-  EXPECT_EQ(form.CommandLine, "C01\r");
 }
 
 }  // namespace

@@ -1,55 +1,49 @@
 #include "tests/support/fake_serial.h"
 
-#include <utility>
-
 namespace pv7100::testing {
 
-void FakeSerial::step(const std::string& entry) {
-  log.push_back(entry);
-  const auto failure = failures_.find(entry);
-  if (failure != failures_.end()) throw CommError(failure->second);
-}
-
-void FakeSerial::CommPort(std::int16_t port) {
-  step("CommPort=" + std::to_string(port));
-  if (open_) throw CommError("Port already open");
-  port_ = port;
-}
-
-void FakeSerial::Settings(const std::string& text) {
-  step("Settings=" + text);
-  settings = text;
-}
-
-void FakeSerial::PortOpen(bool open) {
-  step(open ? "PortOpen=True" : "PortOpen=False");
-  open_ = open;
-}
-
-void FakeSerial::Output(std::string_view text) {
-  log.push_back("Output");
-  if (failures_.contains("Output")) throw CommError(failures_["Output"]);
-  if (!open_) throw CommError("No port is open");
-  written.append(text);
-}
-
-std::string FakeSerial::Input() {
-  return std::exchange(input_, {});
-}
-
-void FakeSerial::receive(const std::string& chars) {
-  input_ += chars;
-  raise(comEvReceive);
-}
-
-void FakeSerial::raise(std::int16_t code) {
-  event_ = code;
-  if (onComm_) onComm_();
-}
-
-void FakeSerial::lose(const std::string& description) {
+void FakeSerial::open(const std::string& device, const LineSettings& settings) {
+  log.push_back("open " + device + " " + std::to_string(settings.baud));
   open_ = false;
-  if (onLost_) onLost_(description);
+  device_ = device;
+  const auto failure = openFailures_.find(device);
+  if (failure != openFailures_.end()) throw PortError(failure->second, device, "refused");
+  open_ = true;
+  settings_ = settings;
+}
+
+void FakeSerial::close() {
+  log.push_back("close");
+  open_ = false;
+}
+
+void FakeSerial::setSettings(const LineSettings& settings) {
+  log.push_back("speed " + std::to_string(settings.baud));
+  if (failSettings_) throw PortError(PortFault::settingsRefused, device_, "it would not");
+  settings_ = settings;
+}
+
+void FakeSerial::write(std::string_view bytes) {
+  log.push_back("write");
+  if (!open_) throw PortError(PortFault::notOpen, device_, "the port is not open");
+  if (failWrites_) throw PortError(PortFault::writeRefused, device_, "Input/output error");
+  written.append(bytes);
+}
+
+void FakeSerial::failOpening(const std::string& device, std::optional<PortFault> fault) {
+  if (fault)
+    openFailures_[device] = *fault;
+  else
+    openFailures_.erase(device);
+}
+
+void FakeSerial::receive(std::string_view bytes) {
+  if (onReceived_) onReceived_(bytes);
+}
+
+void FakeSerial::lose() {
+  open_ = false;
+  if (onLost_) onLost_(PortError(PortFault::gone, device_, "the device is gone"));
 }
 
 }  // namespace pv7100::testing

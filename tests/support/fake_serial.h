@@ -1,59 +1,56 @@
-// A serial control for tests: records every operation, fails the ones a test chooses, and
-// delivers received characters through the notification as the real port does.
+// A serial port for tests: records what the panel does with it, fails what a test chooses, and
+// hands received bytes to the panel as the real port does.
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/serial_control.h"
+#include "panel/serial_port.h"
 
 namespace pv7100::testing {
 
-class FakeSerial : public SerialControl {
+class FakeSerial : public SerialPort {
  public:
-  void CommPort(std::int16_t port) override;
-  std::int16_t CommPort() const override { return port_; }
-  void Settings(const std::string& settings) override;
-  void PortOpen(bool open) override;
-  bool PortOpen() const override { return open_; }
-  void Output(std::string_view text) override;
-  std::string Input() override;
-  std::int16_t CommEvent() const override { return event_; }
-  std::size_t OutBufferCount() const override { return outBufferCount; }
-  void OnComm(std::function<void()> handler) override { onComm_ = std::move(handler); }
-  void OnPortLost(std::function<void(const std::string&)> handler) override {
+  void open(const std::string& device, const LineSettings& settings) override;
+  void close() override;
+  bool isOpen() const override { return open_; }
+  const std::string& device() const override { return device_; }
+  const LineSettings& settings() const override { return settings_; }
+  void setSettings(const LineSettings& settings) override;
+  void write(std::string_view bytes) override;
+  std::size_t bytesToWrite() const override { return bytesToGo; }
+  void onReceived(std::function<void(std::string_view)> handler) override {
+    onReceived_ = std::move(handler);
+  }
+  void onLost(std::function<void(const PortError&)> handler) override {
     onLost_ = std::move(handler);
   }
 
-  // Steps as the log writes them ("PortOpen=True", "CommPort=2", "Settings=9600,N,8,1",
-  // "Output") fail with `description` from now on.
-  void failOn(const std::string& step, const std::string& description) {
-    failures_[step] = description;
-  }
-  void succeedOn(const std::string& step) { failures_.erase(step); }
-
-  // The far end sends `chars`: they wait in the input and the notification is raised.
-  void receive(const std::string& chars);
-  // The notification with another event code.
-  void raise(std::int16_t code);
+  // Opening `device` fails with `fault` from now on; with nullopt it succeeds again.
+  void failOpening(const std::string& device, std::optional<PortFault> fault);
+  void failSettings(bool fail) { failSettings_ = fail; }
+  void failWrites(bool fail) { failWrites_ = fail; }
+  // The far end sends `bytes`.
+  void receive(std::string_view bytes);
   // The device goes away: the port closes and the loss is reported.
-  void lose(const std::string& description);
+  void lose();
 
-  std::vector<std::string> log;  // every operation, in order
-  std::string written;           // every byte that went out
-  std::string settings;
-  std::size_t outBufferCount = 0;
+  // Every operation, in order: "open /dev/ttyS0 19200", "close", "speed 9600", "write".
+  std::vector<std::string> log;
+  std::string written;  // every byte that went out
+  std::size_t bytesToGo = 0;
 
  private:
-  void step(const std::string& entry);
-  std::int16_t port_ = 1;
   bool open_ = false;
-  std::int16_t event_ = 0;
-  std::string input_;
-  std::map<std::string, std::string> failures_;
-  std::function<void()> onComm_;
-  std::function<void(const std::string&)> onLost_;
+  std::string device_;
+  LineSettings settings_;
+  std::map<std::string, PortFault> openFailures_;
+  bool failSettings_ = false;
+  bool failWrites_ = false;
+  std::function<void(std::string_view)> onReceived_;
+  std::function<void(const PortError&)> onLost_;
 };
 
 }  // namespace pv7100::testing

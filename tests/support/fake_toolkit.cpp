@@ -1,6 +1,6 @@
 #include "tests/support/fake_toolkit.h"
 
-#include "ui/layout.h"
+#include "widgets/layout.h"
 
 namespace pv7100::testing {
 
@@ -84,6 +84,34 @@ FakeToolkit::FakeToolkit() {
     clock_.add(*timer);
     timers_[std::string(row.name)] = std::move(timer);
   }
+}
+
+ui::Label& FakeToolkit::line(ui::LineRole role) {
+  return label(ui::controlName(role));
+}
+
+ui::Timer& FakeToolkit::timer(ui::TimerRole role) {
+  return timer(ui::controlName(role));
+}
+
+ui::Button& FakeToolkit::button(ui::ButtonRole role) {
+  return button(ui::controlName(role));
+}
+
+ui::OptionButton& FakeToolkit::option(ui::OptionRole role) {
+  return option(ui::controlName(role));
+}
+
+ui::Frame& FakeToolkit::portFrame() {
+  return frame(ui::kPortFrame);
+}
+
+ui::TextBox& FakeToolkit::commandBox() {
+  return textBox(ui::kCommandBox);
+}
+
+ui::Picture& FakeToolkit::picture() {
+  return picture(ui::kPicture);
 }
 
 void FakeToolkit::selectInGroup(FakeOption& option) {

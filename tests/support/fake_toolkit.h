@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/toolkit.h"
+#include "panel/toolkit.h"
 
 namespace pv7100::testing {
 
@@ -185,13 +185,23 @@ class FakeToolkit : public ui::Toolkit {
  public:
   FakeToolkit();
   FakeWindow& window() override { return window_; }
-  FakeLabel& label(std::string_view name) override { return find(labels_, name); }
-  FakeButton& button(std::string_view name) override { return find(buttons_, name); }
-  FakeOption& option(std::string_view name) override { return find(options_, name); }
-  FakeFrame& frame(std::string_view name) override { return find(frames_, name); }
-  FakeTextBox& textBox(std::string_view name) override { return find(textBoxes_, name); }
-  FakePicture& picture(std::string_view name) override { return find(pictures_, name); }
-  FakeTimer& timer(std::string_view name) override { return find(timers_, name); }
+  ui::Label& line(ui::LineRole role) override;
+  ui::Timer& timer(ui::TimerRole role) override;
+  ui::Button& button(ui::ButtonRole role) override;
+  ui::Button& commandButton(std::string_view control) override { return button(control); }
+  ui::OptionButton& option(ui::OptionRole role) override;
+  ui::Frame& portFrame() override;
+  ui::TextBox& commandBox() override;
+  ui::Picture& picture() override;
+
+  // The controls by their names in the layout table.
+  FakeLabel& label(std::string_view name) { return find(labels_, name); }
+  FakeButton& button(std::string_view name) { return find(buttons_, name); }
+  FakeOption& option(std::string_view name) { return find(options_, name); }
+  FakeFrame& frame(std::string_view name) { return find(frames_, name); }
+  FakeTextBox& textBox(std::string_view name) { return find(textBoxes_, name); }
+  FakePicture& picture(std::string_view name) { return find(pictures_, name); }
+  FakeTimer& timer(std::string_view name) { return find(timers_, name); }
 
   VirtualClock& clock() { return clock_; }
   // Deselects the other options of `option`'s frame.

@@ -1,24 +1,21 @@
-// A started panel on a fake serial control and a fake toolkit: Form_Load has run, the port
-// is open on COM1, and the log of the serial control is empty.
+// A started panel on a fake serial port and a fake toolkit: the window is placed, the port is
+// open on COM1, and the serial port's log is empty.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/form1.h"
+#include "panel/panel.h"
 #include "tests/support/fake_serial.h"
 #include "tests/support/fake_toolkit.h"
-#include "ui/bindings.h"
 
 namespace pv7100::testing {
 
 class PanelTest : public ::testing::Test {
  protected:
-  PanelTest() { ui::bindHandlers(form, tk, serial); }
-
   void SetUp() override {
-    form.Form_Load();
+    panel.start();
     serial.log.clear();
   }
 
@@ -30,10 +27,15 @@ class PanelTest : public ::testing::Test {
   FakeTimer& timer(std::string_view name) { return tk.timer(name); }
   // What went out since the last call.
   std::string sent() { return std::exchange(serial.written, {}); }
+  // Sends `line` from the manual command line.
+  void type(const std::string& line) {
+    tk.textBox("Text1").setText(line);
+    click("Command95");
+  }
 
   FakeSerial serial;
   FakeToolkit tk;
-  Form1 form{serial, tk};
+  Panel panel{serial, tk, PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
 };
 
 }  // namespace pv7100::testing

@@ -2,8 +2,6 @@
 
 #include <QApplication>
 
-#include "ui/bindings.h"
-
 namespace pv7100::testing {
 
 MessageBoxes::MessageBoxes() {
@@ -18,10 +16,8 @@ MessageBoxes::MessageBoxes() {
   timer_.start(20);
 }
 
-QtPanel::QtPanel(PortDevices devices) : comm(std::move(devices)) {
-  ui::bindHandlers(form, toolkit, comm);
-  form.Form_Load();
-  toolkit.show();
+QtPanel::QtPanel(PortDevices devices) : assembled(std::move(devices)) {
+  assembled.start();
 }
 
 }  // namespace pv7100::testing

@@ -1,5 +1,5 @@
-// The whole panel in the test process: the serial control on a real device, the Qt Widgets
-// window on the offscreen platform, Form1 bound to both and started.
+// The whole panel in the test process, assembled as the program assembles it: the serial port
+// on a real device, the window on the offscreen platform, started and shown.
 #pragma once
 
 #include <QMessageBox>
@@ -7,11 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "app/port_devices.h"
-#include "app/qt_serial_control.h"
+#include "app/assembled_panel.h"
 #include "tests/support/event_loop.h"
-#include "ui/qt_toolkit.h"
 
 namespace pv7100::testing {
 
@@ -29,15 +26,17 @@ class QtPanel {
  public:
   explicit QtPanel(PortDevices devices);
 
-  QWidget& widget(std::string_view name) { return toolkit.widget(name); }
-  const std::string& caption(std::string_view label) { return toolkit.label(label).caption(); }
+  QWidget& widget(std::string_view name) { return assembled.toolkit().widget(name); }
+  const std::string& caption(std::string_view label) {
+    return assembled.toolkit().label(label).caption();
+  }
+  ui::QtTimer& timer(std::string_view name) { return assembled.toolkit().timer(name); }
+  bool portOpen() { return assembled.serialPort().isOpen(); }
   // The client area's height in logical pixels.
-  int clientHeight() { return toolkit.window().widget().height(); }
+  int clientHeight() { return assembled.toolkit().window().widget().height(); }
 
   MessageBoxes boxes;
-  QtSerialControl comm;
-  ui::QtToolkit toolkit;
-  Form1 form{comm, toolkit};
+  AssembledPanel assembled;
 };
 
 }  // namespace pv7100::testing

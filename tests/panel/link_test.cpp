@@ -1,0 +1,148 @@
+// Start-up, the port and speed choices, the port-settings frame, a lost port and "END".
+#include <gtest/gtest.h>
+
+#include "tests/support/panel_fixture.h"
+
+namespace pv7100::testing {
+namespace {
+
+using Log = std::vector<std::string>;
+
+class StartUp : public ::testing::Test {
+ protected:
+  FakeSerial serial;
+  FakeToolkit tk;
+  Panel panel{serial, tk, PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
+};
+
+TEST_F(StartUp, PlacesTheCompactWindowCentredOnTheDesignSize) {
+  panel.start();
+  // A 1920 x 1080 pixel screen and a window of 9495 x 8730 twips in a frame of 120 x 435.
+  EXPECT_DOUBLE_EQ(tk.window().left(), (28800 - 9615) / 2.0);
+  EXPECT_DOUBLE_EQ(tk.window().top(), (16200 - 9165) / 2.0);
+  EXPECT_DOUBLE_EQ(tk.window().height(), 5350);
+}
+
+// The port opens once: the COM1 choice that follows finds it open on the same device.
+TEST_F(StartUp, OpensCom1At19200Once) {
+  panel.start();
+  EXPECT_EQ(serial.log, Log{"open /dev/ttyS0 19200"});
+  EXPECT_TRUE(serial.isOpen());
+  EXPECT_TRUE(tk.option("Option1").selected());
+  EXPECT_FALSE(tk.option("Option2").selected());
+  EXPECT_TRUE(tk.option("Option9").selected());
+  EXPECT_FALSE(tk.frame("Frame8").visible());
+  EXPECT_FALSE(tk.button("Command34").visible());
+  EXPECT_TRUE(tk.window().messages.empty());
+}
+
+TEST_F(StartUp, Com1ThatCannotOpenIsReportedOnceAndThePanelRuns) {
+  serial.failOpening("/dev/ttyS0", PortFault::noPermission);
+  panel.start();
+  ASSERT_EQ(tk.window().messages.size(), 1u);
+  EXPECT_NE(tk.window().messages[0].find("dialout"), std::string::npos);
+  EXPECT_FALSE(serial.isOpen());
+  EXPECT_TRUE(tk.option("Option1").selected());
+
+  serial.failOpening("/dev/ttyS0", std::nullopt);
+  tk.option("Option2").click();
+  EXPECT_EQ(serial.device(), "/dev/ttyS1");
+  EXPECT_TRUE(serial.isOpen());
+}
+
+class PortChoice : public PanelTest {};
+
+TEST_F(PortChoice, ClosesOpensTheChosenDeviceAndHidesTheFrame) {
+  click("Command33");
+  tk.option("Option2").click();
+  EXPECT_EQ(serial.log, (Log{"close", "open /dev/ttyS1 19200"}));
+  EXPECT_TRUE(serial.isOpen());
+  EXPECT_FALSE(tk.frame("Frame8").visible());
+  EXPECT_TRUE(tk.option("Option2").selected());
+  EXPECT_FALSE(tk.option("Option1").selected());
+  EXPECT_TRUE(tk.option("Option9").selected()) << "the speed group is a group of its own";
+}
+
+TEST_F(PortChoice, AFailedOpenIsShownTheChoiceStaysAndTheFrameWaitsForItsTimer) {
+  serial.failOpening("/dev/ttyS1", PortFault::noDevice);
+  click("Command33");
+  tk.option("Option2").click();
+  ASSERT_EQ(tk.window().messages.size(), 1u);
+  EXPECT_EQ(tk.window().messages[0].rfind("COM2 (/dev/ttyS1) cannot be opened", 0), 0u);
+  EXPECT_TRUE(tk.option("Option2").selected());
+  EXPECT_FALSE(serial.isOpen());
+  EXPECT_TRUE(tk.frame("Frame8").visible());
+  advance(4999);
+  EXPECT_TRUE(tk.frame("Frame8").visible());
+  advance(1);
+  EXPECT_FALSE(tk.frame("Frame8").visible());
+}
+
+// A closed port is one that failed or went away: the next choice opens it again, and the
+// notice of a lost port goes with it.
+TEST_F(PortChoice, AChoiceOpensAClosedPortAndClearsTheNotice) {
+  serial.lose();
+  EXPECT_EQ(caption("PortNotice"),
+            "COM1 (/dev/ttyS0) went away (the device is gone). Plug it back in and choose COM1 "
+            "under COM.");
+  EXPECT_EQ(tk.window().messages, Log{caption("PortNotice")});
+  tk.option("Option1").click();
+  EXPECT_EQ(serial.log, (Log{"close", "open /dev/ttyS0 19200"}));
+  EXPECT_TRUE(serial.isOpen());
+  EXPECT_EQ(caption("PortNotice"), "");
+}
+
+class SpeedChoice : public PanelTest {};
+
+TEST_F(SpeedChoice, ChangesTheOpenPortWithoutReopeningAndKeepsThePortChoice) {
+  click("Command33");
+  tk.option("Option10").click();
+  EXPECT_EQ(serial.log, Log{"speed 9600"});
+  EXPECT_TRUE(serial.isOpen());
+  EXPECT_FALSE(tk.frame("Frame8").visible());
+  EXPECT_TRUE(tk.option("Option1").selected());
+  EXPECT_TRUE(tk.option("Option10").selected());
+  EXPECT_FALSE(tk.option("Option9").selected());
+  // A later port choice opens at the chosen speed.
+  tk.option("Option2").click();
+  EXPECT_EQ(serial.log.back(), "open /dev/ttyS1 9600");
+}
+
+TEST_F(SpeedChoice, ARefusedSpeedIsReported) {
+  serial.failSettings(true);
+  tk.option("Option10").click();
+  EXPECT_EQ(tk.window().messages, Log{"COM1 (/dev/ttyS0) keeps its speed: it would not."});
+  EXPECT_FALSE(tk.frame("Frame8").visible());
+}
+
+class PortFrame : public PanelTest {};
+
+TEST_F(PortFrame, ComShowsTheFrameFor5000MsAndAgainStartsItAnew) {
+  click("Command33");
+  advance(3000);
+  click("Command33");
+  advance(4999);
+  EXPECT_TRUE(tk.frame("Frame8").visible());
+  advance(1);
+  EXPECT_FALSE(tk.frame("Frame8").visible());
+  EXPECT_FALSE(timer("Timer3").enabled());
+}
+
+TEST_F(PortFrame, AChoiceHidesAtOnceAndTheTimerStillRunsOut) {
+  click("Command33");
+  advance(1000);
+  tk.option("Option10").click();
+  EXPECT_FALSE(tk.frame("Frame8").visible());
+  EXPECT_TRUE(timer("Timer3").enabled());
+  advance(4000);
+  EXPECT_FALSE(timer("Timer3").enabled());
+}
+
+TEST_F(PanelTest, EndClosesThePortThenUnloads) {
+  click("Command16");
+  EXPECT_EQ(serial.log, Log{"close"});
+  EXPECT_TRUE(tk.window().unloaded);
+}
+
+}  // namespace
+}  // namespace pv7100::testing

@@ -1,0 +1,125 @@
+// The built window driven by real mouse and key events, with the serial control on a real
+// pseudo-terminal whose far end the test reads.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <chrono>
+
+#include "tests/support/pty.h"
+#include "tests/support/qt_panel.h"
+
+namespace pv7100::testing {
+namespace {
+
+class RealEvents : public ::testing::Test {
+ protected:
+  RealEvents() : panel(PortDevices{pty.slavePath(), "/dev/null/none"}) {
+    QWidget& window = panel.assembled.toolkit().window().widget();
+    QApplication::setActiveWindow(&window);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    pump(50ms);
+  }
+
+  // Everything the far end has received by now.
+  std::string received() { return pty.read(100000, 100ms); }
+
+  Pty pty;
+  QtPanel panel;
+};
+
+TEST_F(RealEvents, ClickOnPowerOnPutsTheLineOnTheWire) {
+  QTest::mouseClick(&panel.widget("Command17"), Qt::LeftButton);
+  EXPECT_EQ(pty.read(4, 2000ms), "C00\r");
+  EXPECT_EQ(panel.caption("Label11"), " C 0 0 CR ");
+}
+
+TEST_F(RealEvents, HeldVolumeSendsOncePer250Ms) {
+  QWidget& plus = panel.widget("Command1");
+  const auto pressed = std::chrono::steady_clock::now();
+  QTest::mousePress(&plus, Qt::LeftButton);
+  pump(640ms);
+  QTest::mouseRelease(&plus, Qt::LeftButton);
+  const auto held = std::chrono::steady_clock::now() - pressed;
+  const std::string out = received();
+  const long periods = std::chrono::duration_cast<std::chrono::milliseconds>(held).count() / 250;
+  EXPECT_EQ(out.size() % 4, 0u) << "only whole lines";
+  EXPECT_GE(out.size() / 4, static_cast<std::size_t>(periods));
+  EXPECT_LE(out.size() / 4, static_cast<std::size_t>(periods + 1));
+  EXPECT_EQ(out.substr(0, 4), "C09\r");
+  pump(300ms);
+  EXPECT_EQ(received(), "") << "nothing after the release";
+  EXPECT_EQ(panel.caption("Label11"), "");
+}
+
+TEST_F(RealEvents, AnyMouseButtonHoldsAndAKeyDoesNot) {
+  QWidget& minus = panel.widget("Command2");
+  QTest::mousePress(&minus, Qt::RightButton);
+  QTest::mouseRelease(&minus, Qt::RightButton);
+  EXPECT_EQ(pty.read(4, 2000ms), "C0A\r");
+  minus.setFocus();
+  QTest::keyClick(&minus, Qt::Key_Space);
+  pump(300ms);
+  EXPECT_EQ(received(), "");
+}
+
+TEST_F(RealEvents, KeyboardActivationOfAOneShotButtonSends) {
+  ASSERT_EQ(QApplication::focusWidget(), &panel.widget("Command17")) << "the focus starts on ON";
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  EXPECT_EQ(pty.read(4, 2000ms), "C00\r");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), &panel.widget("Command1")) << "then VOL +";
+}
+
+TEST_F(RealEvents, CtrlHThenADoubleClickOnThePictureGiveTheFullWindow) {
+  const int compact = panel.clientHeight();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::ControlModifier);
+  EXPECT_EQ(panel.assembled.toolkit().window().height(), 7200);
+  EXPECT_GT(panel.clientHeight(), compact);
+  QTest::mouseDClick(&panel.widget("Image1"), Qt::LeftButton);
+  EXPECT_EQ(panel.assembled.toolkit().window().height(), 9100);
+  EXPECT_TRUE(panel.widget("Command34").isVisible());
+  EXPECT_EQ(panel.assembled.toolkit().button("Command34").caption(), "CLOSE");
+  EXPECT_TRUE(panel.widget("Frame15").isVisibleTo(&panel.assembled.toolkit().window().widget()));
+}
+
+TEST_F(RealEvents, SendSendsWhatTheBoxHoldsAndEnterDoesNot) {
+  auto& box = static_cast<QLineEdit&>(panel.widget("Text1"));
+  box.setFocus();
+  QTest::keyClicks(&box, "CR0");
+  QTest::keyClick(&box, Qt::Key_Return);
+  pump(100ms);
+  EXPECT_EQ(received(), "");
+  QTest::mouseClick(&panel.widget("Command95"), Qt::LeftButton);
+  EXPECT_EQ(pty.read(4, 2000ms), "CR0\r");
+  ASSERT_TRUE(pty.write("00\r"));
+  EXPECT_TRUE(waitUntil([&] { return panel.caption("Label22") == " Power ON"; }));
+}
+
+TEST_F(RealEvents, ThePortFrameCoversCom) {
+  QWidget& window = panel.assembled.toolkit().window().widget();
+  QWidget& com = panel.widget("Command33");
+  const QPoint centre = com.mapTo(&window, com.rect().center());
+  EXPECT_EQ(window.childAt(centre), &com);
+  QTest::mouseClick(&com, Qt::LeftButton);
+  QWidget* top = window.childAt(centre);
+  ASSERT_NE(top, nullptr);
+  EXPECT_TRUE(top == &panel.widget("Frame8") || panel.widget("Frame8").isAncestorOf(top));
+}
+
+TEST_F(RealEvents, AHoldEndsWhenTheWindowLosesTheMouse) {
+  QWidget& zoom = panel.widget("Command15");
+  QTest::mousePress(&zoom, Qt::LeftButton);
+  EXPECT_EQ(pty.read(4, 2000ms), "C47\r");
+  QWidget other;
+  other.show();
+  QApplication::setActiveWindow(&other);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  received();
+  pump(400ms);
+  EXPECT_EQ(received(), "") << "the zoom stopped with the window";
+}
+
+}  // namespace
+}  // namespace pv7100::testing
