@@ -11,7 +11,5 @@ using namespace std::chrono_literals;
 
 // Runs Qt's event loop until `done` or until `timeout` has passed; true when done.
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3000ms);
-// Runs Qt's event loop for `duration`.
-void pump(std::chrono::milliseconds duration);
 
 }  // namespace pv7100::testing

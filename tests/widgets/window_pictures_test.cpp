@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLabel>
 #include <QPixmap>
 
 #include <QTest>
@@ -36,7 +37,12 @@ class WindowPictures : public ::testing::Test {
   int clientHeight() { return toolkit.window().widget().height(); }
 
   void save(const char* name) {
-    pump(50ms);  // the labels show their newest captions at the next frame
+    // The labels show their newest captions at the next frame.
+    for (const char* name : {"Label11", "Label12", "Label22"}) {
+      const auto& label = static_cast<QLabel&>(toolkit.widget(name));
+      const QString caption = QString::fromStdString(toolkit.label(name).caption());
+      ASSERT_TRUE(waitUntil([&] { return label.text() == caption; })) << name;
+    }
     QDir().mkpath(QStringLiteral(PV7100_PICTURES));
     const QString path = QStringLiteral(PV7100_PICTURES "/%1.png").arg(name);
     ASSERT_TRUE(toolkit.window().widget().grab().save(path)) << path.toStdString();
