@@ -5,6 +5,7 @@
 #   ./build.sh sanitize   runs the whole test suite built with AddressSanitizer and UBSan
 #   ./build.sh bench      builds and runs the benchmarks
 #   ./build.sh fuzz       runs each fuzzer for a bounded time on its corpus
+# PV7100_WERROR=ON makes every warning an error, as CI builds.
 set -eu
 cd "$(dirname "$0")"
 what=${1:-panel}
@@ -31,7 +32,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 configure() {  # build directory, then CMake options
   dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DPV7100_WERROR="${PV7100_WERROR:-OFF}" "$@"
 }
 build() {  # build directory, then what to build (everything when nothing is named)
   dir=$1

@@ -48,6 +48,8 @@ PanelWidget::~PanelWidget() {
 
 // Every key goes first to the window: the filter sees the key at its first receiver, the
 // focused control (or the window when none has the focus), before that control handles it.
+// Not a QShortcut: the panel's key-down sees every key with its modifiers, and a shortcut
+// would be one key combination that a focused text box may claim for its own editing.
 bool PanelWidget::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && keyDown) {
     QWidget* first = QApplication::focusWidget();
