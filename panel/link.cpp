@@ -16,7 +16,6 @@ Link::Link(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices)
       devices_(std::move(devices)) {}
 
 void Link::start() {
-  settings_ = LineSettings{};
   // A port that does not open here is tried again, and reported, by the COM1 choice below.
   try {
     port_.open(devices_.device(1), settings_);
