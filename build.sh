@@ -12,7 +12,7 @@ what=${1:-panel}
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev \
 libgtest-dev libgmock-dev fonts-ipafont-gothic"
 case "$what" in
-  bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb" ;;
+  bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial" ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
 esac
 missing=""
