@@ -129,22 +129,26 @@ int main(int argc, char** argv) {
     Simulator sim;
     const std::vector<std::string> ctl = {PV7100_CTL, "--port", sim.device, "status", "state"};
     const std::vector<std::string> version = {PV7100_CTL, "--version"};
+    const std::vector<std::string> plain = {PV7100_SIM, "--version"};
     const std::vector<std::string> python = {kPython, "-c", kScript, sim.device};
     timedRun(ctl);
     timedRun(python);
     std::vector<double> ctlMs;
     std::vector<double> pythonMs;
     std::vector<double> versionMs;
+    std::vector<double> plainMs;
     for (int i = 0; i < rounds; ++i) {
       ctlMs.push_back(timedRun(ctl));
       pythonMs.push_back(timedRun(python));
       versionMs.push_back(timedRun(version));
+      plainMs.push_back(timedRun(plain));
     }
     std::printf("| A status read (CR0), %d rounds | median ms | p90 ms | max ms |\n", rounds);
     std::printf("|---|---:|---:|---:|\n");
     printRow("pv7100ctl --port DEV status state", ctlMs);
     printRow("python3 + pyserial: open, write CR0, read to CR, print", pythonMs);
     printRow("pv7100ctl --version (start and exit, no port)", versionMs);
+    printRow("pv7100-sim --version (a C++ program without Qt)", plainMs);
     std::printf("\npv7100ctl / python median: %.2f\n", median(ctlMs) / median(pythonMs));
     measureOpening(sim.device, rounds * 4);
   } catch (const std::exception& error) {
