@@ -1,7 +1,7 @@
 // Status reads and `wait` against the simulated projector.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <sstream>
 #include <string>
 
 #include "tests/ctl/processes.h"
@@ -11,35 +11,44 @@ namespace {
 
 struct Read {
   std::string read;
-  std::string text;  // a pattern for the text after "READ: "
+  std::string start;  // the text after "READ: " starts with this
+  std::string end;    // and ends with this
 };
 
-// The simulator in stand-by, as it starts.
+// The simulator in stand-by, as it starts; temperatures and pressure wobble.
 const Read kReads[] = {
-    {"state", "Stand by"},
-    {"input", "Input mode 1"},
-    {"lamp-hours", R"(0 1 2 3 4 CR  Hour Use)"},
-    {"reversal", "Normally"},
-    {"temperatures", R"(S1=   2 5 \. [0-9] C  ,   S2=  2 5 \. [0-9] C  , .*)"},
-    {"lamp-mode", "OFF"},
-    {"version", R"(P V 7 1 0 0   S I M   V 1 \. 0 0 CR )"},
-    {"mute", "Stand by"},
-    {"pressure", "101[1-5] hPa"},
+    {"state", "Stand by", ""},
+    {"input", "Input mode 1", ""},
+    {"lamp-hours", "0 1 2 3 4 CR  Hour Use", ""},
+    {"reversal", "Normally", ""},
+    {"temperatures", "S1=   2 ", " C "},
+    {"lamp-mode", "OFF", ""},
+    {"version", "P V 7 1 0 0   S I M   V 1 . 0 0 CR ", ""},
+    {"mute", "Stand by", ""},
+    {"pressure", "101", " hPa"},
 };
+
+bool shows(const std::string& out, const Read& read) {
+  const std::string start = read.read + ": " + read.start;
+  return out.starts_with(start) && out.ends_with(read.end + "\n") &&
+         out.size() >= start.size() + read.end.size() + 1 && out.find('\n') == out.size() - 1;
+}
 
 TEST(CtlStatus, ReadsEachStatusInTextAndAllInOneRun) {
   Projector projector;
-  std::string all;
   for (const Read& read : kReads) {
     const CtlRun run = runCtl({"--port", projector.device(), "status", read.read});
     EXPECT_EQ(run.exitCode, 0) << read.read << ": " << run.err;
-    EXPECT_TRUE(std::regex_match(run.out, std::regex(read.read + ": " + read.text + "\n")))
-        << run.out;
-    all += read.read + ": " + read.text + "\n";
+    EXPECT_TRUE(shows(run.out, read)) << run.out;
   }
   const CtlRun run = runCtl({"--port", projector.device(), "status"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(std::regex_match(run.out, std::regex(all))) << run.out;
+  std::istringstream lines(run.out);
+  for (const Read& read : kReads) {
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_TRUE(shows(line + "\n", read)) << line;
+  }
 }
 
 TEST(CtlStatus, InJsonGivesReplyAndText) {
