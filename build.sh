@@ -5,6 +5,7 @@
 #   ./build.sh sanitize   runs the whole test suite built with AddressSanitizer and UBSan
 #   ./build.sh bench      builds and runs the benchmarks
 #   ./build.sh fuzz       runs each fuzzer for a bounded time on its corpus
+#   ./build.sh deb        builds the Debian package build-deb/pv7100_*.deb
 # PV7100_WERROR=ON makes every warning an error, as CI builds.
 set -eu
 cd "$(dirname "$0")"
@@ -13,8 +14,9 @@ what=${1:-panel}
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev \
 libgtest-dev libgmock-dev fonts-ipafont-gothic"
 case "$what" in
-  bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb" ;;
+  bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial" ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
+  deb) packages="$packages help2man dpkg-dev" ;;
 esac
 missing=""
 for p in $packages; do
@@ -76,8 +78,14 @@ case "$what" in
         -artifact_prefix="build-fuzz/crashes/$name-" "build-fuzz/corpus/$name" "fuzz/corpus/$name"
     done
     ;;
+  deb)
+    configure build-deb -DCMAKE_BUILD_TYPE=Release -DPV7100_TESTS=OFF -DPV7100_MANPAGES=ON
+    build build-deb
+    (cd build-deb && cpack)
+    ls build-deb/pv7100_*.deb
+    ;;
   *)
-    echo "usage: $0 panel|test|sanitize|bench|fuzz" >&2
+    echo "usage: $0 panel|test|sanitize|bench|fuzz|deb" >&2
     exit 2
     ;;
 esac

@@ -145,7 +145,8 @@ int runProbe(const std::vector<std::string>& named, const Options& options) {
   print(candidates, options.json);
   if (found) return kDone;
   complain("no projector answered (" + std::to_string(devices.size()) +
-           " devices asked). Check the cable and the projector's power, or name the device: "
+           (devices.size() == 1 ? " device" : " devices") +
+           " asked). Check the cable and the projector's power, or name the device: "
            "pv7100ctl probe DEVICE.");
   return kNoReply;
 }

@@ -102,16 +102,17 @@ int runWait(Link& link, std::string_view state, const Options& options) {
                 << " s\x1b[K" << (there ? "\n" : "") << std::flush;
     }
     next = asked + std::chrono::seconds(1);
-    if (there || next > end) {
-      if (options.json) std::cout << jsonObject(result) << '\n';
-      if (there) return kDone;
-      if (progress) std::cerr << '\n';
-      complain("the projector was not " + std::string(state) + " within " +
-               std::to_string(options.withinS.value_or(60)) + " s (last state: " +
-               std::string(withoutLeadingBlanks(result.text.value_or("no answer"))) +
-               "). Check it, or wait longer with --within S.");
-      return kNoReply;
-    }
+    if (!there && next <= end) continue;
+    // The next read would come after the time is up: the time runs out first.
+    if (!there) link.idleUntil(end);
+    if (options.json) std::cout << jsonObject(result) << '\n';
+    if (there) return kDone;
+    if (progress) std::cerr << '\n';
+    complain("the projector was not " + std::string(state) + " within " +
+             std::to_string(options.withinS.value_or(60)) + " s (last state: " +
+             std::string(withoutLeadingBlanks(result.text.value_or("no answer"))) +
+             "). Check it, or wait longer with --within S.");
+    return kNoReply;
   }
 }
 
