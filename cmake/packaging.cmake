@@ -1,8 +1,7 @@
 # The Debian package "pv7100": the panel, pv7100ctl, the simulator, the desktop entry, the
 # icon and a man page for each program. ./build.sh deb builds it.
 
-# Man pages from each program's --help and --version. The panel's --help needs a platform
-# plugin, so it runs on the offscreen one: no display is needed to build the package.
+# Man pages from each program's --help and --version, which answer without a display.
 option(PV7100_MANPAGES "Generate the man pages with help2man" OFF)
 if(PV7100_MANPAGES)
   find_program(HELP2MAN help2man REQUIRED)
@@ -18,8 +17,7 @@ if(PV7100_MANPAGES)
     list(GET entry 1 summary)
     add_custom_command(OUTPUT ${man_dir}/${program}.1.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
-      COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-        ${HELP2MAN} --no-info --name=${summary}
+      COMMAND ${HELP2MAN} --no-info --name=${summary}
         --output=${man_dir}/${program}.1 $<TARGET_FILE:${program}>
       COMMAND ${GZIP} -9nf ${man_dir}/${program}.1
       DEPENDS ${program}
