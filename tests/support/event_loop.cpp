@@ -15,6 +15,10 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return true;
 }
 
+void letQtRun() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
 void pump(std::chrono::milliseconds duration) {
   waitUntil([] { return false; }, duration);
 }
