@@ -1,25 +1,33 @@
-// pv7100_bench_receive: the receive path, from the serial control's notification through
-// MSComm1_OnComm to the RXD line and the status decoder, with the last command a status read.
-// Form1 runs on the fake serial control of the tests and on either the fake toolkit of the
-// tests or the real Qt toolkit (offscreen), with or without the repaint that follows in the
-// event loop.
+// pv7100_bench_receive: the receive path, from the serial port's notification through the
+// panel's exchange to the RXD line and the status decoder, with the last line sent a status
+// read. The Panel runs on the fake serial port of the tests and on either the fake toolkit of
+// the tests or the real Qt toolkit (offscreen), with or without the repaint that follows in the
+// event loop. Its four timers run on a virtual clock in every case, so that the benchmark closes
+// the reply window and clears the display when it chooses.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QObject>
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
-#include "app/form1.h"
 #include "bench/monotonic.h"
+#include "panel/panel.h"
+#include "protocol/commands.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
+#include "protocol/reply_text.h"
 #include "tests/support/fake_serial.h"
 #include "tests/support/fake_toolkit.h"
-#include "widgets/bindings.h"
+#include "widgets/layout.h"
 #include "widgets/qt_toolkit.h"
 
 namespace {
@@ -57,22 +65,69 @@ class PaintCounter : public QObject {
   }
 };
 
-// Form1 started as at run time, its receive handler bound to the serial control, the last
-// command a status read.
+// `Inner` with the panel's four timers on a virtual clock of their own.
+template <typename Inner>
+class VirtualTimers : public pv7100::ui::Toolkit {
+ public:
+  pv7100::ui::Window& window() override { return inner.window(); }
+  pv7100::ui::Label& line(pv7100::ui::LineRole role) override { return inner.line(role); }
+  pv7100::ui::Timer& timer(pv7100::ui::TimerRole role) override {
+    return timers_[static_cast<std::size_t>(role)];
+  }
+  pv7100::ui::Button& button(pv7100::ui::ButtonRole role) override { return inner.button(role); }
+  pv7100::ui::Button& commandButton(std::string_view control) override {
+    return inner.commandButton(control);
+  }
+  pv7100::ui::OptionButton& option(pv7100::ui::OptionRole role) override {
+    return inner.option(role);
+  }
+  pv7100::ui::Frame& portFrame() override { return inner.portFrame(); }
+  pv7100::ui::TextBox& commandBox() override { return inner.commandBox(); }
+  pv7100::ui::Picture& picture() override { return inner.picture(); }
+
+  // One tick of the timer of `role`.
+  void tick(pv7100::ui::TimerRole role) { timers_[static_cast<std::size_t>(role)].fire(); }
+
+  Inner inner;
+
+ private:
+  pv7100::testing::VirtualClock clock_;
+  std::array<pv7100::testing::FakeTimer, 4> timers_{
+      {{clock_, 0}, {clock_, 0}, {clock_, 0}, {clock_, 0}}};
+};
+
+// A click on a control, as the user's.
+void click(pv7100::testing::FakeToolkit& toolkit, std::string_view control) {
+  toolkit.button(control).click();
+}
+void click(pv7100::ui::QtToolkit& toolkit, std::string_view control) {
+  static_cast<QAbstractButton&>(toolkit.widget(control)).click();
+}
+
+// The control of the one-shot button that sends `code`.
+std::string_view controlSending(std::string_view code) {
+  for (const pv7100::OneShotCommand& command : pv7100::oneShotCommands()) {
+    if (command.code == code) return command.control;
+  }
+  throw std::out_of_range("no button sends " + std::string(code));
+}
+
+// The panel started as at run time, the last line sent the status read "CR0".
 template <Ui ui>
 struct Receiver {
-  using Toolkit =
+  using Inner =
       std::conditional_t<ui == Ui::fake, pv7100::testing::FakeToolkit, pv7100::ui::QtToolkit>;
 
   Receiver() {
-    pv7100::ui::bindHandlers(form, toolkit, serial);
-    form.Form_Load();
+    panel.start();
     if constexpr (ui != Ui::fake) {
-      form.Command34_Click();  // the window grows to show the TXD, RXD and STATUS lines
-      toolkit.show();
-      toolkit.widget("Label12").installEventFilter(&rxdPaints);
+      // The window grows to show the TXD, RXD and STATUS lines.
+      click(toolkit.inner, pv7100::ui::controlName(pv7100::ui::ButtonRole::dataToggle));
+      toolkit.inner.show();
+      toolkit.inner.widget(pv7100::ui::controlName(pv7100::ui::LineRole::receive))
+          .installEventFilter(&rxdPaints);
     }
-    form.CommandLine = pv7100::commandLine("CR0");
+    click(toolkit.inner, controlSending("CR0"));
     settle();
     rxdPaints.paints = 0;
   }
@@ -87,6 +142,11 @@ struct Receiver {
     settle();
   }
 
+  // The reply window closes: the reply empties.
+  void closeReplyWindow() { toolkit.tick(pv7100::ui::TimerRole::replyWindow); }
+  void clearDisplay() { toolkit.tick(pv7100::ui::TimerRole::displayClear); }
+  const std::string& rxd() { return toolkit.line(pv7100::ui::LineRole::receive).caption(); }
+
   // Repaints of the RXD line per receive event.
   void count(benchmark::State& state) {
     if constexpr (ui == Ui::qtPainted) {
@@ -97,8 +157,8 @@ struct Receiver {
 
   PaintCounter rxdPaints;
   pv7100::testing::FakeSerial serial;
-  Toolkit toolkit;
-  pv7100::Form1 form{serial, toolkit};
+  VirtualTimers<Inner> toolkit;
+  pv7100::Panel panel{serial, toolkit, pv7100::PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
 };
 
 // Characters per second for bursts of `range(0)` characters per receive event; the reply
@@ -118,7 +178,7 @@ void BM_Throughput(benchmark::State& state) {
     next = next + 1 == bursts.size() ? 0 : next + 1;
     inWindow += burst;
     if (inWindow >= kWindowChars) {
-      receiver.form.Timer2_Timer();
+      receiver.closeReplyWindow();
       inWindow = 0;
     }
   }
@@ -138,24 +198,27 @@ void BM_EventWithBuffered(benchmark::State& state) {
   const std::string chars = lineNoise(16, 3);
 
   Receiver<ui> receiver;
+  std::size_t inReply = 0;
   const auto refill = [&] {
-    receiver.form.Timer2_Timer();
-    receiver.form.Timer4_Timer();
+    receiver.closeReplyWindow();
+    receiver.clearDisplay();
     if (buffered > 0) receiver.receive(before);
     receiver.settle();
+    inReply = buffered;
   };
   long long eventPaints = 0;
   for (auto _ : state) {
-    if (receiver.form.ReplyBuffer.text().size() != buffered) refill();
+    if (inReply != buffered) refill();
     const long long paintsBefore = receiver.rxdPaints.paints;
     const std::int64_t start = monotonicNs();
     receiver.receive(chars);
     state.SetIterationTime(static_cast<double>(monotonicNs() - start) / 1e9);
+    inReply = std::min(inReply + chars.size(), pv7100::ReplyText::kCapacity);
     eventPaints += receiver.rxdPaints.paints - paintsBefore;
   }
   receiver.rxdPaints.paints = eventPaints;
   receiver.count(state);
-  state.counters["monitor_bytes"] = static_cast<double>(receiver.form.ReplyBuffer.monitor().size());
+  state.counters["monitor_bytes"] = static_cast<double>(receiver.rxd().size());
 }
 
 // The copy of the RXD text that each event hands to the label: the one cost that grows with

@@ -1,7 +1,7 @@
 // pv7100_bench_repeat: hold-to-repeat timing at the far end of a real pseudo-terminal.
 //
-// The real panel (Qt toolkit, QSerialPort, Form1) runs on this thread with COM1 on the slave
-// side of a pty; a second thread reads the master side and stamps each command line. For each
+// The real panel (AssembledPanel: Qt toolkit, QSerialPort) runs on this thread with COM1 on the
+// slave side of a pty; a second thread reads the master side and stamps each command line. For each
 // button: one long hold gives the periods between consecutive lines, and short presses give the
 // time from the mouse button going down to the first byte at the far end.
 //
@@ -14,9 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "app/assembled_panel.h"
 #include "bench/far_end.h"
 #include "bench/monotonic.h"
-#include "bench/panel_stack.h"
+#include "bench/qt_user.h"
 #include "bench/stats.h"
 #include "tests/support/pty.h"
 #include "widgets/qt_controls.h"
@@ -60,8 +61,8 @@ std::vector<StampedLine> linesOf(const FarEnd& far, const std::string& code, std
 
 class Bench {
  public:
-  Bench(PanelStack& panel, FarEnd& far, const Options& options)
-      : panel_(panel), far_(far), options_(options) {}
+  Bench(pv7100::ui::QtToolkit& toolkit, FarEnd& far, const Options& options)
+      : toolkit_(toolkit), far_(far), options_(options) {}
 
   Row measure(const Case& c, int baud) {
     Row row{c.caption, c.period, baud, {}, {}, {}, c.targeted};
@@ -75,9 +76,9 @@ class Bench {
   void hold(const Case& c, Row& row) {
     const int holdMs = std::max(3000, options_.periods * c.period);
     const std::int64_t from = monotonicNs();
-    panel_.press(c.control);
+    press(toolkit_, c.control);
     runEventLoop(holdMs);
-    panel_.release(c.control);
+    release(toolkit_, c.control);
     runEventLoop(100);
     const std::vector<StampedLine> lines = linesOf(far_, c.code, from);
     // The line on a real wire of `row.baud`: each starts when sent or when the one before has
@@ -97,7 +98,7 @@ class Bench {
   // Short presses, each by a mouse event on the button or, when `handlerOnly`, by calling the
   // button's press handler alone (no mouse event, no repaint of the pressed button).
   std::vector<double> pressRepeatedly(const Case& c, bool handlerOnly) {
-    auto& button = static_cast<pv7100::ui::PanelButton&>(panel_.toolkit().widget(c.control));
+    auto& button = static_cast<pv7100::ui::PanelButton&>(toolkit_.widget(c.control));
     std::vector<std::int64_t> pressedAt;
     const std::int64_t from = monotonicNs();
     for (int i = 0; i < options_.presses; ++i) {
@@ -105,12 +106,12 @@ class Bench {
       if (handlerOnly)
         button.pressed();
       else
-        panel_.press(c.control);
+        press(toolkit_, c.control);
       runEventLoop(15);
       if (handlerOnly)
         button.released();
       else
-        panel_.release(c.control);
+        release(toolkit_, c.control);
       runEventLoop(35);
     }
     const std::vector<StampedLine> lines = linesOf(far_, c.code, from);
@@ -123,7 +124,7 @@ class Bench {
     return latencies;
   }
 
-  PanelStack& panel_;
+  pv7100::ui::QtToolkit& toolkit_;
   FarEnd& far_;
   const Options& options_;
 };
@@ -185,9 +186,13 @@ int main(int argc, char** argv) {
 
   pv7100::testing::Pty pty;
   FarEnd far(pty.masterFd());
-  PanelStack panel(pty.slavePath());
+  pv7100::PortDevices devices;
+  devices.com1 = pty.slavePath();
+  pv7100::AssembledPanel panel(devices);
+  panel.start();
+  pv7100::ui::QtToolkit& toolkit = panel.toolkit();
   runEventLoop(200);
-  Bench bench(panel, far, options);
+  Bench bench(toolkit, far, options);
 
   const Case cases[] = {
       {"VOL + (Command1)", "Command1", "C09", 250, true},
@@ -204,14 +209,14 @@ int main(int argc, char** argv) {
   for (const Case& c : cases) print(bench.measure(c, 19200));
 
   // "D.Zoom +" pressed and released gives the cursor arrows their 5 ms period.
-  panel.press("Command48");
+  press(toolkit, "Command48");
   runEventLoop(50);
-  panel.release("Command48");
+  release(toolkit, "Command48");
   runEventLoop(50);
   const Row fast = bench.measure(arrow, 19200);
   print(fast);
 
-  panel.toolkit().option("Option10").select();  // 9600 baud
+  toolkit.option(pv7100::ui::OptionRole::baud9600).select();
   runEventLoop(50);
   const Row slow = bench.measure(arrow, 9600);
   print(slow);

@@ -1,4 +1,4 @@
-// pv7100_bench_soak: the real panel in this process (as pv7100_bench_repeat builds it) on the
+// pv7100_bench_soak: the real panel in this process (the program's AssembledPanel) on the
 // simulated projector talking unasked at the full rate of its 19200-baud line, with "Zoom +"
 // held for the whole run. Reports memory, CPU time and what went wrong.
 //
@@ -7,12 +7,13 @@
 // The window shows its TXD, RXD and STATUS lines, so that every reply is painted; --compact
 // leaves it at its start-up height, where those lines are out of sight. The simulator runs with
 // --verbose, so its log counts every command line it took and every byte it could not put on the
-// line. A lost port is counted here instead of being shown in the panel's modal box, which nobody
-// would dismiss.
+// line. The panel's modal boxes (a lost port) are counted and dismissed here, as nobody else
+// would dismiss them.
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
 #include <cstdio>
@@ -24,8 +25,10 @@
 #include <string>
 #include <vector>
 
+#include "app/assembled_panel.h"
 #include "bench/monotonic.h"
-#include "bench/panel_stack.h"
+#include "bench/qt_user.h"
+#include "widgets/layout.h"
 
 namespace {
 
@@ -124,25 +127,33 @@ int main(int argc, char** argv) {
   }
   const std::string device = simulator.readLine().trimmed().toStdString();
 
-  PanelStack panel(device);
-  long lostPorts = 0;
-  panel.comm().OnPortLost([&](const std::string& text) {
-    ++lostPorts;
-    std::fprintf(stderr, "port lost: %s\n", text.c_str());
-  });
+  pv7100::PortDevices devices;
+  devices.com1 = device;
+  pv7100::AssembledPanel panel(devices);
+  panel.start();
+  pv7100::ui::QtToolkit& toolkit = panel.toolkit();
+  long boxes = 0;
   long notices = 0;
   bool noticeShown = false;
-  QTimer noticeWatch;
-  noticeWatch.callOnTimeout([&] {
-    const bool shown = !panel.toolkit().label("PortNotice").caption().empty();
+  QTimer watch;
+  watch.callOnTimeout([&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(widget);
+      if (box == nullptr || !box->isVisible()) continue;
+      ++boxes;
+      std::fprintf(stderr, "message box: %s\n", box->text().toStdString().c_str());
+      box->accept();
+    }
+    const bool shown = !toolkit.line(pv7100::ui::LineRole::notice).caption().empty();
     notices += shown && !noticeShown;
     noticeShown = shown;
   });
-  noticeWatch.start(50);
+  watch.start(50);
 
-  if (!options.compact) panel.form().Command34_Click();  // the TXD, RXD and STATUS lines in sight
-  panel.press("Command17");  // power "ON": the simulated lamp lights at once
-  panel.release("Command17");
+  // The TXD, RXD and STATUS lines in sight.
+  if (!options.compact) click(toolkit, pv7100::ui::controlName(pv7100::ui::ButtonRole::dataToggle));
+  press(toolkit, "Command17");  // power "ON": the simulated lamp lights at once
+  release(toolkit, "Command17");
   runEventLoop(1000);
 
   const long rssStart = statusKiB("VmRSS:");
@@ -156,14 +167,14 @@ int main(int argc, char** argv) {
       minutes, options.compact ? "compact window" : "TXD/RXD/STATUS lines shown", device.c_str());
   std::printf("| 0 | %.1f | 0 |\n", rssStart / 1024.0);
   std::fflush(stdout);
-  panel.press("Command15");
+  press(toolkit, "Command15");
   for (int minute = 1; minute <= minutes; ++minute) {
     runEventLoop(60'000);
     std::printf("| %d | %.1f | %ld |\n", minute, statusKiB("VmRSS:") / 1024.0,
                 log.commands - commandsStart);
     std::fflush(stdout);
   }
-  panel.release("Command15");
+  release(toolkit, "Command15");
   const double wall = toMs(monotonicNs() - start) / 1000.0;
   const double cpu = ownCpuSeconds() - cpuStart;
   const double simCpu = cpuSecondsOf(simulator.processId()) - simCpuStart;
@@ -185,7 +196,7 @@ int main(int argc, char** argv) {
       commands, 1000.0 * wall / static_cast<double>(commands));
   std::printf("| refused by the projector (NAK) | %ld |\n", log.refused);
   std::printf("| bytes the projector could not send (line full) | %ld |\n", log.lostBytes);
-  std::printf("| \"Not sent\" notices | %ld |\n", notices);
-  std::printf("| port lost | %ld |\n", lostPorts);
+  std::printf("| notices (\"Not sent\", port lost) | %ld |\n", notices);
+  std::printf("| message boxes (port lost) | %ld |\n", boxes);
   return 0;
 }

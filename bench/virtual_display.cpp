@@ -28,21 +28,22 @@ std::string readDisplayNumber(int fd) {
 }  // namespace
 
 std::unique_ptr<VirtualDisplay> VirtualDisplay::start() {
-  const std::string xvfb = findOnPath("Xvfb");
+  const std::string xvfb = testing::findOnPath("Xvfb");
   if (xvfb.empty()) return nullptr;
   std::array<int, 2> pipe{};
   if (::pipe2(pipe.data(), O_CLOEXEC) != 0) throw std::runtime_error("no pipe for Xvfb");
-  auto server = std::make_unique<ChildProcess>(
+  auto server = std::make_unique<testing::ChildProcess>(
       std::vector<std::string>{xvfb, "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
                                "1920x1080x24"},
-      std::map<std::string, std::string>{}, pipe[1]);
+      testing::Spawn{.env = {}, .quiet = true, .fd3 = pipe[1]});
   ::close(pipe[1]);
+  if (!server->started()) throw std::runtime_error("cannot start " + xvfb);
   const std::string number = readDisplayNumber(pipe[0]);
   ::close(pipe[0]);
   return std::unique_ptr<VirtualDisplay>(new VirtualDisplay(std::move(server), ':' + number));
 }
 
-VirtualDisplay::VirtualDisplay(std::unique_ptr<ChildProcess> server, std::string name)
+VirtualDisplay::VirtualDisplay(std::unique_ptr<testing::ChildProcess> server, std::string name)
     : server_(std::move(server)), name_(std::move(name)) {
   connection_ = xcb_connect(name_.c_str(), nullptr);
   if (xcb_connection_has_error(connection_) != 0)

@@ -7,7 +7,7 @@
 
 #include <xcb/xcb.h>
 
-#include "bench/child_process.h"
+#include "tests/support/child_process.h"
 
 namespace pv7100::bench {
 
@@ -28,9 +28,9 @@ class VirtualDisplay {
   bool topLevelMapped();
 
  private:
-  VirtualDisplay(std::unique_ptr<ChildProcess> server, std::string name);
+  VirtualDisplay(std::unique_ptr<testing::ChildProcess> server, std::string name);
 
-  std::unique_ptr<ChildProcess> server_;
+  std::unique_ptr<testing::ChildProcess> server_;
   std::string name_;
   xcb_connection_t* connection_ = nullptr;
 };

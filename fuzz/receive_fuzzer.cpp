@@ -1,19 +1,20 @@
 // The receive path of a started panel on the test doubles, driven by the input as a little
-// program. Each step is one letter and its operands, and the form's invariants are checked
-// after every step:
+// program. Each step is one letter and its operands, and what the panel shows is checked after
+// every step against a model of the reply kept here:
 //
 //   r N bytes...   the projector sends the next N bytes (fewer when the input ends)
 //   l N0 N1 B      the projector sends N0 + 256 * N1 copies of byte B
 //   t M            the virtual clock advances by M ms (up to 100), or by (M - 100) * 40 ms
 //   c I            click one-shot button I (modulo their number)
 //   p I / u I      press / release hold-to-repeat button I (modulo their number)
-//   s I            CommandLine becomes status read I (modulo nine)
-//   e C0 C1        the serial control raises event code C0 + 256 * C1 (2 counts as 3)
-//   m N bytes...   the manual command line gets the next N bytes and "SEND" is clicked
+//   s I            status read I (modulo nine) goes out from the manual command line
+//   m N bytes...   the manual command line gets the next N bytes and is sent
+//   e              the open port goes away; a closed one is chosen again as COM1
 //   d              the window loses the mouse
 //   o              writes to the port start failing, or stop failing
 //
 // Any other byte is skipped.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -21,21 +22,24 @@
 #include <string>
 #include <string_view>
 
-#include "app/form1.h"
 #include "fuzz/require.h"
+#include "panel/panel.h"
 #include "protocol/commands.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
+#include "protocol/reply_text.h"
 #include "protocol/status_decoder.h"
 #include "tests/support/fake_serial.h"
 #include "tests/support/fake_toolkit.h"
-#include "widgets/bindings.h"
 
 namespace {
 
-using pv7100::Form1;
 using pv7100::ReplyText;
 using pv7100::fuzz::require;
+using pv7100::ui::ButtonRole;
+using pv7100::ui::LineRole;
+using pv7100::ui::OptionRole;
+using pv7100::ui::TimerRole;
 
 constexpr std::array kStatusReads = std::to_array<std::string_view>(
     {"CR0", "CR1", "CR3", "CR4", "CR6", "CR7", "CR9", "CRA", "CR PRESSURE"});
@@ -63,19 +67,20 @@ class Program {
   std::size_t at_ = 0;
 };
 
-class Panel {
+class Session {
  public:
-  Panel() {
-    pv7100::ui::bindHandlers(form_, tk_, serial_);
-    form_.Form_Load();
+  Session() {
+    panel_.start();
+    serial_.log.clear();
   }
 
   void step(Program& program) {
     serial_.log.clear();
     serial_.written.clear();
+    tk_.window().messages.clear();
     switch (program.next()) {
       case 'r':
-        receive(std::string(program.take(program.next())));
+        receive(program.take(program.next()));
         break;
       case 'l': {
         const std::size_t count = program.word();
@@ -89,44 +94,39 @@ class Panel {
       }
       case 'c': {
         const auto rows = pv7100::oneShotCommands();
-        send([&] { tk_.button(rows[program.next() % rows.size()].control).click(); });
+        const pv7100::OneShotCommand& row = rows[program.next() % rows.size()];
+        send(row.code, [&] { tk_.button(row.control).click(); });
         break;
       }
       case 'p': {
         const auto rows = pv7100::repeatCommands();
-        send([&] { tk_.button(rows[program.next() % rows.size()].control).press(); });
+        const pv7100::RepeatCommand& row = rows[program.next() % rows.size()];
+        send(row.code, [&] { tk_.button(row.control).press(); });
+        held_ = &row;
         break;
       }
       case 'u': {
         const auto rows = pv7100::repeatCommands();
         tk_.button(rows[program.next() % rows.size()].control).release();
-        require(form_.ReplyBuffer.text().empty(), "a release empties the reply buffer");
-        require(caption("Label12").empty(), "a release empties the RXD line");
+        holdEnded();
         break;
       }
       case 's':
-        form_.CommandLine = pv7100::commandLine(kStatusReads[program.next() % kStatusReads.size()]);
+        sendManually(kStatusReads[program.next() % kStatusReads.size()]);
         break;
-      case 'e': {
-        const auto code = static_cast<std::int16_t>(program.word());
-        raise(code == pv7100::comEvReceive ? code + 1 : code);
+      case 'm':
+        sendManually(program.take(program.next()));
         break;
-      }
-      case 'm': {
-        const std::string_view typed = program.take(program.next());
-        tk_.textBox("Text1").setText(std::string(typed));
-        send([&] { tk_.button("Command95").click(); });
+      case 'e':
+        portEvent();
         break;
-      }
       case 'd':
         tk_.window().deactivate();
+        if (held_ != nullptr) holdEnded();
         break;
       case 'o':
-        outputFails_ = !outputFails_;
-        if (outputFails_)
-          serial_.failOn("Output", "COM1: write refused");
-        else
-          serial_.succeedOn("Output");
+        writesFail_ = !writesFail_;
+        serial_.failWrites(writesFail_);
         break;
       default:
         break;
@@ -135,108 +135,158 @@ class Panel {
   }
 
  private:
-  const std::string& caption(std::string_view label) { return tk_.label(label).caption(); }
+  const std::string& caption(LineRole role) { return tk_.line(role).caption(); }
+  pv7100::ui::Timer& timer(TimerRole role) { return tk_.timer(role); }
+  std::size_t writeAttempts() const {
+    return static_cast<std::size_t>(std::count(serial_.log.begin(), serial_.log.end(), "write"));
+  }
 
-  void receive(const std::string& chars) {
-    const std::string before = form_.ReplyBuffer.text();
-    const std::size_t droppedBefore = form_.ReplyBuffer.dropped();
-    std::int16_t pressureValue = form_.PressureValue;
+  // The reply after `chars` arrive on `before`: the panel keeps the first kCapacity characters.
+  static std::string grown(const std::string& before, std::string_view chars) {
+    std::string reply = before;
+    reply.append(
+        chars.substr(0, ReplyText::kCapacity - std::min(reply.size(), ReplyText::kCapacity)));
+    return reply;
+  }
+
+  void receive(std::string_view chars) {
     serial_.receive(chars);
-    const std::string arrived = (before + chars).substr(0, ReplyText::kCapacity);
-    require(form_.ReplyBuffer.text() == arrived,
-            "the buffer grows by what arrived, up to its capacity");
-    require(form_.ReplyBuffer.dropped() ==
-                droppedBefore + before.size() + chars.size() - arrived.size(),
-            "the buffer counts what it dropped");
-    require(form_.AwaitingReply == 0, "a receive event ends the wait");
-    shown_ = caption("Label12");
-    require(shown_ == form_.ReplyBuffer.monitor(), "the RXD line shows the whole buffer");
-    if (const std::optional<std::string> status =
-            pv7100::decodeStatus(form_.CommandLine, shown_, pressureValue)) {
-      require(caption("Label22") == *status, "the STATUS line shows the decoded reply");
-      require(form_.PressureValue == pressureValue, "PressureValue is the decode's");
-    }
+    const std::string& rxd = caption(LineRole::receive);
+    std::string reply = grown(reply_, chars);
+    if (rxd != pv7100::renderMonitor(reply) && maybeEmptied_) reply = grown("", chars);
+    require(rxd == pv7100::renderMonitor(reply),
+            "the RXD line shows what arrived since the reply began, up to its capacity");
+    reply_ = std::move(reply);
+    maybeEmptied_ = false;
+    awaiting_ = false;
+    shown_ = rxd;
+    if (const std::optional<std::string> status = pv7100::decodeStatus(line_, rxd, pressure_))
+      require(caption(LineRole::status) == *status, "the STATUS line shows the decoded reply");
   }
 
-  void raise(int code) {
-    const std::string text = form_.ReplyBuffer.text();
-    const std::array lines{caption("Label11"), caption("Label12"), caption("Label22")};
-    const std::uint8_t awaiting = form_.AwaitingReply;
-    serial_.raise(static_cast<std::int16_t>(code));
-    require(form_.ReplyBuffer.text() == text && form_.AwaitingReply == awaiting,
-            "an event other than a receive changes nothing");
-    require(lines == std::array{caption("Label11"), caption("Label12"), caption("Label22")},
-            "an event other than a receive leaves the lines");
-  }
-
+  // `action` sends `code` once.
   template <typename Action>
-  void send(Action action) {
+  void send(std::string_view code, Action action) {
+    if (!timer(TimerRole::replyWindow).enabled()) emptyReply();
     action();
-    require(form_.CommandLine.ends_with(pv7100::kCarriageReturn), "a command line ends in CR");
-    require(caption("Label11") == pv7100::renderMonitor(form_.CommandLine),
+    line_ = pv7100::commandLine(code);
+    awaiting_ = true;
+    require(writeAttempts() == 1, "a send writes once");
+    require(line_.ends_with(pv7100::kCarriageReturn), "a command line ends in CR");
+    require(caption(LineRole::transmit) == pv7100::renderMonitor(line_),
             "the TXD line shows the line sent");
-    require(form_.AwaitingReply == 1, "a send awaits a reply");
-    require(tk_.timer("Timer2").enabled() && tk_.timer("Timer4").enabled(),
+    require(timer(TimerRole::replyWindow).enabled() && timer(TimerRole::displayClear).enabled(),
             "a send opens the reply window and the display clear");
-    if (outputFails_)
-      require(serial_.written.empty() && !caption("PortNotice").empty(),
-              "a refused write is reported");
+    if (writesFail_ || !serial_.isOpen())
+      require(serial_.written.empty() && caption(LineRole::notice).starts_with("Not sent."),
+              "a line that cannot go out is reported");
     else
-      require(serial_.written == form_.CommandLine, "the whole line goes out");
+      require(serial_.written == line_ && caption(LineRole::notice).empty(),
+              "the whole line goes out");
   }
 
+  void sendManually(std::string_view typed) {
+    tk_.commandBox().setText(std::string(typed));
+    send(typed, [&] {
+      static_cast<pv7100::testing::FakeButton&>(tk_.button(ButtonRole::sendLine)).click();
+    });
+  }
+
+  void holdEnded() {
+    held_ = nullptr;
+    emptyReply();
+    awaiting_ = false;
+    require(caption(LineRole::receive).empty() && caption(LineRole::transmit).empty(),
+            "the end of a hold empties the TXD and RXD lines");
+    require(!timer(TimerRole::repeat).enabled() && !timer(TimerRole::replyWindow).enabled(),
+            "the end of a hold stops the repeat and closes the reply window");
+  }
+
+  void portEvent() {
+    const std::array lines{caption(LineRole::transmit), caption(LineRole::receive),
+                           caption(LineRole::status)};
+    if (serial_.isOpen()) {
+      serial_.lose();
+      require(!caption(LineRole::notice).empty() && tk_.window().messages.size() == 1,
+              "a lost port is reported on the notice line and in a box");
+    } else {
+      static_cast<pv7100::testing::FakeOption&>(tk_.option(OptionRole::com1)).click();
+      require(serial_.isOpen() && caption(LineRole::notice).empty(),
+              "choosing COM1 opens the port again");
+    }
+    require(lines == std::array{caption(LineRole::transmit), caption(LineRole::receive),
+                                caption(LineRole::status)},
+            "the port's events leave the monitor lines");
+  }
+
+  // Only a held button sends on its own. A tick of the reply window empties the reply, and a
+  // repeat send in a closed window opens it again: when the window is open before and after,
+  // a send in between may hide a close, and the next receive tells which it was.
   void advance(int ms) {
-    const bool windowOpen = tk_.timer("Timer2").enabled();
-    const bool clearPending = tk_.timer("Timer4").enabled();
+    const bool windowOpen = timer(TimerRole::replyWindow).enabled();
+    const bool clearPending = timer(TimerRole::displayClear).enabled();
+    const std::string rxd = caption(LineRole::receive);
     tk_.clock().advance(ms);
-    if (windowOpen && !tk_.timer("Timer2").enabled())
-      require(form_.ReplyBuffer.text().empty() && form_.AwaitingReply == 0,
-              "a closed reply window empties the buffer");
-    if (clearPending && !tk_.timer("Timer4").enabled())
-      require(caption("Label11").empty() && caption("Label22").empty(),
+    const bool sent = writeAttempts() > 0;
+    const bool openNow = timer(TimerRole::replyWindow).enabled();
+    if (sent) {
+      require(held_ != nullptr, "only a held button sends on its own");
+      line_ = pv7100::commandLine(held_->code);
+      awaiting_ = true;
+    }
+    if (openNow != windowOpen || (!openNow && sent)) {
+      emptyReply();
+    } else if (openNow && sent) {
+      maybeEmptied_ = true;
+    }
+    const bool cleared = clearPending && !timer(TimerRole::displayClear).enabled();
+    if (windowOpen && !openNow && !sent && awaiting_)
+      require(caption(LineRole::receive) == kTimedOut ||
+                  (cleared && caption(LineRole::receive).empty()),
+              "a window with no reply times out");
+    if (windowOpen && !openNow && !sent) awaiting_ = false;
+    if (!sent && !openNow && !windowOpen && !clearPending)
+      require(caption(LineRole::receive) == rxd, "with nothing running the RXD line stays");
+    if (cleared)
+      require(caption(LineRole::transmit).empty() && caption(LineRole::status).empty(),
               "the display clear empties TXD and STATUS");
   }
 
-  // The buffer's rendering is that of its text. The buffer only grows or empties, so what it
-  // held at the last check is not rendered again.
-  void checkRendering(const ReplyText& reply) {
-    if (!reply.text().starts_with(checkedText_) || !reply.monitor().starts_with(checkedMonitor_)) {
-      checkedText_.clear();
-      checkedMonitor_ = " ";
-    }
-    const std::string_view gained = std::string_view(reply.text()).substr(checkedText_.size());
-    require(std::string_view(reply.monitor()).substr(checkedMonitor_.size()) ==
-                std::string_view(pv7100::renderMonitor(gained)).substr(1),
-            "the buffer's rendering is that of its text");
-    checkedText_ = reply.text();
-    checkedMonitor_ = reply.monitor();
+  void emptyReply() {
+    reply_.clear();
+    maybeEmptied_ = false;
   }
 
   void checkInvariants() {
-    const ReplyText& reply = form_.ReplyBuffer;
-    require(reply.text().size() <= ReplyText::kCapacity, "the buffer stays within its capacity");
-    checkRendering(reply);
-    const std::string& rxd = caption("Label12");
+    const std::string& rxd = caption(LineRole::receive);
     require(rxd.empty() || rxd == kTimedOut || rxd == shown_,
             "the RXD line is empty, timed out, or the last reply shown");
     require(rxd.size() <= 4 * ReplyText::kCapacity + 1, "the RXD line is bounded");
-    require(form_.AwaitingReply <= 1, "AwaitingReply is 0 or 1");
+    const std::string& txd = caption(LineRole::transmit);
+    require(txd.empty() || txd == pv7100::renderMonitor(line_),
+            "the TXD line is empty or shows the last line sent");
+    if (held_ != nullptr)
+      require(timer(TimerRole::repeat).enabled(), "a held button keeps the repeat running");
   }
 
   pv7100::testing::FakeSerial serial_;
   pv7100::testing::FakeToolkit tk_;
-  Form1 form_{serial_, tk_};
-  bool outputFails_ = false;
-  std::string shown_;        // what the last receive event put on the RXD line
-  std::string checkedText_;  // the buffer and its rendering at the last check
-  std::string checkedMonitor_ = " ";
+  pv7100::Panel panel_{serial_, tk_, pv7100::PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
+  bool writesFail_ = false;
+  const pv7100::RepeatCommand* held_ = nullptr;  // the button held down, if any
+  std::string line_;                             // the last command line sent
+  std::string reply_;          // what arrived since the reply began, up to its capacity
+  bool maybeEmptied_ = false;  // a close hidden by a repeat send may have emptied reply_
+  bool awaiting_ = false;      // a line went out and nothing came back yet
+  std::int16_t pressure_ = 0;  // the decoder's pressure reading, as the panel's
+  std::string shown_;          // what the last receive put on the RXD line
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Program program(std::string_view(reinterpret_cast<const char*>(data), size));
-  Panel panel;
-  while (!program.done()) panel.step(program);
+  Session session;
+  while (!program.done()) session.step(program);
   return 0;
 }

@@ -25,7 +25,7 @@ void choose(QtPanel& panel, std::string_view option) {
 }
 
 TEST(BadPorts, AMissingCom1AtStartUpIsToldOnceAndCom2StillOpens) {
-  Pty com2;
+  Pty com2{letQtRun};
   QtPanel panel(PortDevices{"/dev/pv7100-no-such-port", com2.slavePath()});
   ASSERT_EQ(panel.boxes.texts.size(), 1u);
   EXPECT_TRUE(panel.boxes.texts[0].starts_with(
@@ -47,7 +47,7 @@ TEST(BadPorts, AMissingCom1AtStartUpIsToldOnceAndCom2StillOpens) {
 }
 
 TEST(BadPorts, AFileThatIsNotAPortIsNamedSo) {
-  Pty com1;
+  Pty com1{letQtRun};
   const std::string file = scratchFile();
   QtPanel panel(PortDevices{com1.slavePath(), file});
   choose(panel, "Option2");
@@ -64,7 +64,7 @@ TEST(BadPorts, AFileThatIsNotAPortIsNamedSo) {
 }
 
 TEST(BadPorts, APortAnotherProgramHoldsSaysWho) {
-  Pty com2;
+  Pty com2{letQtRun};
   QSerialPort other(QString::fromStdString(com2.slavePath()));
   ASSERT_TRUE(other.open(QIODevice::ReadWrite));
   QtPanel panel(PortDevices{"/dev/pv7100-no-such-port", com2.slavePath()});

@@ -32,7 +32,7 @@ void click(QtPanel& panel, std::string_view control) {
 
 TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
   const std::string link = scratchLink();
-  auto first = std::make_unique<Pty>();
+  auto first = std::make_unique<Pty>(letQtRun);
   pointLink(link, first->slavePath());
   QtPanel panel(PortDevices{link, "/dev/null/none"});
   ASSERT_TRUE(panel.portOpen());
@@ -53,7 +53,7 @@ TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
   EXPECT_EQ(panel.boxes.texts.size(), 1u);
 
   // The device is back: choosing COM1 opens it.
-  Pty second;
+  Pty second{letQtRun};
   pointLink(link, second.slavePath());
   click(panel, "Command33");
   click(panel, "Option1");

@@ -11,19 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "child_process.h"
-#include "pty_io.h"
+#include "tests/support/child_process.h"
+#include "tests/support/pty.h"
 
 namespace pv7100::sim {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::ChildProcess;
-using testing::kPatience;
-using testing::openTerminal;
-using testing::readUntil;
-using testing::readUpTo;
-using testing::writeAll;
+using pv7100::testing::ChildProcess;
+using pv7100::testing::kPatience;
+using pv7100::testing::openTerminal;
+using pv7100::testing::readUntil;
+using pv7100::testing::readUpTo;
+using pv7100::testing::writeAll;
 
 const std::string kSimulator = PV7100_SIM_EXECUTABLE;
 

@@ -12,15 +12,15 @@
 #include <string>
 #include <system_error>
 
-#include "pty_io.h"
+#include "tests/support/pty.h"
 
 namespace pv7100::sim {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::openTerminal;
-using testing::readUpTo;
-using testing::writeAll;
+using pv7100::testing::openTerminal;
+using pv7100::testing::readUpTo;
+using pv7100::testing::writeAll;
 
 // A descriptor closed at the end of the scope.
 class Fd {

@@ -1,33 +1,91 @@
 #include "tests/support/pty.h"
 
-#include <array>
-#include <cerrno>
-#include <stdexcept>
-#include <utility>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <stdexcept>
+#include <utility>
 
 namespace pv7100::testing {
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Lets Qt run, then waits a little for `events` on `fd`; true when they came.
-bool pumpAndPoll(int fd, short events) {
-  QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  pollfd watched{fd, events, 0};
-  return ::poll(&watched, 1, 5) > 0 && (watched.revents & events) != 0;
+// How long one poll lasts while something else runs between the polls.
+constexpr int kSliceMs = 5;
+
+// Waits until `deadline` for `events` on `fd`, running `whileWaiting` between short polls.
+bool ready(int fd, short events, Clock::time_point deadline, const WhileWaiting& whileWaiting) {
+  for (;;) {
+    if (whileWaiting) whileWaiting();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const int wait = static_cast<int>(std::max<long long>(left.count(), 0));
+    pollfd watched{fd, events, 0};
+    const int result = ::poll(&watched, 1, whileWaiting ? std::min(wait, kSliceMs) : wait);
+    if (result > 0) return true;
+    if (result < 0 && errno != EINTR) return false;
+    if (wait == 0) return false;
+  }
+}
+
+// Reads at most `limit` bytes, stopping early once `done` says so.
+template <typename Done>
+std::string readWhile(int fd, std::chrono::milliseconds timeout, std::size_t limit, Done done,
+                      const WhileWaiting& whileWaiting) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  std::string bytes;
+  while (bytes.size() < limit && !done(bytes) && ready(fd, POLLIN, deadline, whileWaiting)) {
+    std::array<char, 4096> buffer{};
+    const ssize_t count = ::read(fd, buffer.data(), std::min(buffer.size(), limit - bytes.size()));
+    if (count > 0) {
+      bytes.append(buffer.data(), static_cast<std::size_t>(count));
+    } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
+      break;
+    }
+  }
+  return bytes;
 }
 
 }  // namespace
 
-Pty::Pty() {
+int openTerminal(const std::string& path) {
+  return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}
+
+bool writeAll(int fd, std::string_view bytes, std::chrono::milliseconds timeout,
+              const WhileWaiting& whileWaiting) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  while (!bytes.empty()) {
+    if (fd < 0 || !ready(fd, POLLOUT, deadline, whileWaiting)) return false;
+    const ssize_t count = ::write(fd, bytes.data(), bytes.size());
+    if (count > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(count));
+    } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string readUntil(int fd, char end, std::chrono::milliseconds timeout) {
+  return readWhile(
+      fd, timeout, std::string::npos,
+      [end](const std::string& bytes) { return !bytes.empty() && bytes.back() == end; }, {});
+}
+
+std::string readUpTo(int fd, std::size_t count, std::chrono::milliseconds timeout,
+                     const WhileWaiting& whileWaiting) {
+  return readWhile(
+      fd, timeout, count, [](const std::string&) { return false; }, whileWaiting);
+}
+
+Pty::Pty(WhileWaiting whileWaiting) : whileWaiting_(std::move(whileWaiting)) {
   termios raw{};
   ::cfmakeraw(&raw);
   ::cfsetspeed(&raw, B19200);
@@ -46,30 +104,12 @@ Pty::~Pty() {
 }
 
 bool Pty::write(std::string_view bytes, std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  while (!bytes.empty() && master_ >= 0 && Clock::now() < deadline) {
-    const ssize_t sent = ::write(master_, bytes.data(), bytes.size());
-    if (sent > 0)
-      bytes.remove_prefix(static_cast<std::size_t>(sent));
-    else if (sent < 0 && errno != EAGAIN && errno != EINTR)
-      return false;
-    else
-      pumpAndPoll(master_, POLLOUT);
-  }
-  return bytes.empty();
+  return writeAll(master_, bytes, timeout, whileWaiting_);
 }
 
 std::string Pty::read(std::size_t count, std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  std::string received;
-  std::array<char, 4096> chunk{};
-  while (received.size() < count && master_ >= 0 && Clock::now() < deadline) {
-    if (!pumpAndPoll(master_, POLLIN)) continue;
-    const ssize_t got =
-        ::read(master_, chunk.data(), std::min(chunk.size(), count - received.size()));
-    if (got > 0) received.append(chunk.data(), static_cast<std::size_t>(got));
-  }
-  return received;
+  if (master_ < 0) return {};
+  return readUpTo(master_, count, timeout, whileWaiting_);
 }
 
 void Pty::closeMaster() {

@@ -1,9 +1,11 @@
-// A pseudo-terminal pair standing in for a cable to a device: the code under test opens the
-// slave path as its serial port, and the test plays the far end on the master.
+// Pseudo-terminals for tests and benchmarks: a pair standing in for a cable to a device (the
+// code under test opens the slave path as its serial port, the test plays the far end on the
+// master), and reading and writing any terminal. Every wait is bounded.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,10 +13,32 @@
 
 namespace pv7100::testing {
 
+inline constexpr std::chrono::milliseconds kPatience{3000};
+
+// Runs while a wait lasts, a few milliseconds at a time: a test of Qt code lets Qt's event
+// loop run there, so that a QSerialPort's queued output goes out.
+using WhileWaiting = std::function<void()>;
+
+// Opens the terminal at `path` read-write and non-blocking, leaving its settings alone;
+// -1 on failure.
+int openTerminal(const std::string& path);
+
+// Writes all of `bytes` to `fd` within `timeout`; false when it could not.
+bool writeAll(int fd, std::string_view bytes, std::chrono::milliseconds timeout = kPatience,
+              const WhileWaiting& whileWaiting = {});
+
+// Reads until what came ends with `end`, or `timeout` has passed; returns what came.
+std::string readUntil(int fd, char end, std::chrono::milliseconds timeout = kPatience);
+
+// Reads until `count` bytes have come or `timeout` has passed, whichever is first.
+std::string readUpTo(int fd, std::size_t count, std::chrono::milliseconds timeout,
+                     const WhileWaiting& whileWaiting = {});
+
 class Pty {
  public:
-  // A new pair, both ends raw. Throws std::runtime_error when the system has none to give.
-  Pty();
+  // A new pair, both ends raw at 19200 baud. Throws std::runtime_error when the system has
+  // none to give.
+  explicit Pty(WhileWaiting whileWaiting = {});
   ~Pty();
   Pty(const Pty&) = delete;
   Pty& operator=(const Pty&) = delete;
@@ -27,8 +51,7 @@ class Pty {
   bool write(std::string_view bytes,
              std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 
-  // What the far end receives until `count` bytes have come or `timeout` has passed, whichever
-  // is first. Qt's event loop runs while it waits, so a QSerialPort's queued output goes out.
+  // What the far end receives until `count` bytes have come or `timeout` has passed.
   std::string read(std::size_t count, std::chrono::milliseconds timeout);
 
   // The far end hangs up: whoever has the slave open sees the device go away.
@@ -43,6 +66,7 @@ class Pty {
   void setAttributes(const termios& settings);
 
  private:
+  WhileWaiting whileWaiting_;
   int master_ = -1;
   int slave_ = -1;
   std::string slavePath_;

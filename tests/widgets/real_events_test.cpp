@@ -23,7 +23,7 @@ class RealEvents : public ::testing::Test {
   // Everything the far end has received by now.
   std::string received() { return pty.read(100000, 100ms); }
 
-  Pty pty;
+  Pty pty{letQtRun};
   QtPanel panel;
 };
 

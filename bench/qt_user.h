@@ -1,0 +1,23 @@
+// What the benchmarks do to the real panel (an AssembledPanel) as its user would: mouse buttons
+// going down and up on its controls, clicks, and time passing in Qt's event loop.
+#pragma once
+
+#include <string_view>
+
+#include "widgets/qt_toolkit.h"
+
+namespace pv7100::bench {
+
+// A left mouse button going down on, and up from, a control.
+void press(ui::QtToolkit& toolkit, std::string_view control);
+void release(ui::QtToolkit& toolkit, std::string_view control);
+// A click on a button.
+void click(ui::QtToolkit& toolkit, std::string_view control);
+
+// Runs the event loop for `ms` milliseconds.
+void runEventLoop(int ms);
+
+// Sets the offscreen platform unless the caller chose one.
+void preferOffscreen();
+
+}  // namespace pv7100::bench
