@@ -3,15 +3,15 @@
 // QSerialPort's opening costs beyond the system's own open(), which is mostly its lock file.
 //
 //   pv7100_bench_ctl [--rounds N]
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,12 +20,12 @@
 
 #include "bench/monotonic.h"
 #include "bench/stats.h"
-
-extern char** environ;
+#include "tests/support/child_process.h"
 
 namespace {
 
 using namespace pv7100::bench;
+using pv7100::testing::ChildProcess;
 
 constexpr const char* kPython = "/usr/bin/python3";
 constexpr const char* kScript =
@@ -34,58 +34,21 @@ constexpr const char* kScript =
     "port.write(b'CR0\\r')\n"
     "print(port.read_until(b'\\r').decode('ascii', 'replace'))\n";
 
-// Starts `argv` with standard output on `out` (or /dev/null) and standard error on /dev/null.
-pid_t start(const std::vector<std::string>& argv, int out) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (out >= 0)
-    posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
-  else
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  pid_t pid = -1;
-  const int failed = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (failed) throw std::runtime_error("cannot start " + argv[0]);
-  return pid;
-}
+// Far beyond any run here: a run that takes longer has hung.
+constexpr std::chrono::seconds kPatience{10};
 
-// The wall time of one run in ms; throws when it does not exit with 0.
+// The wall time of one run in ms, its output on /dev/null; throws when it does not exit with 0.
 double timedRun(const std::vector<std::string>& argv) {
   const auto begin = monotonicNs();
-  const pid_t pid = start(argv, -1);
-  int status = 0;
-  waitpid(pid, &status, 0);
+  ChildProcess run(argv,
+                   {.env = {}, .quiet = true, .fd3 = -1, .captureStderr = false, .stderrFile = {}});
+  const std::optional<int> status = run.waitForExit(kPatience);
   const auto end = monotonicNs();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    throw std::runtime_error(argv[0] + " failed (status " + std::to_string(status) + ")");
+  if (!run.started() || !status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
+    throw std::runtime_error(argv[0] + " failed (status " +
+                             (status ? std::to_string(*status) : "none") + ")");
   return toMs(end - begin);
 }
-
-// The simulator, and the device it serves, from the first line it prints.
-struct Simulator {
-  pid_t pid = -1;
-  std::string device;
-
-  Simulator() {
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    pid = start({PV7100_SIM, "--count-down", "0"}, out[1]);
-    close(out[1]);
-    char c = 0;
-    pollfd watched{out[0], POLLIN, 0};
-    while (poll(&watched, 1, 3000) > 0 && read(out[0], &c, 1) == 1 && c != '\n') device += c;
-    close(out[0]);
-    if (device.empty()) throw std::runtime_error("the simulator printed no device");
-  }
-  ~Simulator() {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
-};
 
 void printRow(const char* what, const std::vector<double>& ms) {
   std::printf("| %s | %.2f | %.2f | %.2f |\n", what, median(ms), percentile(ms, 90),
@@ -126,11 +89,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    Simulator sim;
-    const std::vector<std::string> ctl = {PV7100_CTL, "--port", sim.device, "status", "state"};
+    ChildProcess sim({PV7100_SIM, "--count-down", "0"});
+    const std::string device = sim.readLine(std::chrono::seconds(3)).value_or("");
+    if (device.empty()) throw std::runtime_error("the simulator printed no device");
+    const std::vector<std::string> ctl = {PV7100_CTL, "--port", device, "status", "state"};
     const std::vector<std::string> version = {PV7100_CTL, "--version"};
     const std::vector<std::string> plain = {PV7100_SIM, "--version"};
-    const std::vector<std::string> python = {kPython, "-c", kScript, sim.device};
+    const std::vector<std::string> python = {kPython, "-c", kScript, device};
     timedRun(ctl);
     timedRun(python);
     std::vector<double> ctlMs;
@@ -150,7 +115,8 @@ int main(int argc, char** argv) {
     printRow("pv7100ctl --version (start and exit, no port)", versionMs);
     printRow("pv7100-sim --version (a C++ program without Qt)", plainMs);
     std::printf("\npv7100ctl / python median: %.2f\n", median(ctlMs) / median(pythonMs));
-    measureOpening(sim.device, rounds * 4);
+    measureOpening(device, rounds * 4);
+    sim.stop();
   } catch (const std::exception& error) {
     std::fprintf(stderr, "pv7100_bench_ctl: %s\n", error.what());
     return 1;

@@ -66,7 +66,9 @@ class Runner {
             : std::map<std::string, std::string>{{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ""}};
     if (onX) display_->topLevelMapped();
     const std::int64_t start = monotonicNs();
-    ChildProcess child(program.argv(device_), {.env = env, .quiet = true, .fd3 = -1});
+    ChildProcess child(
+        program.argv(device_),
+        {.env = env, .quiet = true, .fd3 = -1, .captureStderr = false, .stderrFile = {}});
     std::int64_t portOpen = -1;
     std::int64_t mapped = -1;
     std::int64_t lastBusy = start;

@@ -35,7 +35,8 @@ std::unique_ptr<VirtualDisplay> VirtualDisplay::start() {
   auto server = std::make_unique<testing::ChildProcess>(
       std::vector<std::string>{xvfb, "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
                                "1920x1080x24"},
-      testing::Spawn{.env = {}, .quiet = true, .fd3 = pipe[1]});
+      testing::Spawn{
+          .env = {}, .quiet = true, .fd3 = pipe[1], .captureStderr = false, .stderrFile = {}});
   ::close(pipe[1]);
   if (!server->started()) throw std::runtime_error("cannot start " + xvfb);
   const std::string number = readDisplayNumber(pipe[0]);

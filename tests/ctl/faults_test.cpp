@@ -89,10 +89,10 @@ TEST(CtlFaults, ABusyPortNamesItsHolder) {
 
 TEST(CtlFaults, APortLostInUseExitsWithFive) {
   Projector projector;
-  Background waiting({"--port", projector.device(), "wait", "on", "--within", "20"});
+  ChildProcess waiting = startCtl({"--port", projector.device(), "wait", "on", "--within", "20"});
   ASSERT_TRUE(projector.waitForTaken("CR0", 1));
   projector.stop();
-  EXPECT_EQ(waiting.wait(5s), 5);
+  EXPECT_EQ(exitCodeOf(waiting.waitForExit(5s)), 5);
 }
 
 TEST(CtlFaults, BadUsageExitsWithTwo) {

@@ -1,16 +1,18 @@
-// pv7100ctl run as a process, and the simulated projector it talks to.
+// pv7100ctl run as a process, and the simulated projector it talks to, on ChildProcess.
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <sys/types.h>
+#include "tests/support/child_process.h"
 
 namespace pv7100::ctl::testing {
 
 using namespace std::chrono_literals;
+using pv7100::testing::ChildProcess;
 
 struct CtlRun {
   int exitCode = -1;  // -1: it did not end within the limit, or ended by a signal
@@ -21,41 +23,28 @@ struct CtlRun {
 
 // Runs the built pv7100ctl with `args`; kills it after `limit`.
 CtlRun runCtl(const std::vector<std::string>& args, std::chrono::milliseconds limit = 15s);
-
-// A pv7100ctl started in the background; ends with the object.
-class Background {
- public:
-  explicit Background(const std::vector<std::string>& args);
-  ~Background();
-  Background(const Background&) = delete;
-  Background& operator=(const Background&) = delete;
-  pid_t pid() const { return pid_; }
-  // The exit code once it ends within `limit`, -1 otherwise.
-  int wait(std::chrono::milliseconds limit);
-
- private:
-  pid_t pid_ = -1;
-};
+// Starts the built pv7100ctl with `args` in the background, its output on /dev/null.
+ChildProcess startCtl(const std::vector<std::string>& args);
+// The exit code of a wait status; -1 for none, or an end by a signal.
+int exitCodeOf(std::optional<int> status);
 
 // pv7100-sim on a new pseudo-terminal, with --verbose: what it takes is logged to a file.
 class Projector {
  public:
   explicit Projector(std::vector<std::string> options = {});
-  ~Projector();
-  Projector(const Projector&) = delete;
-  Projector& operator=(const Projector&) = delete;
+  ~Projector() { stop(); }
 
   const std::string& device() const { return device_; }
   // How many lines with `code` it has taken so far.
   int taken(std::string_view code) const;
   // Waits until it has taken `count` lines with `code`; false after `limit`.
   bool waitForTaken(std::string_view code, int count, std::chrono::milliseconds limit = 5s) const;
-  void stop();
+  void stop() { process_.stop(); }
 
  private:
-  pid_t pid_ = -1;
-  std::string device_;
   std::string logFile_;
+  ChildProcess process_;
+  std::string device_;
 };
 
 // A file name in a fresh temporary directory.

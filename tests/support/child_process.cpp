@@ -3,15 +3,19 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
+#include <utility>
 
 extern char** environ;
 
@@ -32,6 +36,18 @@ std::vector<std::string> environmentWith(const std::map<std::string, std::string
   return result;
 }
 
+void closeOpen(std::initializer_list<int> fds) {
+  for (const int fd : fds) {
+    if (fd >= 0) ::close(fd);
+  }
+}
+
+// Rounded up, so that a wait does not end just short of its deadline.
+int millisecondsUntil(Clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
 std::vector<char*> pointers(std::vector<std::string>& texts) {
   std::vector<char*> result;
   for (std::string& text : texts) result.push_back(text.data());
@@ -44,10 +60,11 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Spawn& spawn) {
   std::array<int, 2> in{-1, -1};
   std::array<int, 2> out{-1, -1};
-  if (!spawn.quiet && (::pipe2(in.data(), O_CLOEXEC) != 0 || ::pipe2(out.data(), O_CLOEXEC) != 0)) {
-    for (const int fd : {in[0], in[1]}) {
-      if (fd >= 0) ::close(fd);
-    }
+  std::array<int, 2> err{-1, -1};
+  const bool captureStderr = !spawn.quiet && spawn.captureStderr;
+  if (!spawn.quiet && (::pipe2(in.data(), O_CLOEXEC) != 0 || ::pipe2(out.data(), O_CLOEXEC) != 0 ||
+                       (captureStderr && ::pipe2(err.data(), O_CLOEXEC) != 0))) {
+    closeOpen({in[0], in[1], out[0], out[1], err[0], err[1]});
     return;
   }
   posix_spawn_file_actions_t actions;
@@ -59,6 +76,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Spawn& sp
   } else {
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (captureStderr)
+      posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    else if (!spawn.stderrFile.empty())
+      posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, spawn.stderrFile.c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC, 0600);
   }
   if (spawn.fd3 >= 0) posix_spawn_file_actions_adddup2(&actions, spawn.fd3, 3);
   std::vector<std::string> args = argv;
@@ -67,11 +89,12 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Spawn& sp
                     pointers(environment).data()) != 0)
     pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
-  if (spawn.quiet) return;
-  ::close(in[0]);
-  ::close(out[1]);
+  // Debian 12's <sys/pidfd.h> declares pidfd_open without C linkage, so the bare system call.
+  if (pid_ > 0) pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+  closeOpen({in[0], out[1], err[1]});
   stdin_ = in[1];
   stdout_ = out[0];
+  stderr_ = err[0];
 }
 
 ChildProcess::~ChildProcess() {
@@ -80,13 +103,14 @@ ChildProcess::~ChildProcess() {
     ::waitpid(pid_, nullptr, 0);
   }
   closeStdin();
-  if (stdout_ >= 0) ::close(stdout_);
+  closeOpen({stdout_, stderr_, pidfd_});
 }
 
 bool ChildProcess::running() {
-  if (pid_ <= 0 || ended_) return false;
-  ended_ = ::waitpid(pid_, nullptr, WNOHANG) == pid_;
-  return !ended_;
+  if (pid_ <= 0 || status_) return false;
+  int status = 0;
+  if (::waitpid(pid_, &status, WNOHANG) == pid_) status_ = status;
+  return !status_;
 }
 
 std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds timeout) {
@@ -97,12 +121,9 @@ std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds time
       pending_.erase(0, end + 1);
       return line;
     }
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const int left = millisecondsUntil(deadline);
     pollfd watched{stdout_, POLLIN, 0};
-    if (stdout_ < 0 || left.count() <= 0 ||
-        ::poll(&watched, 1, static_cast<int>(left.count())) <= 0)
-      return std::nullopt;
+    if (stdout_ < 0 || left <= 0 || ::poll(&watched, 1, left) <= 0) return std::nullopt;
     std::array<char, 256> buffer{};
     const ssize_t count = ::read(stdout_, buffer.data(), buffer.size());
     if (count <= 0) return std::nullopt;
@@ -121,21 +142,42 @@ void ChildProcess::signal(int number) {
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
-  while (pid_ > 0 && !ended_) {
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-      ended_ = true;
-      return status;
-    }
-    if (Clock::now() >= deadline) break;
-    ::poll(nullptr, 0, 10);
+  while (running()) {
+    const int left = millisecondsUntil(deadline);
+    if (left <= 0) break;
+    pollfd ended{pidfd_, POLLIN, 0};
+    ::poll(&ended, 1, pidfd_ >= 0 ? left : std::min(left, 10));
   }
-  return std::nullopt;
+  return status_;
+}
+
+Finished ChildProcess::finish(std::chrono::milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  closeStdin();
+  Finished result{.status = std::nullopt, .out = std::exchange(pending_, {}), .err = {}};
+  // Both at once: a program that fills one pipe while the other is read would never end.
+  std::array<pollfd, 2> watched{{{stdout_, POLLIN, 0}, {stderr_, POLLIN, 0}}};
+  const std::array<std::string*, 2> into{&result.out, &result.err};
+  while (watched[0].fd >= 0 || watched[1].fd >= 0) {
+    const int left = millisecondsUntil(deadline);
+    if (left <= 0 || ::poll(watched.data(), watched.size(), left) <= 0) break;
+    for (std::size_t i = 0; i < watched.size(); ++i) {
+      if (watched[i].revents == 0) continue;
+      std::array<char, 4096> chunk{};
+      const ssize_t count = ::read(watched[i].fd, chunk.data(), chunk.size());
+      if (count > 0)
+        into[i]->append(chunk.data(), static_cast<std::size_t>(count));
+      else
+        watched[i].fd = -1;
+    }
+  }
+  result.status = waitForExit(std::chrono::milliseconds(millisecondsUntil(deadline)));
+  return result;
 }
 
 void ChildProcess::stop(std::chrono::milliseconds grace) {
   signal(SIGTERM);
-  if (!ended_ && !waitForExit(grace)) signal(SIGKILL);
+  if (!waitForExit(grace)) signal(SIGKILL);
   waitForExit(grace);
 }
 

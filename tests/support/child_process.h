@@ -22,6 +22,18 @@ struct Spawn {
   bool quiet = false;
   // Unless -1, becomes the program's file descriptor 3.
   int fd3 = -1;
+  // Unless quiet: standard error on a pipe too, read by finish().
+  bool captureStderr = false;
+  // Unless quiet or empty, standard error goes to this file, created or truncated: a log to
+  // read while the program runs.
+  std::string stderrFile;
+};
+
+// What a program left behind: its wait status and all it wrote.
+struct Finished {
+  std::optional<int> status;  // nullopt: still running at the deadline
+  std::string out;
+  std::string err;  // only with captureStderr
 };
 
 class ChildProcess {
@@ -42,6 +54,9 @@ class ChildProcess {
 
   // The wait status once the program has ended; nullopt if it still runs after `timeout`.
   std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+  // Closes standard input, reads standard output (and error, if captured) to their end and
+  // waits for the exit, all within `timeout`.
+  Finished finish(std::chrono::milliseconds timeout);
   // SIGTERM, and SIGKILL when it has not ended within `grace`.
   void stop(std::chrono::milliseconds grace = std::chrono::milliseconds(5000));
 
@@ -54,9 +69,13 @@ class ChildProcess {
 
  private:
   pid_t pid_ = -1;
-  bool ended_ = false;
+  // Readable once the program has ended, so that a wait wakes at its exit; -1 where the
+  // kernel has none, and a wait polls.
+  int pidfd_ = -1;
+  std::optional<int> status_;
   int stdin_ = -1;
   int stdout_ = -1;
+  int stderr_ = -1;
   std::string pending_;
 };
 
