@@ -8,7 +8,7 @@ namespace {
 
 constexpr Timing untimed{};
 constexpr bool preparesCursorPad = true;
-constexpr Pacing byArrowMode{};
+constexpr Pacing byArrowPacing{};
 constexpr bool fastArrowsOnRelease = true;
 
 // clang-format off
@@ -85,10 +85,10 @@ constexpr std::array kRepeat = std::to_array<RepeatCommand>({
     {"Command1", "VOL", "+", "C09", {250, 200, 245}},
     {"Command2", "VOL", "-", "C0A", {250, 200, 245}},
     // cursor pad (no title)
-    {"Command5", "cursor pad", "↑", "C3C", byArrowMode},
-    {"Command7", "cursor pad", "↓", "C3D", byArrowMode},
-    {"Command9", "cursor pad", "←", "C3B", byArrowMode},
-    {"Command8", "cursor pad", "→", "C3A", byArrowMode},
+    {"Command5", "cursor pad", "↑", "C3C", byArrowPacing},
+    {"Command7", "cursor pad", "↓", "C3D", byArrowPacing},
+    {"Command9", "cursor pad", "←", "C3B", byArrowPacing},
+    {"Command8", "cursor pad", "→", "C3A", byArrowPacing},
     {"Command6", "cursor pad", "SELECT", "C3F", {500, 200, 245}},
     // "Zoom" (Label13)
     {"Command15", "Zoom", "+", "C47", {105, 100, 100}},

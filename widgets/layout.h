@@ -1,5 +1,5 @@
 // The panel's controls, one row each, in twips: the window is built from this table and
-// bound to the handlers by the controls' names.
+// bound to the panel by the controls' names and roles.
 #pragma once
 
 #include <cstdint>

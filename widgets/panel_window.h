@@ -1,6 +1,6 @@
-// The panel's window on Qt: fixed width, outer heights mapped to client heights through the
-// frame the window system draws, the outline of the navigation cross, and the window events
-// the handlers need (keys ahead of the focused control, loss of the mouse).
+// The panel's window on Qt: fixed width, outer heights mapped to client heights less the
+// design's frame, the outline of the navigation cross, and the window events
+// the panel needs (keys ahead of the focused control, loss of the mouse).
 #pragma once
 
 #include <QWidget>
@@ -28,7 +28,7 @@ class PanelWidget : public QWidget {
   void showEvent(QShowEvent* event) override;
 };
 
-// The frame and title bar that the outer heights the handlers set were designed for, in twips.
+// The frame and title bar that the outer heights the panel sets were designed for, in twips.
 inline constexpr double kDesignFrameHeight = 435;
 
 // The client area's height in pixels for an outer height in twips: the outer height less the

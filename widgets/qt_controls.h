@@ -1,4 +1,4 @@
-// The toolkit's controls on Qt widgets. Each adapter keeps what the handlers set and read
+// The toolkit's controls on Qt widgets. Each adapter keeps what the panel sets and reads
 // (captions exactly as set) and drives its widget.
 #pragma once
 

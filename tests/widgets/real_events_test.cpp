@@ -1,4 +1,4 @@
-// The built window driven by real mouse and key events, with the serial control on a real
+// The built window driven by real mouse and key events, with the serial port on a real
 // pseudo-terminal whose far end the test reads.
 #include <gtest/gtest.h>
 
