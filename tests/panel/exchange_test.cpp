@@ -30,23 +30,6 @@ TEST_F(Exchange, AReplyInTwoBurstsIsDecodedAfterTheSecond) {
   EXPECT_EQ(caption("Label22"), " Power ON");
 }
 
-TEST_F(Exchange, NoReplyMarksTheTimeOutThenClearsAllThreeLines) {
-  tk.label("Label22").setCaption(" Stand by");
-  click("Command17");
-  advance(499);
-  EXPECT_EQ(caption("Label12"), "");
-  advance(1);
-  EXPECT_EQ(caption("Label12"), " X X X X");
-  EXPECT_FALSE(timer("Timer2").enabled());
-  advance(499);
-  EXPECT_EQ(caption("Label11"), " C 0 0 CR ");
-  advance(1);
-  EXPECT_EQ(caption("Label11"), "");
-  EXPECT_EQ(caption("Label12"), "");
-  EXPECT_EQ(caption("Label22"), "");
-  EXPECT_FALSE(timer("Timer4").enabled());
-}
-
 TEST_F(Exchange, AReplyStaysOnTheLineWhenTheWindowCloses) {
   click("Command17");
   serial.receive("\x06");

@@ -57,16 +57,20 @@ TEST_F(OneShot, SilentProjectorTimingsFollowTheLastTimedSender) {
     release("Command1");  // back to 500 / 1000
     c.before();
     advance(6000);
+    tk.label("Label22").setCaption(" Stand by");  // an earlier decode, cleared with the lines
     click(c.control);
     advance(c.timeout - 1);
     EXPECT_EQ(caption("Label12"), "");
     advance(1);
     EXPECT_EQ(caption("Label12"), " X X X X");
+    EXPECT_FALSE(timer("Timer2").enabled());
     advance(c.clear - c.timeout - 1);
     EXPECT_NE(caption("Label11"), "");
     advance(1);
     EXPECT_EQ(caption("Label11"), "");
     EXPECT_EQ(caption("Label12"), "");
+    EXPECT_EQ(caption("Label22"), "");
+    EXPECT_FALSE(timer("Timer4").enabled());
   }
 }
 
