@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "panel/port_devices.h"
-#include "panel/serial_port.h"
+#include "port/serial_port.h"
 #include "panel/toolkit.h"
 
 namespace pv7100 {

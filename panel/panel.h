@@ -6,7 +6,7 @@
 #include "panel/exchange.h"
 #include "panel/link.h"
 #include "panel/port_devices.h"
-#include "panel/serial_port.h"
+#include "port/serial_port.h"
 #include "panel/toolkit.h"
 #include "panel/views.h"
 

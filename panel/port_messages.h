@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "panel/serial_port.h"
+#include "port/serial_port.h"
 
 namespace pv7100 {
 

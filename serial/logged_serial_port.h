@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "panel/serial_port.h"
+#include "port/serial_port.h"
 #include "protocol/traffic_log.h"
 
 namespace pv7100 {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "panel/serial_port.h"
+#include "port/serial_port.h"
 
 namespace pv7100 {
 

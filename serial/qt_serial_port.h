@@ -11,7 +11,7 @@
 #include <QObject>
 #include <QSerialPort>
 
-#include "panel/serial_port.h"
+#include "port/serial_port.h"
 
 namespace pv7100 {
 

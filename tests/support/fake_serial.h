@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "panel/serial_port.h"
+#include "port/serial_port.h"
 
 namespace pv7100::testing {
 

@@ -1,6 +1,6 @@
-// The serial port as the panel uses it: open a device with line settings, write command lines,
+// The serial port as its users see it: open a device with line settings, write command lines,
 // hear what comes back and when the device goes away. Every call and every notification
-// happens on the one user-interface thread.
+// happens on the thread of the event loop that owns the port.
 #pragma once
 
 #include <cstddef>
