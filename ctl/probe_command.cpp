@@ -16,6 +16,7 @@
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"
+#include "serial/port_lock.h"
 
 namespace pv7100::ctl {
 
@@ -121,7 +122,9 @@ int runProbe(const std::vector<std::string>& named, const Options& options) {
   const std::vector<std::string> devices = discovered ? discoverDevices() : named;
   std::vector<Candidate> candidates;
   candidates.reserve(devices.size());
+  std::set<std::string> asked;  // real paths: a device named twice, or by a link, is asked once
   for (const std::string& device : devices) {
+    if (!asked.insert(realDevicePath(device)).second) continue;
     auto port = std::make_unique<QtSerialPort>();
     try {
       port->open(device, LineSettings{.baud = kSpeeds[0]});
