@@ -60,6 +60,15 @@ std::variant<Options, Exit> readOptions(int argc, char** argv) {
                     .toStdString(),
                 2};
   }
+  for (const auto& [option, needs] :
+       {std::pair{kCom1, "a device"}, std::pair{kCom2, "a device"}, std::pair{kLog, "a file"}}) {
+    if (parser.isSet(option) && parser.value(option).isEmpty()) {
+      return Exit{(program + QStringLiteral(": --") + option + QStringLiteral(" needs ") + needs +
+                   QStringLiteral(". Try --help.\n"))
+                      .toStdString(),
+                  2};
+    }
+  }
   Options options;
   if (parser.isSet(kCom1)) options.devices.com1 = parser.value(kCom1).toStdString();
   if (parser.isSet(kCom2)) options.devices.com2 = parser.value(kCom2).toStdString();
