@@ -147,8 +147,8 @@ int runProbe(const std::vector<std::string>& named, const Options& options) {
   }
   print(candidates, options.json);
   if (found) return kDone;
-  complain("no projector answered (" + std::to_string(devices.size()) +
-           (devices.size() == 1 ? " device" : " devices") +
+  complain("no projector answered (" + std::to_string(asked.size()) +
+           (asked.size() == 1 ? " device" : " devices") +
            " asked). Check the cable and the projector's power, or name the device: "
            "pv7100ctl probe DEVICE.");
   return kNoReply;
