@@ -45,6 +45,7 @@ TEST(PanelProgram, AnswersItsOptionsWithoutADisplay) {
            {{"--comm1", "/dev/ttyUSB0"}, "comm1"},
            {{"--com1", ""}, "--com1 needs a device"},
            {{"--log", ""}, "--log needs a file"},
+           {{"stray\n\x1b[2J"}, "unexpected argument 'stray\\n\\x1b[2J'"},
        }) {
     const ProgramRun bad = runWithoutDisplay(arguments);
     EXPECT_EQ(bad.status, 2);
