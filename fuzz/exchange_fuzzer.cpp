@@ -4,7 +4,9 @@
 // so that a program costs what its steps cost; the whole panel is fuzzed by the receive target.
 //
 //   r N bytes...   the projector sends the next N bytes (fewer when the input ends)
-//   l N0 N1 B      the projector sends N0 + 256 * N1 copies of byte B
+//   l N0 N1 B      the projector sends N0 + 256 * (N1 modulo 4) copies of byte B: the long
+//                  replies that fill the reply up to its capacity at once are the receive
+//                  target's, and would cost this one most of its time
 //   t M            the virtual clock advances by M ms (up to 100), or by (M - 100) * 40 ms
 //   s I            status read I (modulo nine) is sent
 //   m N bytes...   the next N bytes are sent as a code
@@ -102,7 +104,7 @@ class Session {
         receive(program.take(program.next()));
         break;
       case 'l': {
-        const std::size_t count = program.next() + 256 * std::size_t{program.next()};
+        const std::size_t count = program.next() + 256 * std::size_t{program.next() % 4u};
         receive(std::string(count, static_cast<char>(program.next())));
         break;
       }
