@@ -1,5 +1,7 @@
 #include "app/assembled_panel.h"
 
+#include <cstdio>
+
 namespace pv7100 {
 namespace {
 
@@ -13,6 +15,15 @@ std::unique_ptr<LoggedSerialPort> logTo(SerialPort& port, const std::string& log
 AssembledPanel::AssembledPanel(PortDevices devices, const std::string& logFile)
     : logged_(logTo(serial_, logFile)),
       panel_(logged_ ? static_cast<SerialPort&>(*logged_) : serial_, toolkit_, std::move(devices)) {
+  if (!logged_) return;
+  // Said once, on standard error and on the notice line; the panel goes on without its log.
+  // The notice is set after the send that found the failure has cleared the line.
+  logged_->onLogFailed([this](const std::string& reason) {
+    std::fprintf(stderr, "pv7100-panel: %s\n", reason.c_str());
+    QMetaObject::invokeMethod(
+        &serial_, [this, reason] { toolkit_.line(ui::LineRole::notice).setCaption(reason); },
+        Qt::QueuedConnection);
+  });
 }
 
 void AssembledPanel::start() {

@@ -21,6 +21,8 @@ class AssembledPanel {
 
   // Places the window, opens COM1 and shows the window with the focus on its first control.
   void start();
+  // Ends the program as "END" does.
+  void end() { panel_.end(); }
 
   ui::QtToolkit& toolkit() { return toolkit_; }
   QtSerialPort& serialPort() { return serial_; }

@@ -1,7 +1,8 @@
 // pv7100-panel: the control panel of the QUIVA PV7100 data projector.
 //
-// Exit status: 0 when the window is closed or "END" is clicked; 1 when there is no display to
-// open the window on; 2 for a bad option or a log file that cannot be written.
+// Exit status: 0 when the window is closed, "END" is clicked, or SIGINT or SIGTERM ends it as
+// "END" does; 1 when there is no display to open the window on; 2 for a bad option or a log
+// file that cannot be opened.
 #include <QApplication>
 #include <cstdio>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "app/assembled_panel.h"
 #include "app/options.h"
 #include "app/simulator_process.h"
+#include "app/stop_signals.h"
 
 int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("pv7100-panel"));
@@ -47,6 +49,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!simulatorFailure.empty()) panel->toolkit().window().messageBox(simulatorFailure);
+  pv7100::endOnStopSignals([&panel] { panel->end(); });
   panel->start();
   return QApplication::exec();
 }

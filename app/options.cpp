@@ -36,6 +36,26 @@ void addOptions(QCommandLineParser& parser) {
                     QStringLiteral("FILE")});
 }
 
+// A bad command line, said in one line: its control characters (an argument may hold any)
+// are written as escapes, so that the message does nothing to the terminal.
+Exit refusal(const QString& program, const QString& what) {
+  QString line;
+  for (const QChar c : what) {
+    if (c == u'\r')
+      line += QStringLiteral("\\r");
+    else if (c == u'\n')
+      line += QStringLiteral("\\n");
+    else if (c == u'\t')
+      line += QStringLiteral("\\t");
+    else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+      line += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+    else
+      line += c;
+  }
+  return Exit{
+      (program + QStringLiteral(": ") + line + QStringLiteral(" Try --help.\n")).toStdString(), 2};
+}
+
 }  // namespace
 
 std::variant<Options, Exit> readOptions(int argc, char** argv) {
@@ -45,20 +65,22 @@ std::variant<Options, Exit> readOptions(int argc, char** argv) {
   addOptions(parser);
   const QString program = QCoreApplication::applicationName();
   if (!parser.parse(QCoreApplication::arguments())) {
-    return Exit{
-        (program + QStringLiteral(": ") + parser.errorText() + QStringLiteral(" Try --help.\n"))
-            .toStdString(),
-        2};
+    return refusal(program, parser.errorText());
   }
   if (parser.isSet(QStringLiteral("help"))) return Exit{parser.helpText().toStdString(), 0};
   if (parser.isSet(QStringLiteral("version"))) {
     return Exit{(program + ' ' + QCoreApplication::applicationVersion() + '\n').toStdString(), 0};
   }
   if (!parser.positionalArguments().isEmpty()) {
-    return Exit{(program + QStringLiteral(": unexpected argument '") +
-                 parser.positionalArguments().constFirst() + QStringLiteral("'. Try --help.\n"))
-                    .toStdString(),
-                2};
+    return refusal(program, QStringLiteral("unexpected argument '") +
+                                parser.positionalArguments().constFirst() + QStringLiteral("'."));
+  }
+  for (const auto& [option, needs] :
+       {std::pair{kCom1, "a device"}, std::pair{kCom2, "a device"}, std::pair{kLog, "a file"}}) {
+    if (parser.isSet(option) && parser.value(option).isEmpty()) {
+      return refusal(program, QStringLiteral("--") + option + QStringLiteral(" needs ") + needs +
+                                  QStringLiteral("."));
+    }
   }
   Options options;
   if (parser.isSet(kCom1)) options.devices.com1 = parser.value(kCom1).toStdString();

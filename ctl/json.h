@@ -7,7 +7,8 @@
 
 namespace pv7100::ctl {
 
-// `text` as a JSON string, quotes included; bytes from 128 up pass unchanged (UTF-8).
+// `text` as a JSON string, quotes included; UTF-8 passes unchanged, and every byte that is
+// not part of it is escaped as the character of its value (\xff as \u00ff).
 std::string jsonString(std::string_view text);
 // A JSON string, or null.
 std::string jsonOrNull(const std::optional<std::string>& text);

@@ -1,11 +1,22 @@
 #include "ctl/link.h"
 
+#include <array>
+
+#include <poll.h>
+
+#include "ctl/messages.h"
+#include "ctl/stop_signals.h"
+
 namespace pv7100::ctl {
 
 Link::Link(const std::string& device, int baud, const std::string& logFile) {
   if (!logFile.empty()) {
     logged_ = std::make_unique<LoggedSerialPort>(serial_, logFile);
     port_ = logged_.get();
+    logged_->onLogFailed([this](const std::string& reason) {
+      logFailure_ = reason;
+      complain(reason);
+    });
   }
   port_->onReceived([this](std::string_view bytes) { cutter_.add(bytes); });
   port_->onLost([this](const PortError& error) { lost_ = error; });
@@ -22,7 +33,11 @@ bool Link::waitUntil(Clock::time_point deadline) {
   if (lost_) throw *lost_;
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
   if (left.count() <= 0) return false;
-  serial_.waitForReceived(static_cast<int>(left.count()));
+  std::array<pollfd, 2> watched{
+      {{serial_.descriptor(), POLLIN, 0}, {stopSignalDescriptor(), POLLIN, 0}}};
+  ::poll(watched.data(), watched.size(), static_cast<int>(left.count()));
+  checkStopSignals();
+  if (watched[0].revents != 0) serial_.waitForReceived(0);
   if (lost_) throw *lost_;
   return true;
 }
@@ -37,7 +52,14 @@ std::optional<std::string> Link::nextReply(Clock::time_point deadline) {
 std::optional<std::string> Link::ask(std::string_view line, std::chrono::milliseconds timeout) {
   cutter_.clear();
   send(line);
-  return nextReply(Clock::now() + timeout);
+  auto reply = nextReply(Clock::now() + timeout);
+  if (!reply) dropLateReply(timeout);
+  return reply;
+}
+
+void Link::dropLateReply(std::chrono::milliseconds linger) {
+  nextReply(Clock::now() + linger);
+  cutter_.clear();
 }
 
 void Link::idleUntil(Clock::time_point deadline) {

@@ -1,8 +1,9 @@
 #include "ctl/messages.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
-
-#include "serial/port_lock.h"
 
 namespace pv7100::ctl {
 
@@ -12,16 +13,43 @@ std::string inParentheses(const std::string& reason) {
   return reason.empty() ? "" : " (" + reason + ")";
 }
 
-std::string holderText(long holder) {
-  if (holder <= 0) return "another program";
-  const std::string name = processName(holder);
-  return "another program (PID " + std::to_string(holder) + (name.empty() ? "" : ", " + name) + ")";
+std::string holderText(const PortError& error) {
+  if (error.holder() <= 0) return "another program";
+  const std::string& name = error.holderName();
+  return "another program (PID " + std::to_string(error.holder()) +
+         (name.empty() ? "" : ", " + name) + ")";
 }
 
 }  // namespace
 
 void complain(std::string_view message) {
-  std::cerr << "pv7100ctl: " << message << '\n';
+  std::cerr << "pv7100ctl: " << escaped(message) << '\n';
+}
+
+std::string escaped(std::string_view text) {
+  std::string result;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\r')
+      result += "\\r";
+    else if (c == '\n')
+      result += "\\n";
+    else if (c == '\t')
+      result += "\\t";
+    else if (byte < 0x20 || byte == 0x7f)
+      result += "\\x" + std::string{"0123456789abcdef"[byte >> 4], "0123456789abcdef"[byte & 15]};
+    else
+      result += c;
+  }
+  return result;
+}
+
+std::string outputFailure() {
+  std::cout.flush();
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout.good()) return "";
+  return std::string("standard output cannot be written") +
+         (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
 }
 
 std::string openFailureText(const PortError& error) {
@@ -37,7 +65,7 @@ std::string openFailureText(const PortError& error) {
              ". Your user must be in the dialout group: sudo adduser $USER dialout, then log "
              "out and in.";
     case PortFault::busy:
-      return start + ": " + holderText(error.holder()) + " is using it" + reason +
+      return start + ": " + holderText(error) + " holds it" + reason +
              ". Close that program and try again.";
     case PortFault::notSerial:
       return start + ": it is not a serial device" + reason +

@@ -9,8 +9,13 @@
 
 namespace pv7100::ctl {
 
-// "pv7100ctl: " and `message`, on standard error.
+// "pv7100ctl: " and `message`, on standard error, its control bytes escaped: one line that
+// does nothing to the terminal.
 void complain(std::string_view message);
+// `text` with every control byte written as an escape: \r, \n, \t, \x1b.
+std::string escaped(std::string_view text);
+// Standard output as it stands: "" when all of it was written, else why not.
+std::string outputFailure();
 
 // Why the port would not open, and the remedy.
 std::string openFailureText(const PortError& error);

@@ -50,7 +50,7 @@ Options parseOptions(const std::vector<std::string>& args, const char* environme
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (wordsOnly || !arg.starts_with("--")) {
-      if (arg == "-h") {
+      if (!wordsOnly && arg == "-h") {
         options.help = true;
         continue;
       }

@@ -16,6 +16,7 @@
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"
+#include "serial/port_lock.h"
 
 namespace pv7100::ctl {
 
@@ -121,7 +122,9 @@ int runProbe(const std::vector<std::string>& named, const Options& options) {
   const std::vector<std::string> devices = discovered ? discoverDevices() : named;
   std::vector<Candidate> candidates;
   candidates.reserve(devices.size());
+  std::set<std::string> asked;  // real paths: a device named twice, or by a link, is asked once
   for (const std::string& device : devices) {
+    if (!asked.insert(realDevicePath(device)).second) continue;
     auto port = std::make_unique<QtSerialPort>();
     try {
       port->open(device, LineSettings{.baud = kSpeeds[0]});
@@ -144,8 +147,8 @@ int runProbe(const std::vector<std::string>& named, const Options& options) {
   }
   print(candidates, options.json);
   if (found) return kDone;
-  complain("no projector answered (" + std::to_string(devices.size()) +
-           (devices.size() == 1 ? " device" : " devices") +
+  complain("no projector answered (" + std::to_string(asked.size()) +
+           (asked.size() == 1 ? " device" : " devices") +
            " asked). Check the cable and the projector's power, or name the device: "
            "pv7100ctl probe DEVICE.");
   return kNoReply;

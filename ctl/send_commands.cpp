@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <iostream>
 
 #include "ctl/commands.h"
@@ -19,16 +20,21 @@ std::string noReplyText(const Link& link, std::string_view code, const Options& 
          " ms. Check the cable, the projector's power and its speed (--baud 9600 or 19200).";
 }
 
+void printJson(std::string_view name, std::string_view code, int lines,
+               const std::vector<std::string>& replies) {
+  std::cout << "{\"command\": " << jsonString(name) << ", \"code\": " << jsonString(code)
+            << ", \"lines\": " << lines << ", \"replies\": [";
+  for (std::size_t i = 0; i < replies.size(); ++i)
+    std::cout << (i ? ", " : "") << jsonString(renderMonitor(replies[i]));
+  std::cout << "]}\n";
+}
+
 // Prints what came for `lines` lines of `code` and judges it: every line must be answered by
 // ACK (`anyReply`: by any complete reply that is no refusal).
 int report(const Link& link, std::string_view name, std::string_view code, int lines,
            const std::vector<std::string>& replies, bool anyReply, const Options& options) {
   if (options.json) {
-    std::cout << "{\"command\": " << jsonString(name) << ", \"code\": " << jsonString(code)
-              << ", \"lines\": " << lines << ", \"replies\": [";
-    for (std::size_t i = 0; i < replies.size(); ++i)
-      std::cout << (i ? ", " : "") << jsonString(renderMonitor(replies[i]));
-    std::cout << "]}\n";
+    printJson(name, code, lines, replies);
   } else if (anyReply) {
     for (const std::string& reply : replies) std::cout << renderMonitor(reply) << '\n';
   }
@@ -55,22 +61,40 @@ int report(const Link& link, std::string_view name, std::string_view code, int l
   return kDone;
 }
 
-// The lines of a held button: the first at once, then one at each period while held.
+bool anyRefused(const std::vector<std::string>& replies) {
+  return std::any_of(replies.begin(), replies.end(), refused);
+}
+
+// The lines of a held button: the first at once, then one at each period while held, until
+// the projector refuses one.
 int hold(Link& link, const NamedCommand& command, const Options& options) {
   const std::string line = commandLine(command.code);
   const auto start = Clock::now();
   std::vector<std::string> replies;
   int lines = 0;
-  for (; lines * command.period < *options.holdMs; ++lines) {
-    const auto at = start + milliseconds(lines * command.period);
-    while (auto reply = link.nextReply(at)) replies.push_back(*reply);
-    link.send(line);
-  }
-  const auto deadline = Clock::now() + milliseconds(options.timeoutMs);
-  while (static_cast<int>(replies.size()) < lines) {
-    auto reply = link.nextReply(deadline);
-    if (!reply) break;
-    replies.push_back(*reply);
+  try {
+    for (; lines * command.period < *options.holdMs; ++lines) {
+      const auto at = start + milliseconds(lines * command.period);
+      while (!anyRefused(replies)) {
+        auto reply = link.nextReply(at);
+        if (!reply) break;
+        replies.push_back(*reply);
+      }
+      if (anyRefused(replies)) break;
+      link.send(line);
+    }
+    const auto deadline = Clock::now() + milliseconds(options.timeoutMs);
+    while (static_cast<int>(replies.size()) < lines && !anyRefused(replies)) {
+      auto reply = link.nextReply(deadline);
+      if (!reply) {
+        link.dropLateReply(milliseconds(options.timeoutMs));
+        break;
+      }
+      replies.push_back(*reply);
+    }
+  } catch (...) {
+    if (options.json) printJson(command.name, command.code, lines, replies);
+    throw;
   }
   return report(link, command.name, command.code, lines, replies, false, options);
 }

@@ -141,22 +141,26 @@ class Session {
     return static_cast<std::size_t>(std::count(serial_.log.begin(), serial_.log.end(), "write"));
   }
 
-  // The reply after `chars` arrive on `before`: the panel keeps the first kCapacity characters.
-  static std::string grown(const std::string& before, std::string_view chars) {
-    std::string reply = before;
-    reply.append(
-        chars.substr(0, ReplyText::kCapacity - std::min(reply.size(), ReplyText::kCapacity)));
-    return reply;
+  // The reply grows by `chars` up to kCapacity characters, and its rendering with it, piece by
+  // piece as the panel renders it: rendering the whole reply at each receive would cost the
+  // fuzzer most of its time on long replies.
+  void grow(std::string_view chars) {
+    const std::string_view kept =
+        chars.substr(0, ReplyText::kCapacity - std::min(reply_.size(), ReplyText::kCapacity));
+    reply_.append(kept);
+    pv7100::appendMonitorTokens(rendered_, kept);
   }
 
   void receive(std::string_view chars) {
     serial_.receive(chars);
     const std::string& rxd = caption(LineRole::receive);
-    std::string reply = grown(reply_, chars);
-    if (rxd != pv7100::renderMonitor(reply) && maybeEmptied_) reply = grown("", chars);
-    require(rxd == pv7100::renderMonitor(reply),
+    grow(chars);
+    if (rxd != rendered_ && maybeEmptied_) {
+      emptyReply();
+      grow(chars);
+    }
+    require(rxd == rendered_,
             "the RXD line shows what arrived since the reply began, up to its capacity");
-    reply_ = std::move(reply);
     maybeEmptied_ = false;
     awaiting_ = false;
     shown_ = rxd;
@@ -254,6 +258,7 @@ class Session {
 
   void emptyReply() {
     reply_.clear();
+    rendered_ = " ";
     maybeEmptied_ = false;
   }
 
@@ -275,11 +280,12 @@ class Session {
   bool writesFail_ = false;
   const pv7100::RepeatCommand* held_ = nullptr;  // the button held down, if any
   std::string line_;                             // the last command line sent
-  std::string reply_;          // what arrived since the reply began, up to its capacity
-  bool maybeEmptied_ = false;  // a close hidden by a repeat send may have emptied reply_
-  bool awaiting_ = false;      // a line went out and nothing came back yet
-  std::int16_t pressure_ = 0;  // the decoder's pressure reading, as the panel's
-  std::string shown_;          // what the last receive put on the RXD line
+  std::string reply_;           // what arrived since the reply began, up to its capacity
+  std::string rendered_ = " ";  // its monitor rendering
+  bool maybeEmptied_ = false;   // a close hidden by a repeat send may have emptied reply_
+  bool awaiting_ = false;       // a line went out and nothing came back yet
+  std::int16_t pressure_ = 0;   // the decoder's pressure reading, as the panel's
+  std::string shown_;           // what the last receive put on the RXD line
 };
 
 }  // namespace

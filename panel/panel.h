@@ -6,9 +6,9 @@
 #include "panel/exchange.h"
 #include "panel/link.h"
 #include "panel/port_devices.h"
-#include "port/serial_port.h"
 #include "panel/toolkit.h"
 #include "panel/views.h"
+#include "port/serial_port.h"
 
 namespace pv7100 {
 
@@ -20,6 +20,8 @@ class Panel {
 
   // Places the window, compact, and opens COM1 at 19200 baud.
   void start();
+  // Ends the program as "END" does: the port closed, the window unloaded.
+  void end() { link_.end(); }
 
  private:
   void bind(SerialPort& port, ui::Toolkit& toolkit);

@@ -15,8 +15,11 @@ std::string inParentheses(const std::string& reason) {
   return reason.empty() ? "" : " (" + reason + ")";
 }
 
-std::string holderText(long holder) {
-  return holder > 0 ? " (PID " + std::to_string(holder) + ")" : "";
+// Named as pv7100ctl names it: "another program (PID 4321, pv7100ctl)".
+std::string holderText(const PortError& error) {
+  if (error.holder() <= 0) return "";
+  const std::string& name = error.holderName();
+  return " (PID " + std::to_string(error.holder()) + (name.empty() ? "" : ", " + name) + ")";
 }
 
 }  // namespace
@@ -37,7 +40,7 @@ std::string openFailureText(int port, const PortError& error) {
              ". Your user must be in the dialout group: run sudo adduser $USER dialout, then log "
              "out and log in again.";
     case PortFault::busy:
-      return start + ": another program" + holderText(error.holder()) + " is using it" + reason +
+      return start + ": another program" + holderText(error) + " holds it" + reason +
              ". Close that program, or choose " + portChoice(3 - port) + " under COM.";
     case PortFault::notSerial:
       return start + ": it is not a serial device" + reason + ". Name the serial device with " +

@@ -38,24 +38,28 @@ enum class PortFault {
 class PortError : public std::runtime_error {
  public:
   // `reason` is the system's own words ("No such file or directory"), or empty; `holder` the
-  // PID of the program that holds a busy device, 0 when not known.
-  PortError(PortFault fault, std::string device, std::string reason, long holder = 0)
+  // PID of the program that holds a busy device, 0 when not known, and `holderName` its name.
+  PortError(PortFault fault, std::string device, std::string reason, long holder = 0,
+            std::string holderName = "")
       : std::runtime_error(reason.empty() ? device : device + ": " + reason),
         fault_(fault),
         device_(std::move(device)),
         reason_(std::move(reason)),
-        holder_(holder) {}
+        holder_(holder),
+        holderName_(std::move(holderName)) {}
 
   PortFault fault() const { return fault_; }
   const std::string& device() const { return device_; }
   const std::string& reason() const { return reason_; }
   long holder() const { return holder_; }
+  const std::string& holderName() const { return holderName_; }
 
  private:
   PortFault fault_;
   std::string device_;
   std::string reason_;
   long holder_;
+  std::string holderName_;
 };
 
 class SerialPort {

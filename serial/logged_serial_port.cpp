@@ -3,14 +3,44 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "protocol/line_format.h"
 
 namespace pv7100 {
 
-LoggedSerialPort::LoggedSerialPort(SerialPort& port, const std::string& path)
-    : port_(port), file_(std::fopen(path.c_str(), "a"), &std::fclose) {
-  if (!file_)
+namespace {
+
+LogFileError notAppendable(const std::string& path) {
+  return LogFileError("cannot append to the log file " + path +
+                      ": it is neither a regular file nor a character device");
+}
+
+bool appendable(const struct stat& info) {
+  return S_ISREG(info.st_mode) || S_ISCHR(info.st_mode);
+}
+
+// Looked at before it is opened, and opened without waiting, so that a FIFO never stalls.
+int openForAppending(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && !appendable(info)) throw notAppendable(path);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0)
     throw LogFileError("cannot append to the log file " + path + ": " + std::strerror(errno));
+  if (::fstat(fd, &info) != 0 || !appendable(info)) {
+    ::close(fd);
+    throw notAppendable(path);
+  }
+  ::fcntl(fd, F_SETFL, O_WRONLY | O_APPEND);
+  return fd;
+}
+
+}  // namespace
+
+LoggedSerialPort::LoggedSerialPort(SerialPort& port, const std::string& path)
+    : port_(port), path_(path), file_(openForAppending(path)) {
   port_.onReceived([this](std::string_view bytes) { received(bytes); });
   port_.onLost([this](const PortError& error) {
     logPending();
@@ -22,6 +52,7 @@ LoggedSerialPort::~LoggedSerialPort() {
   port_.onReceived(nullptr);
   port_.onLost(nullptr);
   logPending();
+  ::close(file_);
 }
 
 void LoggedSerialPort::open(const std::string& device, const LineSettings& settings) {
@@ -57,9 +88,20 @@ void LoggedSerialPort::logPending() {
 
 void LoggedSerialPort::log(Direction direction, std::string_view bytes) {
   const std::string line =
-      trafficLogLine(logTimestamp(std::chrono::system_clock::now()), direction, bytes);
-  std::fprintf(file_.get(), "%s\n", line.c_str());
-  std::fflush(file_.get());
+      trafficLogLine(logTimestamp(std::chrono::system_clock::now()), direction, bytes) + '\n';
+  std::size_t done = 0;
+  ssize_t written = 0;
+  while (done < line.size()) {
+    written = ::write(file_, line.data() + done, line.size() - done);
+    if (written > 0)
+      done += static_cast<std::size_t>(written);
+    else if (written == 0 || errno != EINTR)
+      break;
+  }
+  if (done == line.size() || failed_) return;
+  failed_ = true;
+  const std::string reason = written < 0 ? std::strerror(errno) : "nothing more was taken";
+  if (onLogFailed_) onLogFailed_("the log file " + path_ + " cannot be written: " + reason);
 }
 
 }  // namespace pv7100

@@ -3,10 +3,10 @@
 //
 // Every line written is one log line. Received bytes are collected into replies: a reply ends
 // with ACK or CR; what is left over is logged when the next line is sent, when the port closes
-// or is lost, or once it holds kMaxPending bytes. Each log line is flushed as it is written.
+// or is lost, or once it holds kMaxPending bytes. Each log line goes out in one write on a
+// descriptor opened for appending, so that lines of programs sharing the log never interleave.
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -26,7 +26,8 @@ class LoggedSerialPort : public SerialPort {
  public:
   static constexpr std::size_t kMaxPending = 256;
 
-  // Appends to the file at `path`, created when missing. Throws LogFileError.
+  // Appends to the file at `path`, created when missing; a regular file or a character device
+  // only, so that a FIFO without a reader cannot stall the program. Throws LogFileError.
   LoggedSerialPort(SerialPort& port, const std::string& path);
   ~LoggedSerialPort() override;
 
@@ -44,6 +45,11 @@ class LoggedSerialPort : public SerialPort {
   void onLost(std::function<void(const PortError& error)> handler) override {
     onLost_ = std::move(handler);
   }
+  // Called once, at the first log line that could not be written whole, with the reason. The
+  // port goes on; later lines are still tried.
+  void onLogFailed(std::function<void(const std::string& reason)> handler) {
+    onLogFailed_ = std::move(handler);
+  }
 
  private:
   void received(std::string_view bytes);
@@ -51,10 +57,13 @@ class LoggedSerialPort : public SerialPort {
   void log(Direction direction, std::string_view bytes);
 
   SerialPort& port_;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+  std::string path_;
+  int file_ = -1;
+  bool failed_ = false;
   std::string pending_;
   std::function<void(std::string_view)> onReceived_;
   std::function<void(const PortError&)> onLost_;
+  std::function<void(const std::string&)> onLogFailed_;
 };
 
 }  // namespace pv7100

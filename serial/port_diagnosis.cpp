@@ -27,7 +27,8 @@ std::optional<PortError> examine(const std::string& device) {
   if (!S_ISCHR(info.st_mode))
     return PortError{PortFault::notSerial, device, "it is not a character device"};
   if (const long holder = portLockHolder(device))
-    return PortError{PortFault::busy, device, "lock file " + portLockFile(device), holder};
+    return PortError{PortFault::busy, device, "lock file " + portLockFile(device), holder,
+                     processName(holder)};
   if (::access(path.c_str(), R_OK | W_OK) != 0) return fromErrno(device, errno);
   const int probe = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (probe < 0) return fromErrno(device, errno);

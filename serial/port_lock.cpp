@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
+#include <memory>
 
 #include <signal.h>
 #include <unistd.h>
@@ -33,8 +35,14 @@ std::string deviceSystemPath(const std::string& device) {
   return path ? device : "/dev/" + device;
 }
 
+std::string realDevicePath(const std::string& device) {
+  const std::string path = deviceSystemPath(device);
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+  return real ? std::string(real.get()) : path;
+}
+
 std::string portLockFile(const std::string& device) {
-  std::string name = deviceSystemPath(device);
+  std::string name = realDevicePath(device);
   if (name.starts_with("/dev/")) name.erase(0, 5);
   std::replace(name.begin(), name.end(), '/', '_');
   for (const std::string directory : kLockDirectories) {

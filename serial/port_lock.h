@@ -15,6 +15,10 @@ namespace pv7100 {
 // /dev/ttyUSB0).
 std::string deviceSystemPath(const std::string& device);
 
+// The device `device` stands for with every symbolic link resolved, so that one device has
+// one lock whatever name it is opened by; the system path when it cannot be resolved.
+std::string realDevicePath(const std::string& device);
+
 // The lock file QSerialPort takes for `device`, "" when no lock directory is usable.
 std::string portLockFile(const std::string& device);
 

@@ -58,6 +58,7 @@ QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
 // The port closes itself as it is destroyed; by then nobody here is listening.
 QtSerialPort::~QtSerialPort() {
   serial_.disconnect(this);
+  close();
 }
 
 // On a closed port the settings are kept for the next opening; an open port takes them at once.
@@ -84,13 +85,16 @@ void QtSerialPort::open(const std::string& device, const LineSettings& settings)
   if (serial_.isOpen()) serial_.close();
   loss_.reset();
   device_ = device;
-  serial_.setPortName(QString::fromStdString(device));
+  // The real device, so that its lock is the same whatever link it is opened through.
+  serial_.setPortName(QString::fromStdString(realDevicePath(device)));
   if (!apply(settings)) throw refusal(settings);
   if (!serial_.open(QIODevice::ReadWrite)) {
     const std::string reason = serial_.errorString().toStdString();
     serial_.clearError();
     throw diagnoseOpenFailure(device, reason);
   }
+  // Nobody else opens the tty while it is held here, whether or not they honour lock files.
+  ::ioctl(serial_.handle(), TIOCEXCL);
   // The device may have quietly dropped what it cannot do; asked once more, it says so.
   if (!apply(settings)) {
     PortError error = refusal(settings);
@@ -103,7 +107,9 @@ void QtSerialPort::open(const std::string& device, const LineSettings& settings)
 }
 
 void QtSerialPort::close() {
-  if (serial_.isOpen()) serial_.close();
+  if (!serial_.isOpen()) return;
+  ::ioctl(serial_.handle(), TIOCNXCL);
+  serial_.close();
 }
 
 void QtSerialPort::setSettings(const LineSettings& settings) {

@@ -41,6 +41,8 @@ class QtSerialPort : public QObject, public SerialPort {
   // receive handler; false when none came. A loss found meanwhile reaches the loss handler
   // before it returns.
   bool waitForReceived(int ms);
+  // The open device's descriptor, to wait on together with others; -1 when closed.
+  int descriptor() const { return serial_.isOpen() ? static_cast<int>(serial_.handle()) : -1; }
 
  private:
   bool apply(const LineSettings& settings);

@@ -30,6 +30,8 @@ inline constexpr unsigned kSelected = 2;
 inline constexpr unsigned kCentred = 4;
 inline constexpr unsigned kRightAligned = 8;
 inline constexpr unsigned kSingleBorder = 16;
+// A label whose text wraps, growing downwards over what lies below while it is long.
+inline constexpr unsigned kGrowsToWrap = 32;
 
 struct Other {
   unsigned flags = 0;

@@ -192,7 +192,7 @@ constexpr std::array kControls = std::to_array<ControlRow>({
     {"Command96", Button, "CLS", "Frame15", 6480, 240, 615, 255, 0xFFC0C0, window, Click, {}},
 
     // The notice line in the strip above the groups: what could not be done with the port
-    {"PortNotice", Label, "", "", 120, 0, 7920, 240, 0xC0C0C0, PG(9, B), none, {0, 0xC00000}},
+    {"PortNotice", Label, "", "", 120, 0, 7920, 240, 0xC0C0C0, PG(9, B), none, {kGrowsToWrap, 0xC00000}},
 });
 
 constexpr std::array kLines = std::to_array<LineRow>({

@@ -1,5 +1,7 @@
 #include "widgets/qt_controls.h"
 
+#include <algorithm>
+
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -35,7 +37,7 @@ void QtTimer::setEnabled(bool enabled) {
 }
 
 QtLabel::QtLabel(QLabel* widget, std::string caption)
-    : widget_(widget), caption_(std::move(caption)) {
+    : widget_(widget), caption_(std::move(caption)), height_(widget->height()) {
   nextFrame_.setSingleShot(true);
   QObject::connect(&nextFrame_, &QTimer::timeout, [this] { show(); });
 }
@@ -55,6 +57,11 @@ void QtLabel::show() {
   const std::string_view text = std::string_view(caption_).substr(0, kShown);
   const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   if (widget_->text() != shown) widget_->setText(shown);
+  // A wrapping label shows its whole text, on top of what it then covers.
+  if (widget_->wordWrap()) {
+    widget_->resize(widget_->width(), std::max(height_, widget_->heightForWidth(widget_->width())));
+    widget_->raise();
+  }
   sinceShown_.start();
 }
 

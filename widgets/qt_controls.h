@@ -46,6 +46,7 @@ class QtLabel : public Label {
   void show();
   QLabel* widget_;
   std::string caption_;
+  int height_;  // as laid out
   QTimer nextFrame_;
   QElapsedTimer sinceShown_;
 };

@@ -78,6 +78,7 @@ void QtToolkit::build(const ControlRow& row) {
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(alignment(row.other.flags));
       if (row.other.flags & kSingleBorder) label->setFrameStyle(QFrame::Box | QFrame::Plain);
+      label->setWordWrap((row.other.flags & kGrowsToWrap) != 0);
       fillBackground(label, row.back, row.other.text);
       labels_[name] = std::make_unique<QtLabel>(label, std::string(row.caption));
       widget = label;

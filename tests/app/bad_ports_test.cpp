@@ -71,9 +71,24 @@ TEST(BadPorts, APortAnotherProgramHoldsSaysWho) {
   ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
   choose(panel, "Option2");
   ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 2; }));
-  EXPECT_NE(panel.boxes.texts[1].find("another program (PID " + std::to_string(::getpid()) + ")"),
+  EXPECT_NE(panel.boxes.texts[1].find("another program (PID " + std::to_string(::getpid()) +
+                                      ", pv7100_qt_tests) holds it"),
             std::string::npos)
       << panel.boxes.texts[1];
+}
+
+// Said once on the notice line, after the send that found it; the panel goes on.
+TEST(BadPorts, ALogThatCannotBeWrittenIsToldOnTheNoticeLine) {
+  Pty com1{letQtRun};
+  MessageBoxes boxes;
+  AssembledPanel panel(PortDevices{com1.slavePath(), "/dev/null/none"}, "/dev/full");
+  panel.start();
+  QTest::mouseClick(&panel.toolkit().widget("Command17"), Qt::LeftButton);
+  EXPECT_EQ(com1.read(4, 2000ms), "C00\r");
+  EXPECT_TRUE(waitUntil([&] {
+    return panel.toolkit().label("PortNotice").caption() ==
+           "the log file /dev/full cannot be written: No space left on device";
+  }));
 }
 
 }  // namespace

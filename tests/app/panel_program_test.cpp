@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include "serial/port_lock.h"
 #include "tests/support/event_loop.h"
 
 namespace pv7100::testing {
@@ -40,10 +41,17 @@ TEST(PanelProgram, AnswersItsOptionsWithoutADisplay) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "pv7100-panel 1.40\n");
 
-  const ProgramRun bad = runWithoutDisplay({"--comm1", "/dev/ttyUSB0"});
-  EXPECT_EQ(bad.status, 2);
-  EXPECT_TRUE(bad.err.contains("comm1")) << bad.err.toStdString();
-  EXPECT_EQ(bad.err.count('\n'), 1);
+  for (const auto& [arguments, says] : std::vector<std::pair<QStringList, QString>>{
+           {{"--comm1", "/dev/ttyUSB0"}, "comm1"},
+           {{"--com1", ""}, "--com1 needs a device"},
+           {{"--log", ""}, "--log needs a file"},
+           {{"stray\n\x1b[2J"}, "unexpected argument 'stray\\n\\x1b[2J'"},
+       }) {
+    const ProgramRun bad = runWithoutDisplay(arguments);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains(says)) << bad.err.toStdString();
+    EXPECT_EQ(bad.err.count('\n'), 1);
+  }
 
   const ProgramRun noDisplay = runWithoutDisplay({});
   EXPECT_EQ(noDisplay.status, 1);
@@ -72,7 +80,7 @@ QString childCommand(qint64 pid) {
 }
 
 // --simulate starts the simulated projector as the panel's child and opens COM1 on its line;
-// the simulator ends with the panel.
+// the simulator ends with the panel, which SIGTERM ends as "END" does, the port's lock removed.
 TEST(PanelProgram, SimulateOpensComOneOnItsOwnSimulatedProjector) {
   QProcess panel;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -84,8 +92,13 @@ TEST(PanelProgram, SimulateOpensComOneOnItsOwnSimulatedProjector) {
   EXPECT_TRUE(waitUntil([&] { return childCommand(pid) == "pv7100-sim"; }, 5000ms));
   EXPECT_TRUE(waitUntil([&] { return terminals(pid).size() == 1; }, 5000ms))
       << "the panel holds " << terminals(pid).join(' ').toStdString();
+  const std::string lock = portLockFile(terminals(pid).value(0).toStdString());
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(lock))) << lock;
   panel.terminate();
   EXPECT_TRUE(panel.waitForFinished(5000));
+  EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(panel.exitCode(), 0);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(lock))) << lock;
   EXPECT_TRUE(waitUntil([&] { return childCommand(pid).isEmpty(); }, 3000ms));
 }
 

@@ -3,6 +3,8 @@
 // the port again when the user chooses it once the device is back.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <QTest>
 #include <filesystem>
 #include <optional>
@@ -44,6 +46,13 @@ TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
       << panel.caption("PortNotice");
   ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
   EXPECT_EQ(panel.boxes.texts[0], panel.caption("PortNotice"));
+  // The whole notice shows, wrapped.
+  const auto& notice = static_cast<QLabel&>(panel.widget("PortNotice"));
+  ASSERT_TRUE(waitUntil([&] { return !notice.text().isEmpty(); }));
+  EXPECT_LE(QFontMetrics(notice.font())
+                .boundingRect(QRect(0, 0, notice.width(), 10000), Qt::TextWordWrap, notice.text())
+                .height(),
+            notice.height());
 
   // Sends go nowhere and say so, without a box each.
   QTest::mousePress(&panel.widget("Command36"), Qt::LeftButton);

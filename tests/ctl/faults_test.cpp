@@ -84,7 +84,7 @@ TEST(CtlFaults, ABusyPortNamesItsHolder) {
       << run.err;
   const CtlRun probe = runCtl({"probe", projector.device()});
   EXPECT_EQ(probe.exitCode, 1);
-  EXPECT_NE(probe.err.find("is using it"), std::string::npos) << probe.err;
+  EXPECT_NE(probe.err.find("holds it"), std::string::npos) << probe.err;
 }
 
 TEST(CtlFaults, APortLostInUseExitsWithFive) {

@@ -2,10 +2,12 @@
 // timers that run on a virtual clock which the test advances.
 #pragma once
 
-#include <map>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "panel/toolkit.h"
@@ -208,8 +210,16 @@ class FakeToolkit : public ui::Toolkit {
   void selectInGroup(FakeOption& option);
 
  private:
+  // Hashed: the panel binds its handlers to a hundred controls by name, and a fuzzer builds a
+  // panel for every program it runs.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const {
+      return std::hash<std::string_view>{}(name);
+    }
+  };
   template <typename T>
-  using Controls = std::map<std::string, std::unique_ptr<T>, std::less<>>;
+  using Controls = std::unordered_map<std::string, std::unique_ptr<T>, NameHash, std::equal_to<>>;
   template <typename T>
   static T& find(Controls<T>& controls, std::string_view name) {
     const auto it = controls.find(name);
