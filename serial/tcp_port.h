@@ -1,0 +1,28 @@
+// A serial line on a serial device server reached over raw TCP ("tcp:HOST:PORT"): ser2net in
+// raw mode, or the device servers of AV racks. Lines go out as they are written, without
+// waiting to fill a packet.
+#pragma once
+
+#include <QTcpSocket>
+
+#include "serial/socket_port.h"
+
+namespace pv7100 {
+
+class TcpPort : public SocketPort {
+  Q_OBJECT
+
+ public:
+  explicit TcpPort(QObject* parent = nullptr);
+  ~TcpPort() override;
+
+ private:
+  void connectTo(const std::string& device) override;
+  void push() override { socket_.flush(); }
+  std::size_t queuedInSystem() const override;
+  std::string closeReason() const override;
+
+  QTcpSocket socket_;
+};
+
+}  // namespace pv7100
