@@ -25,7 +25,7 @@ void LocalSocketPort::connectTo(const std::string& device) {
   const std::string path = localPathOf(device);
   if (path.empty())
     throw PortError(PortFault::other, device,
-                    "no socket named: write unix:PATH, such as unix:/run/pv7100/hall.sock");
+                    "no socket named; write unix:PATH, such as unix:/run/pv7100/hall.sock");
   // A name without a slash would be taken from Qt's temporary directory.
   socket_.connectToServer(QFileInfo(QString::fromStdString(path)).absoluteFilePath());
   if (socket_.waitForConnected(kConnectMs)) return;
@@ -38,9 +38,9 @@ void LocalSocketPort::connectTo(const std::string& device) {
   switch (error) {
     case QLocalSocket::ServerNotFoundError:
       throw PortError(PortFault::noDevice, device,
-                      "no such socket: is pv7100d running, and is this the socket it names?");
+                      "no such socket; start pv7100d, or name the socket it serves");
     case QLocalSocket::ConnectionRefusedError:
-      throw PortError(PortFault::noDevice, device, "nobody serves the socket: start pv7100d again");
+      throw PortError(PortFault::noDevice, device, "nobody serves the socket; start pv7100d again");
     case QLocalSocket::SocketAccessError:
       throw PortError(PortFault::noPermission, device, qtReason);
     case QLocalSocket::SocketTimeoutError:

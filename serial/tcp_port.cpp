@@ -29,7 +29,7 @@ void TcpPort::connectTo(const std::string& device) {
   const auto address = tcpAddressOf(device);
   if (!address)
     throw PortError(PortFault::other, device,
-                    "not a network port: write tcp:HOST:PORT, such as tcp:rack-7:4001 or "
+                    "not a network port; write tcp:HOST:PORT, such as tcp:rack-7:4001 or "
                     "tcp:[fd00::7]:4001");
   socket_.connectToHost(QString::fromStdString(address->host), address->port);
   if (socket_.waitForConnected(kConnectMs)) {
@@ -42,16 +42,17 @@ void TcpPort::connectTo(const std::string& device) {
   const std::string where = quoted(*address);
   switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
-      throw PortError(PortFault::noDevice, device,
-                      "nothing accepts connections at " + where +
-                          ": start the converter's service (ser2net) or check the port number");
+      throw PortError(
+          PortFault::noDevice, device,
+          "nothing accepts connections at " + where +
+              "; start ser2net (or the converter's service) there, or check the port number");
     case QAbstractSocket::HostNotFoundError:
       throw PortError(PortFault::noDevice, device,
-                      "unknown host " + address->host + ": check the name or give the address");
+                      "unknown host " + address->host + "; check the name, or give the address");
     case QAbstractSocket::SocketTimeoutError:
       throw PortError(PortFault::other, device,
                       "no connection to " + where + " within " + std::to_string(kConnectMs / 1000) +
-                          " s: check the network and the converter's power");
+                          " s; check the network and the converter's power");
     default:
       break;
   }

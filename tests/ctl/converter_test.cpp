@@ -19,70 +19,61 @@ constexpr const char* kSer2net = "/usr/sbin/ser2net";
 // ser2net serving `device` raw at 19200,8N1 on a free port of 127.0.0.1, as the README says.
 class Converter {
  public:
-  explicit Converter(const std::string& device) : config_(temporaryFile("ser2net.yaml")) {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    port_ = probe.serverPort();
-    probe.close();
-    std::ofstream(config_) << "%YAML 1.1\n---\nconnection: &projector\n  accepter: tcp,127.0.0.1,"
-                           << port_ << "\n  connector: serialdev," << device << ",19200n81,local\n";
+  explicit Converter(const std::string& device) {
+    QTcpServer free;
+    free.listen(QHostAddress::LocalHost);
+    const quint16 port = free.serverPort();
+    free.close();
+    name = "tcp:127.0.0.1:" + std::to_string(port);
+    const std::string config = temporaryFile("ser2net.yaml");
+    std::ofstream(config) << "%YAML 1.1\n---\nconnection: &projector\n  accepter: tcp,127.0.0.1,"
+                          << port << "\n  connector: serialdev," << device << ",19200n81,local\n";
     pv7100::testing::Spawn quiet;
     quiet.quiet = true;
-    process_.emplace(std::vector<std::string>{kSer2net, "-n", "-u", "-c", config_}, quiet);
+    process.emplace(std::vector<std::string>{kSer2net, "-n", "-u", "-c", config}, quiet);
     for (int i = 0; i < 100; ++i) {
       QTcpSocket socket;
-      socket.connectToHost(QHostAddress::LocalHost, port_);
+      socket.connectToHost(QHostAddress::LocalHost, port);
       if (socket.waitForConnected(50)) break;
       ::usleep(20'000);
     }
   }
 
-  std::string name() const { return "tcp:127.0.0.1:" + std::to_string(port_); }
-  void stop() { process_->stop(); }
-
- private:
-  std::string config_;
-  quint16 port_ = 0;
-  std::optional<ChildProcess> process_;
+  std::string name;
+  std::optional<ChildProcess> process;
 };
 
-class CtlConverter : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (::access(kSer2net, X_OK) != 0)
-      GTEST_SKIP() << kSer2net << " is missing: apt install ser2net";
-  }
-};
-
-TEST_F(CtlConverter, EveryKindOfCommandGoesThroughAndProbeKeepsTheSpeed) {
+TEST(CtlConverter, EveryKindOfCommandGoesThroughAndProbeKeepsTheSpeed) {
+  if (::access(kSer2net, X_OK) != 0) GTEST_SKIP() << kSer2net << " is missing: apt install ser2net";
   Projector projector({"--count-down", "0"});
   Converter converter(projector.device());
-  const CtlRun state = runCtl({"--port", converter.name(), "status", "state"});
+  const CtlRun state = runCtl({"--port", converter.name, "status", "state"});
   EXPECT_EQ(state.exitCode, 0) << state.err;
   EXPECT_EQ(state.out, "state: Stand by\n");
   pv7100::testing::Spawn environment;
-  environment.env = {{"PV7100_PORT", converter.name()}};
+  environment.env = {{"PV7100_PORT", converter.name}};
   environment.captureStderr = true;
   ChildProcess fromEnvironment({PV7100_CTL, "power-on"}, environment);
   EXPECT_EQ(exitCodeOf(fromEnvironment.finish(15s).status), 0);
   EXPECT_TRUE(projector.waitForTaken("C00", 1));
-  EXPECT_EQ(runCtl({"--port", converter.name(), "vol-plus", "--for", "600"}).exitCode, 0);
+  EXPECT_EQ(runCtl({"--port", converter.name, "vol-plus", "--for", "600"}).exitCode, 0);
   EXPECT_TRUE(projector.waitForTaken("C09", 3));
   EXPECT_EQ(projector.taken("C09"), 3);
-  const CtlRun probe = runCtl({"probe", converter.name()});
+  const CtlRun probe = runCtl({"probe", converter.name});
   EXPECT_EQ(probe.exitCode, 0) << probe.err;
-  EXPECT_EQ(probe.out, converter.name() + "\t-\tPower ON\n");
+  EXPECT_EQ(probe.out, converter.name + "\t-\tPower ON\n");
 }
 
-TEST_F(CtlConverter, ALostLineAndAStoppedConverterAreSaidSo) {
+TEST(CtlConverter, ALostLineAndAStoppedConverterAreSaidSo) {
+  if (::access(kSer2net, X_OK) != 0) GTEST_SKIP() << kSer2net << " is missing: apt install ser2net";
   Projector projector;
   Converter converter(projector.device());
-  ChildProcess waiting = startCtl({"--port", converter.name(), "wait", "on", "--within", "30"});
+  ChildProcess waiting = startCtl({"--port", converter.name, "wait", "on", "--within", "30"});
   ASSERT_TRUE(projector.waitForTaken("CR0", 1));
   projector.stop();
   EXPECT_EQ(exitCodeOf(waiting.waitForExit(10s)), 5);
-  converter.stop();
-  const CtlRun refused = runCtl({"--port", converter.name(), "status", "state"});
+  converter.process->stop();
+  const CtlRun refused = runCtl({"--port", converter.name, "status", "state"});
   EXPECT_EQ(refused.exitCode, 3);
   EXPECT_NE(refused.err.find("nothing accepts connections at 127.0.0.1:"), std::string::npos)
       << refused.err;
