@@ -70,8 +70,9 @@ std::string outputFailure() {
 std::string openFailureText(const PortError& error) {
   const std::string start = error.device() + " cannot be opened";
   const std::string reason = inParentheses(error.reason());
-  // A socket's reasons say what to do themselves; only the group is as for a device.
-  if (portKindOf(error.device()) != PortKind::device && error.fault() != PortFault::noPermission)
+  // A socket's reasons say what to do themselves; a group and a holder are as for a device.
+  if (portKindOf(error.device()) != PortKind::device && error.fault() != PortFault::noPermission &&
+      error.fault() != PortFault::busy)
     return start + ": " + error.reason() + ".";
   switch (error.fault()) {
     case PortFault::noDevice:

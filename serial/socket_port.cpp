@@ -50,7 +50,7 @@ bool SocketPort::waitForReceived(int ms) {
 }
 
 void SocketPort::received() {
-  if (!socket_.isOpen()) return;
+  if (!open_ || !socket_.isOpen()) return;
   const QByteArray burst = socket_.readAll();
   if (!burst.isEmpty() && onReceived_)
     onReceived_(std::string_view(burst.constData(), static_cast<std::size_t>(burst.size())));

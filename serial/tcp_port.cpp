@@ -34,6 +34,7 @@ void TcpPort::connectTo(const std::string& device) {
   socket_.connectToHost(QString::fromStdString(address->host), address->port);
   if (socket_.waitForConnected(kConnectMs)) {
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    checkGreeting(device);
     return;
   }
   const QAbstractSocket::SocketError error = socket_.error();
@@ -57,6 +58,22 @@ void TcpPort::connectTo(const std::string& device) {
       break;
   }
   throw PortError(PortFault::other, device, where + ": " + qtReason);
+}
+
+// A converter that turns a connection away says why at once and hangs up (ser2net: "Port
+// already in use", "Device open failure: …"). What it sends before anything was written is
+// never the projector's, and a banner is dropped with it.
+void TcpPort::checkGreeting(const std::string& device) {
+  QByteArray greeting;
+  while (socket_.waitForReadyRead(kGreetingMs) && greeting.size() < 200)
+    greeting += socket_.readAll();
+  greeting += socket_.readAll();
+  if (socket_.state() == QAbstractSocket::ConnectedState) return;
+  socket_.abort();
+  const std::string said = greeting.trimmed().toStdString();
+  if (said.empty()) throw PortError(PortFault::other, device, "the converter hung up at once");
+  throw PortError(said.find("in use") != std::string::npos ? PortFault::busy : PortFault::other,
+                  device, "the converter says \"" + said + "\"");
 }
 
 // Bytes the system has not yet sent; those sent and not yet acknowledged have left.

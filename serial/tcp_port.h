@@ -13,11 +13,15 @@ class TcpPort : public SocketPort {
   Q_OBJECT
 
  public:
+  // How long an opening listens for a converter that turns the connection away.
+  static constexpr int kGreetingMs = 50;
+
   explicit TcpPort(QObject* parent = nullptr);
   ~TcpPort() override;
 
  private:
   void connectTo(const std::string& device) override;
+  void checkGreeting(const std::string& device);
   void push() override { socket_.flush(); }
   std::size_t queuedInSystem() const override;
   std::string closeReason() const override;

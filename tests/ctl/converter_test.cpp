@@ -20,10 +20,7 @@ constexpr const char* kSer2net = "/usr/sbin/ser2net";
 class Converter {
  public:
   explicit Converter(const std::string& device) {
-    QTcpServer free;
-    free.listen(QHostAddress::LocalHost);
-    const quint16 port = free.serverPort();
-    free.close();
+    if (QTcpServer free; free.listen(QHostAddress::LocalHost)) port = free.serverPort();
     name = "tcp:127.0.0.1:" + std::to_string(port);
     const std::string config = temporaryFile("ser2net.yaml");
     std::ofstream(config) << "%YAML 1.1\n---\nconnection: &projector\n  accepter: tcp,127.0.0.1,"
@@ -39,6 +36,7 @@ class Converter {
     }
   }
 
+  quint16 port = 0;
   std::string name;
   std::optional<ChildProcess> process;
 };
@@ -50,15 +48,21 @@ TEST(CtlConverter, EveryKindOfCommandGoesThroughAndALostLineIsSaidSo) {
   const CtlRun state = runCtl({"--port", converter.name, "status", "state"});
   EXPECT_EQ(state.exitCode, 0) << state.err;
   EXPECT_EQ(state.out, "state: Stand by\n");
-  pv7100::testing::Spawn environment;
-  environment.env = {{"PV7100_PORT", converter.name}};
-  ChildProcess fromEnvironment({PV7100_CTL, "power-on"}, environment);
-  EXPECT_EQ(exitCodeOf(fromEnvironment.waitForExit(15s)), 0);
+  EXPECT_EQ(runCtl({"--port", converter.name, "power-on"}).exitCode, 0);
   EXPECT_EQ(runCtl({"--port", converter.name, "vol-plus", "--for", "600"}).exitCode, 0);
   EXPECT_TRUE(projector.waitForTaken("C09", 3));
   EXPECT_EQ(projector.taken("C09"), 3);
   const CtlRun probe = runCtl({"probe", converter.name});
   EXPECT_EQ(probe.out, converter.name + "\t-\tPower ON\n") << probe.err;
+  QTcpSocket first;
+  first.connectToHost(QHostAddress::LocalHost, converter.port);
+  ASSERT_TRUE(first.waitForConnected(2000));
+  const CtlRun second = runCtl({"--port", converter.name, "status", "state"});
+  EXPECT_EQ(second.exitCode, 3);
+  EXPECT_NE(second.err.find("is using it (the converter says \"Port already in use\")"),
+            std::string::npos)
+      << second.err;
+  first.abort();
   ChildProcess waiting = startCtl({"--port", converter.name, "wait", "standby", "--within", "30"});
   ASSERT_TRUE(projector.waitForTaken("CR0", 3));
   projector.stop();

@@ -97,7 +97,6 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SocketPortTest, testing::Values(PortKind::tcp, P
 
 TEST(SocketPortNames, AreReadOrRefused) {
   EXPECT_EQ(tcpAddressOf("tcp:[::1]:4001")->host, "::1");
-  EXPECT_EQ(tcpAddressOf("tcp:rack-7:4001")->port, 4001);
   for (const char* bad : {"tcp:rack-7", "tcp::4001", "tcp:rack-7:0", "tcp:rack-7:65536",
                           "tcp:::1:4001", "tcp:rack-7:40x1"})
     EXPECT_FALSE(tcpAddressOf(bad)) << bad;
