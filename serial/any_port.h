@@ -1,6 +1,7 @@
 // The serial port the programs open: it picks, at each opening, what the name stands for
 // (port_names.h): a serial device on QSerialPort, a serial device server over TCP, or a local
-// socket served by pv7100d. Everything else passes to the port chosen last.
+// socket served by pv7100d. Everything else passes to the port chosen last. As a QObject it
+// can carry work queued for as long as the port lives.
 #pragma once
 
 #include "serial/local_socket_port.h"
@@ -9,7 +10,7 @@
 
 namespace pv7100 {
 
-class AnyPort : public SerialPort {
+class AnyPort : public QObject, public SerialPort {
  public:
   AnyPort();
 
@@ -32,6 +33,10 @@ class AnyPort : public SerialPort {
   // receive handler; false when none came. A loss found meanwhile reaches the loss handler
   // before it returns.
   bool waitForReceived(int ms);
+  // The open port's descriptor, to wait on together with others; -1 when closed.
+  int descriptor() const {
+    return chosenSocket_ ? chosenSocket_->descriptor() : device_.descriptor();
+  }
 
  private:
   QtSerialPort device_;

@@ -56,8 +56,7 @@ void LocalSocketPort::connectTo(const std::string& device) {
 // Bytes in the socket that the daemon has not read yet.
 std::size_t LocalSocketPort::queuedInSystem() const {
   int unread = 0;
-  if (::ioctl(static_cast<int>(socket_.socketDescriptor()), SIOCOUTQ, &unread) != 0 || unread < 0)
-    return 0;
+  if (::ioctl(descriptor(), SIOCOUTQ, &unread) != 0 || unread < 0) return 0;
   return static_cast<std::size_t>(unread);
 }
 

@@ -15,6 +15,10 @@ class LocalSocketPort : public SocketPort {
   explicit LocalSocketPort(QObject* parent = nullptr);
   ~LocalSocketPort() override;
 
+  int descriptor() const override {
+    return isOpen() ? static_cast<int>(socket_.socketDescriptor()) : -1;
+  }
+
  private:
   void connectTo(const std::string& device) override;
   void push() override { socket_.flush(); }

@@ -45,6 +45,8 @@ class SocketPort : public QObject, public SerialPort {
   // receive handler; false when none came. A loss found meanwhile reaches the loss handler
   // before it returns.
   bool waitForReceived(int ms);
+  // The open socket's descriptor, to wait on together with others; -1 when closed.
+  virtual int descriptor() const = 0;
 
  protected:
   // `socket` is the subclass's own, not yet built; `speedKeeper` says who sets the line's speed.

@@ -79,9 +79,7 @@ void TcpPort::checkGreeting(const std::string& device) {
 // Bytes the system has not yet sent; those sent and not yet acknowledged have left.
 std::size_t TcpPort::queuedInSystem() const {
   int unsent = 0;
-  if (::ioctl(static_cast<int>(socket_.socketDescriptor()), SIOCOUTQNSD, &unsent) != 0 ||
-      unsent < 0)
-    return 0;
+  if (::ioctl(descriptor(), SIOCOUTQNSD, &unsent) != 0 || unsent < 0) return 0;
   return static_cast<std::size_t>(unsent);
 }
 

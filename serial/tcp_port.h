@@ -19,6 +19,10 @@ class TcpPort : public SocketPort {
   explicit TcpPort(QObject* parent = nullptr);
   ~TcpPort() override;
 
+  int descriptor() const override {
+    return isOpen() ? static_cast<int>(socket_.socketDescriptor()) : -1;
+  }
+
  private:
   void connectTo(const std::string& device) override;
   void checkGreeting(const std::string& device);
