@@ -1,7 +1,6 @@
 // A port that goes away under the panel: a pseudo-terminal whose far end closes, a simulator
 // that ends. The panel notices at once, says so once, sends nothing into the void, and opens
-// the port again when the user chooses it once the device is back. A serial device server over
-// TCP keeps its speed and goes away as a device does.
+// the port again when the user chooses it once the device is back; a converter over TCP too.
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
