@@ -61,7 +61,9 @@ std::size_t LocalSocketPort::queuedInSystem() const {
 }
 
 std::string LocalSocketPort::closeReason() const {
-  if (socket_.error() == QLocalSocket::PeerClosedError) return "pv7100d closed the connection";
+  const QLocalSocket::LocalSocketError error = socket_.error();
+  if (error == QLocalSocket::PeerClosedError || error == QLocalSocket::UnknownSocketError)
+    return "pv7100d closed the connection";
   return socket_.errorString().toStdString();
 }
 

@@ -67,7 +67,6 @@ void TcpPort::checkGreeting(const std::string& device) {
   QByteArray greeting;
   while (socket_.waitForReadyRead(kGreetingMs) && greeting.size() < 200)
     greeting += socket_.readAll();
-  greeting += socket_.readAll();
   if (socket_.state() == QAbstractSocket::ConnectedState) return;
   socket_.abort();
   const std::string said = greeting.trimmed().toStdString();
@@ -84,7 +83,9 @@ std::size_t TcpPort::queuedInSystem() const {
 }
 
 std::string TcpPort::closeReason() const {
-  if (socket_.error() == QAbstractSocket::RemoteHostClosedError)
+  const QAbstractSocket::SocketError error = socket_.error();
+  if (error == QAbstractSocket::RemoteHostClosedError ||
+      error == QAbstractSocket::UnknownSocketError)
     return "the converter closed the connection";
   return socket_.errorString().toStdString();
 }
