@@ -14,6 +14,7 @@ what=${1:-panel}
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev \
 libgtest-dev libgmock-dev fonts-ipafont-gothic"
 case "$what" in
+  test | sanitize) packages="$packages ser2net" ;;
   bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial" ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
   deb) packages="$packages help2man dpkg-dev" ;;

@@ -1,6 +1,7 @@
-// The panel as the program runs it: the serial port on QSerialPort, written to a traffic log
-// when one is named, the window on Qt Widgets, and the panel's behaviour bound to both. The
-// program, the tests and the benchmarks all assemble it here.
+// The panel as the program runs it: the serial port each name picks (a device, a converter
+// over TCP, pv7100d's socket), written to a traffic log when one is named, the window on Qt
+// Widgets, and the panel's behaviour bound to both. The program, the tests and the benchmarks
+// all assemble it here.
 #pragma once
 
 #include <memory>
@@ -8,8 +9,8 @@
 
 #include "panel/panel.h"
 #include "panel/port_devices.h"
+#include "serial/any_port.h"
 #include "serial/logged_serial_port.h"
-#include "serial/qt_serial_port.h"
 #include "widgets/qt_toolkit.h"
 
 namespace pv7100 {
@@ -25,10 +26,10 @@ class AssembledPanel {
   void end() { panel_.end(); }
 
   ui::QtToolkit& toolkit() { return toolkit_; }
-  QtSerialPort& serialPort() { return serial_; }
+  AnyPort& serialPort() { return serial_; }
 
  private:
-  QtSerialPort serial_;
+  AnyPort serial_;
   std::unique_ptr<LoggedSerialPort> logged_;
   ui::QtToolkit toolkit_;
   Panel panel_;

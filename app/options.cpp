@@ -20,7 +20,9 @@ void addOptions(QCommandLineParser& parser) {
   parser.addVersionOption();
   parser.addOption({kCom1,
                     QStringLiteral("The device behind COM1, e.g. /dev/ttyUSB0, a name under "
-                                   "/dev/serial/by-id/, or a pseudo-terminal (default %1).")
+                                   "/dev/serial/by-id/, or a pseudo-terminal; or "
+                                   "tcp:HOST:PORT for a serial device server (ser2net), or "
+                                   "unix:PATH for pv7100d's socket (default %1).")
                         .arg(QString::fromStdString(defaultPortDevice(1))),
                     QStringLiteral("DEVICE")});
   parser.addOption({kCom2,

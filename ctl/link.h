@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "ctl/reply_cutter.h"
+#include "serial/any_port.h"
 #include "serial/logged_serial_port.h"
-#include "serial/qt_serial_port.h"
 
 namespace pv7100::ctl {
 
@@ -45,7 +45,7 @@ class Link {
  private:
   bool waitUntil(Clock::time_point deadline);
 
-  QtSerialPort serial_;
+  AnyPort serial_;
   std::unique_ptr<LoggedSerialPort> logged_;
   SerialPort* port_ = &serial_;
   ReplyCutter cutter_;

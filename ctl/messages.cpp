@@ -5,6 +5,8 @@
 #include <cstring>
 #include <iostream>
 
+#include "serial/port_names.h"
+
 namespace pv7100::ctl {
 
 namespace {
@@ -18,6 +20,19 @@ std::string holderText(const PortError& error) {
   const std::string& name = error.holderName();
   return "another program (PID " + std::to_string(error.holder()) +
          (name.empty() ? "" : ", " + name) + ")";
+}
+
+// What carries the line to the projector.
+std::string whatToCheck(const std::string& device) {
+  switch (portKindOf(device)) {
+    case PortKind::tcp:
+      return "the converter and the network";
+    case PortKind::local:
+      return "that pv7100d runs";
+    case PortKind::device:
+      break;
+  }
+  return "the cable or adapter";
 }
 
 }  // namespace
@@ -55,6 +70,10 @@ std::string outputFailure() {
 std::string openFailureText(const PortError& error) {
   const std::string start = error.device() + " cannot be opened";
   const std::string reason = inParentheses(error.reason());
+  // A socket's reasons say what to do themselves; a group and a holder are as for a device.
+  if (portKindOf(error.device()) != PortKind::device && error.fault() != PortFault::noPermission &&
+      error.fault() != PortFault::busy)
+    return start + ": " + error.reason() + ".";
   switch (error.fault()) {
     case PortFault::noDevice:
       return start + ": there is no such device" + reason +
@@ -81,8 +100,8 @@ std::string openFailureText(const PortError& error) {
 
 std::string portFailureText(const PortError& error) {
   if (error.fault() == PortFault::gone)
-    return error.device() + " went away" + inParentheses(error.reason()) +
-           ". Check the cable or adapter and try again.";
+    return error.device() + " went away" + inParentheses(error.reason()) + ". Check " +
+           whatToCheck(error.device()) + " and try again.";
   return error.device() + " failed" + inParentheses(error.reason()) +
          ". Check the device and try again.";
 }

@@ -100,10 +100,12 @@ Commands:
                         lamp-mode, version, mute, pressure (all nine when none is named)
   wait on|standby       read the state once a second until it is on or standby
   probe [DEVICE]...     find the projector: ask each device (or every serial device found)
-                        for its state at 19200 and 9600 baud
+                        for its state at 19200 and 9600 baud (tcp: and unix: at theirs)
 
 Options:
-  --port DEVICE         the serial device (default $PV7100_PORT, else /dev/ttyS0)
+  --port DEVICE         the serial device (default $PV7100_PORT, else /dev/ttyS0); or
+                        tcp:HOST:PORT, a serial device server such as ser2net (raw TCP),
+                        or unix:PATH, the socket of pv7100d; their speed is set there
   --baud 19200|9600     the line speed (default 19200); always 8 data bits, no parity,
                         1 stop bit, no flow control, DTR and RTS as the device leaves them
   --timeout MS          how long to wait for a reply (default 1000); for probe, how long to

@@ -16,7 +16,9 @@
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"
+#include "serial/any_port.h"
 #include "serial/port_lock.h"
+#include "serial/port_names.h"
 
 namespace pv7100::ctl {
 
@@ -27,7 +29,8 @@ constexpr int kDefaultWaitMs = 200;
 
 struct Candidate {
   std::string device;
-  std::unique_ptr<QtSerialPort> port;
+  std::unique_ptr<AnyPort> port;
+  bool ownSpeed = false;  // a converter's or pv7100d's line, asked at the speed it runs at
   ReplyCutter cutter;
   std::optional<std::string> state;
   int baud = 0;
@@ -56,18 +59,23 @@ bool answered(const Candidate& candidate) {
   return candidate.state || !candidate.port->isOpen();
 }
 
+// A line whose speed is set elsewhere is asked once, at the first speed, which leaves it as it is.
+bool asksAt(const Candidate& candidate, int baud) {
+  return !candidate.ownSpeed || baud == kSpeeds[0];
+}
+
 // Asks every open candidate that has not answered for its state at `baud`, and waits until
 // all have answered or `waitMs` has passed.
 void askAll(std::vector<Candidate>& candidates, int baud, int waitMs) {
   QEventLoop loop;
   const auto allAnswered = [&] {
     for (const Candidate& candidate : candidates) {
-      if (!answered(candidate)) return false;
+      if (asksAt(candidate, baud) && !answered(candidate)) return false;
     }
     return true;
   };
   for (Candidate& candidate : candidates) {
-    if (answered(candidate)) continue;
+    if (!asksAt(candidate, baud) || answered(candidate)) continue;
     candidate.cutter.clear();
     candidate.port->onReceived([&](std::string_view bytes) {
       candidate.cutter.add(bytes);
@@ -97,6 +105,11 @@ void askAll(std::vector<Candidate>& candidates, int baud, int waitMs) {
   loop.exec();
 }
 
+// The speed it answered at, or `unknown` for a line whose speed is set elsewhere.
+std::string speed(const Candidate& candidate, const char* unknown) {
+  return candidate.ownSpeed ? unknown : std::to_string(candidate.baud);
+}
+
 void print(const std::vector<Candidate>& candidates, bool json) {
   bool first = true;
   if (json) std::cout << "[";
@@ -107,9 +120,10 @@ void print(const std::vector<Candidate>& candidates, bool json) {
         text.substr(std::min(text.find_first_not_of(' '), text.size()));
     if (json)
       std::cout << (first ? "\n  " : ",\n  ") << "{\"device\": " << jsonString(candidate.device)
-                << ", \"baud\": " << candidate.baud << ", \"state\": " << jsonString(text) << "}";
+                << ", \"baud\": " << speed(candidate, "null") << ", \"state\": " << jsonString(text)
+                << "}";
     else
-      std::cout << candidate.device << '\t' << candidate.baud << '\t' << trimmed << '\n';
+      std::cout << candidate.device << '\t' << speed(candidate, "-") << '\t' << trimmed << '\n';
     first = false;
   }
   if (json) std::cout << (first ? "]\n" : "\n]\n");
@@ -125,7 +139,7 @@ int runProbe(const std::vector<std::string>& named, const Options& options) {
   std::set<std::string> asked;  // real paths: a device named twice, or by a link, is asked once
   for (const std::string& device : devices) {
     if (!asked.insert(realDevicePath(device)).second) continue;
-    auto port = std::make_unique<QtSerialPort>();
+    auto port = std::make_unique<AnyPort>();
     try {
       port->open(device, LineSettings{.baud = kSpeeds[0]});
     } catch (const PortError& error) {
@@ -136,6 +150,7 @@ int runProbe(const std::vector<std::string>& named, const Options& options) {
     Candidate& candidate = candidates.emplace_back();
     candidate.device = device;
     candidate.port = std::move(port);
+    candidate.ownSpeed = portKindOf(device) != PortKind::device;
   }
   const int waitMs = options.timeoutGiven ? options.timeoutMs : kDefaultWaitMs;
   for (const int baud : kSpeeds) askAll(candidates, baud, waitMs);
@@ -143,7 +158,8 @@ int runProbe(const std::vector<std::string>& named, const Options& options) {
   for (const Candidate& candidate : candidates) {
     found = found || candidate.state;
     if (!candidate.state && !discovered && candidate.port->isOpen())
-      complain(candidate.device + ": no answer at 19200 or 9600 baud.");
+      complain(candidate.device +
+               (candidate.ownSpeed ? ": no answer." : ": no answer at 19200 or 9600 baud."));
   }
   print(candidates, options.json);
   if (found) return kDone;

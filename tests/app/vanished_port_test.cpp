@@ -1,10 +1,12 @@
 // A port that goes away under the panel: a pseudo-terminal whose far end closes, a simulator
 // that ends. The panel notices at once, says so once, sends nothing into the void, and opens
-// the port again when the user chooses it once the device is back.
+// the port again when the user chooses it once the device is back; a converter over TCP too.
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <filesystem>
 #include <optional>
@@ -97,6 +99,28 @@ TEST(VanishedPort, SimulatorEndedAndStartedAgain) {
   click(panel, "Command44");
   EXPECT_TRUE(waitUntil([&] { return panel.caption("Label22") == " Stand by"; }));
   EXPECT_EQ(panel.boxes.texts.size(), 1u) << "one box for the loss, none for the rest";
+}
+
+TEST(VanishedPort, AConverterKeepsItsSpeedAndAClosedConnectionIsALostPort) {
+  QTcpServer converter;
+  ASSERT_TRUE(converter.listen(QHostAddress::LocalHost));
+  const std::string com1 = "tcp:127.0.0.1:" + std::to_string(converter.serverPort());
+  QtPanel panel(PortDevices{com1, "/dev/ttyS1"});
+  ASSERT_TRUE(waitUntil([&] { return converter.hasPendingConnections(); }));
+  std::unique_ptr<QTcpSocket> line(converter.nextPendingConnection());
+  click(panel, "Command17");
+  ASSERT_TRUE(waitUntil([&] { return line->bytesAvailable() >= 4; }));
+  EXPECT_EQ(line->readAll().toStdString(), "C00\r");
+  click(panel, "Command33");
+  click(panel, "Option10");
+  ASSERT_EQ(panel.boxes.texts.size(), 1u);
+  EXPECT_EQ(panel.boxes.texts[0], "COM1 (" + com1 +
+                                      ") keeps its speed: the line's speed is set by the converter "
+                                      "it runs through, not through this connection.");
+  line.reset();
+  ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 2; }));
+  EXPECT_NE(panel.boxes.texts[1].find("went away (the converter closed the connection)"),
+            std::string::npos);
 }
 
 }  // namespace
