@@ -47,8 +47,15 @@ void StatePoller::refresh(Read read) {
 }
 
 void StatePoller::whenRead(Read read, std::function<void()> then) {
-  reads_[index(read)].waiting.push_back(std::move(then));
-  if (!port_.isOpen()) wake(read);
+  ReadState& entry = reads_[index(read)];
+  entry.waiting.push_back(std::move(then));
+  if (!port_.isOpen()) {
+    wake(read);
+    return;
+  }
+  // Someone waits for it: it goes before the reads that are merely due.
+  entry.due = Clock::time_point{};
+  schedule();
 }
 
 // The timer is set for the earliest due read, and no sooner than kMinGap after the last.
@@ -116,9 +123,10 @@ void StatePoller::take(Read read, const PortOwner::Result& result) {
     }
   }
   entry.fresh = understood;
-  // An unanswered read is tried again at the next turn, within the gap.
-  if (!understood) entry.due = Clock::now();
-  if (read == Read::state) reads_[index(Read::state)].due = lastRead_ + interval(Read::state);
+  // The busy interval starts or ends with what the state read found; an unanswered read is
+  // tried again at the next turn.
+  if (read == Read::state) entry.due = lastRead_ + interval(read);
+  if (result.outcome == PortOwner::Outcome::noReply) entry.due = Clock::now();
   wake(read);
   schedule();
 }
