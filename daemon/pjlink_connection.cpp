@@ -1,9 +1,9 @@
 #include "daemon/pjlink_connection.h"
 
-#include <QCryptographicHash>
 #include <QPointer>
 #include <QRandomGenerator>
 
+#include "daemon/pjlink_digest.h"
 #include "daemon/pjlink_server.h"
 
 namespace pv7100::daemon {
@@ -17,12 +17,6 @@ std::string peerOf(const QTcpSocket& socket) {
                                ? "[" + address.toString().toStdString() + "]"
                                : address.toString().toStdString();
   return host + ":" + std::to_string(socket.peerPort());
-}
-
-std::string md5Hex(const std::string& text) {
-  return QCryptographicHash::hash(QByteArray::fromStdString(text), QCryptographicHash::Md5)
-      .toHex()
-      .toStdString();
 }
 
 }  // namespace
@@ -93,7 +87,7 @@ void Connection::pump() {
 
 // The first line after a greeting with a seed starts with MD5(seed and password) in hex.
 bool Connection::authenticate(std::string& line) {
-  const std::string expected = md5Hex(seed_ + server_.settings_.password);
+  const std::string expected = pjlinkDigest(seed_, server_.settings_.password);
   if (line.size() < kDigestLength ||
       QByteArray::fromStdString(line.substr(0, kDigestLength)).toLower().toStdString() !=
           expected) {

@@ -17,7 +17,7 @@ PortOwner::PortOwner(PortSettings settings, EventLog& log)
   port_->onLost([this](const PortError& error) { lost(error); });
   for (QTimer* timer : {&replyTimer_, &settleTimer_, &reopenTimer_}) timer->setSingleShot(true);
   replyTimer_.setInterval(settings_.replyTimeout);
-  settleTimer_.setInterval(kSettleAfterTimeout);
+  settleTimer_.setInterval(settings_.replyTimeout);
   reopenTimer_.setInterval(kReopenPeriod);
   connect(&replyTimer_, &QTimer::timeout, this, [this] { timedOut(); });
   connect(&settleTimer_, &QTimer::timeout, this, [this] {
@@ -127,6 +127,7 @@ void PortOwner::next() {
 
 void PortOwner::received(std::string_view bytes) {
   if (!current_) {
+    if (settleTimer_.isActive()) settleTimer_.start();
     late_.append(bytes);
     if (late_.find_first_of(std::string{kAck, kCarriageReturn}) != std::string::npos) logLate();
     return;

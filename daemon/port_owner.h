@@ -44,9 +44,6 @@ class PortOwner : public QObject {
   using Ticket = std::uint64_t;
 
   static constexpr std::chrono::milliseconds kReopenPeriod{2000};
-  // After a time-out the line is left quiet this long before the next exchange, so that a
-  // reply on its way is taken in as late rather than as the next exchange's.
-  static constexpr std::chrono::milliseconds kSettleAfterTimeout{100};
 
   // Throws LogFileError when the traffic log cannot be opened.
   PortOwner(PortSettings settings, EventLog& log);
@@ -104,6 +101,8 @@ class PortOwner : public QObject {
   bool failing_ = false;  // the failure to open has been told
   bool stopped_ = false;
   QTimer replyTimer_;
+  // After a time-out no exchange starts until the line has been quiet for one more reply
+  // time-out, so that a reply still on its way is taken in as late, not as the next one's.
   QTimer settleTimer_;
   QTimer reopenTimer_;
   std::function<void()> onIdle_;
