@@ -12,7 +12,12 @@ cd "$(dirname "$0")"
 what=${1:-panel}
 
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev \
-libgtest-dev libgmock-dev fonts-ipafont-gothic"
+libsystemd-dev libgtest-dev libgmock-dev fonts-ipafont-gothic"
+case "$what" in
+  # The PJLink client the daemon's tests run against comes from npm; a Node that brings its
+  # own npm (such as NodeSource's) is left as it is.
+  test|sanitize) command -v npm >/dev/null || packages="$packages nodejs npm" ;;
+esac
 case "$what" in
   test | sanitize) packages="$packages ser2net" ;;
   bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial" ;;
