@@ -179,7 +179,7 @@ Options (each overrides the setting of the same name in the config file):
                         file is no error)
   --port DEVICE         the projector's serial device, such as /dev/ttyUSB0
   --baud 19200|9600     the line speed (default 19200); 8 data bits, no parity, 1 stop bit
-  --listen ADDRESS:PORT where PJLink clients connect (default 127.0.0.1:4352; [::1]:4352 for
+  --listen ADDR:PORT    where PJLink clients connect (default 127.0.0.1:4352; [::1]:4352 for
                         IPv6); an address beyond loopback needs a password, or
                         allow-open-network = yes in the config file
   --name NAME           the projector's name for PJLink's NAME query (default PV7100)

@@ -10,6 +10,10 @@ PjlinkServer::PjlinkServer(ServerSettings settings, PortOwner& port, StatePoller
   connect(&server_, &QTcpServer::newConnection, this, [this] { accept(); });
 }
 
+PjlinkServer::~PjlinkServer() {
+  qDeleteAll(findChildren<Connection*>(Qt::FindDirectChildrenOnly));
+}
+
 bool PjlinkServer::listen(std::string& error) {
   if (server_.listen(settings_.address, settings_.port)) return true;
   error = server_.errorString().toStdString();

@@ -35,6 +35,8 @@ class PjlinkServer : public QObject {
   static constexpr std::chrono::milliseconds kAnswerBy{1900};
 
   PjlinkServer(ServerSettings settings, PortOwner& port, StatePoller& poller, EventLog& log);
+  // The connections go first: they reach into the server as they close.
+  ~PjlinkServer() override;
 
   // Starts listening; false with `error` set when the address cannot be had.
   bool listen(std::string& error);
