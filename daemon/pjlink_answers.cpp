@@ -150,8 +150,10 @@ Decision info(const Knowledge& knowledge) {
 
 std::string inputList() {
   std::string list;
-  for (const InputChoice& choice : inputChoices())
-    list += (list.empty() ? "" : " ") + std::to_string(choice.pjlinkCode);
+  for (const InputChoice& choice : inputChoices()) {
+    if (!list.empty()) list += ' ';
+    list += std::to_string(choice.pjlinkCode);
+  }
   return list;
 }
 

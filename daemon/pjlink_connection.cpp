@@ -13,10 +13,14 @@ constexpr char kCarriageReturn = '\r';
 
 std::string peerOf(const QTcpSocket& socket) {
   const QHostAddress address = socket.peerAddress();
-  const std::string host = address.protocol() == QAbstractSocket::IPv6Protocol
-                               ? "[" + address.toString().toStdString() + "]"
-                               : address.toString().toStdString();
-  return host + ":" + std::to_string(socket.peerPort());
+  std::string peer = address.toString().toStdString();
+  if (address.protocol() == QAbstractSocket::IPv6Protocol) {
+    peer.insert(peer.begin(), '[');
+    peer += ']';
+  }
+  peer += ':';
+  peer += std::to_string(socket.peerPort());
+  return peer;
 }
 
 }  // namespace
@@ -36,11 +40,12 @@ Connection::Connection(QTcpSocket* socket, PjlinkServer& server)
   idleTimer_.setInterval(PjlinkServer::kIdleClose);
   answerTimer_.setSingleShot(true);
   answerTimer_.setInterval(PjlinkServer::kAnswerBy);
-  connect(&idleTimer_, &QTimer::timeout, this, [this] { close("idle for 30 s"); });
+  connect(&idleTimer_, &QTimer::timeout, this, [this] { idleCheck(); });
   connect(&answerTimer_, &QTimer::timeout, this, [this] { overdue(); });
   connect(socket_, &QTcpSocket::readyRead, this, [this] { readable(); });
   connect(socket_, &QTcpSocket::disconnected, this, [this] { deleteLater(); });
   greet();
+  lastHeard_ = std::chrono::steady_clock::now();
   idleTimer_.start();
 }
 
@@ -62,9 +67,21 @@ void Connection::greet() {
   socket_->flush();
 }
 
+// The timer is not restarted at every request, which would cost more than the request itself:
+// when it fires, it runs on for the time left since the last one.
+void Connection::idleCheck() {
+  const auto idle = std::chrono::steady_clock::now() - lastHeard_;
+  if (idle >= PjlinkServer::kIdleClose) {
+    close("idle for 30 s");
+    return;
+  }
+  idleTimer_.start(
+      std::chrono::ceil<std::chrono::milliseconds>(PjlinkServer::kIdleClose - idle));
+}
+
 void Connection::readable() {
   if (closing_) return;
-  idleTimer_.start();
+  lastHeard_ = std::chrono::steady_clock::now();
   const QByteArray bytes = socket_->readAll();
   cutter_.add(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   if (cutter_.lines() > kMaxWaitingLines) {
@@ -113,7 +130,6 @@ void Connection::take(LineCutter::Line line) {
   }
   request_ = std::move(parsed.request);
   ++requestNumber_;
-  answerTimer_.start();
   if (line.tooLong || parsed.fault == RequestFault::badParameter) {
     answer(kBadParameter);
     return;
@@ -133,11 +149,13 @@ void Connection::consider(bool mayWait) {
       answer(plan_.result);
       return;
     case Decision::Kind::wait:
+      if (!answerTimer_.isActive()) answerTimer_.start();
       poller.whenRead(plan_.read, [self = QPointer(this), number = requestNumber_] {
         if (self && self->request_ && self->requestNumber_ == number) self->consider(false);
       });
       return;
     case Decision::Kind::act:
+      if (!answerTimer_.isActive()) answerTimer_.start();
       sendNext();
       return;
   }
@@ -195,7 +213,7 @@ void Connection::answer(std::string_view result) {
   socket_->write((reply + kCarriageReturn).c_str());
   socket_->flush();
   request_.reset();
-  answerTimer_.stop();
+  if (answerTimer_.isActive()) answerTimer_.stop();
   pump();
 }
 

@@ -2,6 +2,7 @@
 // one write.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,7 @@ class Connection : public QObject {
 
  private:
   void greet();
+  void idleCheck();
   void readable();
   void pump();
   void take(LineCutter::Line line);
@@ -46,7 +48,9 @@ class Connection : public QObject {
   std::string seed_;  // empty: no password asked
   bool authenticated_;
   LineCutter cutter_;
+  std::chrono::steady_clock::time_point lastHeard_;
   QTimer idleTimer_;
+  // Runs only while a request waits for a read or for the projector.
   QTimer answerTimer_;
   bool pumping_ = false;
   bool closing_ = false;
