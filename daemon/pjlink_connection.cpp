@@ -75,8 +75,7 @@ void Connection::idleCheck() {
     close("idle for 30 s");
     return;
   }
-  idleTimer_.start(
-      std::chrono::ceil<std::chrono::milliseconds>(PjlinkServer::kIdleClose - idle));
+  idleTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(PjlinkServer::kIdleClose - idle));
 }
 
 void Connection::readable() {

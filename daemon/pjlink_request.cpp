@@ -48,7 +48,9 @@ ParsedRequest parseRequest(std::string_view line) {
     return parsed;
   }
   parsed.request.pjlinkClass = line[1];
-  parsed.request.command = std::string(line.substr(2, 4));
+  // Commands are read in any case and answered in PJLink's upper case.
+  for (const char c : line.substr(2, 4))
+    parsed.request.command += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
   const bool spaced = line.size() > kHeaderLength + 1 && line[kHeaderLength] == ' ';
   if (spaced) parsed.request.parameter = std::string(line.substr(kHeaderLength + 1));
   if (!spaced || line.size() + 1 > kMaxRequestLength ||

@@ -41,7 +41,7 @@ class LineCutter {
 
 struct Request {
   char pjlinkClass = '1';
-  std::string command;  // four characters, as sent
+  std::string command;  // four characters, letters in upper case
   std::string parameter;
 
   // "%1POWR": what the reply starts with.

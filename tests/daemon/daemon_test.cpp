@@ -176,6 +176,7 @@ TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
       {"%1INF2 ?", "%1INF2=PV7100"},
       {"%1INFO ?", "%1INFO=PV7100 SIM V1.00"},
       {"%1CLSS ?", "%1CLSS=1"},
+      {"%1clss ?", "%1CLSS=1"},
       {"%1SVOL 1", "%1SVOL=ERR1"},
       {"%2POWR ?", "%2POWR=ERR1"},
       {"%1POWR 2", "%1POWR=ERR2"},
