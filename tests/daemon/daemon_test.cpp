@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,11 +122,13 @@ testing::Spawn stderrTo(const std::string& file) {
 
 class Daemon {
  public:
-  explicit Daemon(std::vector<std::string> options)
+  explicit Daemon(std::vector<std::string> options, std::map<std::string, std::string> env = {})
       : directory_(temporaryDirectory()), port_(freePort()) {
     options.insert(options.begin(), {PV7100D, "--config", "/dev/null", "--listen",
                                      "127.0.0.1:" + std::to_string(port_)});
-    process_ = std::make_unique<ChildProcess>(options, stderrTo(directory_ + "/stderr"));
+    testing::Spawn spawn = stderrTo(directory_ + "/stderr");
+    spawn.env = std::move(env);
+    process_ = std::make_unique<ChildProcess>(options, spawn);
     for (int i = 0; i < 100 && readFile(directory_ + "/stderr").find("PJLink on") == npos; ++i)
       ::poll(nullptr, 0, 20);
   }
@@ -201,7 +205,8 @@ TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
 
 TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
   Projector projector(link_, {"--count-down", "2000", "--cool-down", "2000"});
-  Daemon daemon({"--port", link_});
+  const std::string log = temporaryDirectory() + "/traffic.log";
+  Daemon daemon({"--port", link_, "--log", log});
   Client client(daemon.port());
   client.line();
   EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=OK");
@@ -216,6 +221,22 @@ TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
   EXPECT_EQ(client.ask("%1POWR 0"), "%1POWR=OK");
   EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=2");
   EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=ERR3");
+  const std::string traffic = readFile(log);
+  for (const char* line : {" TX C 0 0 CR \n", " RX ACK \n", " < %1POWR 1\n", " > %1POWR=OK\n"})
+    EXPECT_NE(traffic.find(line), std::string::npos) << line << traffic;
+}
+
+TEST_F(DaemonTest, TakesSixtyFourClientsAndRefusesMore) {
+  Projector projector(link_, {});
+  Daemon daemon({"--port", link_});
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int i = 0; i < 64; ++i) {
+    clients.push_back(std::make_unique<Client>(daemon.port()));
+    ASSERT_EQ(clients.back()->line(), "PJLINK 0") << i;
+  }
+  Client refused(daemon.port());
+  EXPECT_EQ(refused.line(), "(closed)");
+  for (auto& client : clients) EXPECT_EQ(client->ask("%1POWR ?"), "%1POWR=0");
 }
 
 TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
@@ -269,9 +290,26 @@ TEST_F(DaemonTest, ALateReplyIsDroppedNotTakenForTheNext) {
       << daemon.events();
 }
 
+// The next datagram on `fd`, "" when none came within 3 s.
+std::string datagram(int fd) {
+  pollfd watched{fd, POLLIN, 0};
+  if (::poll(&watched, 1, 3000) <= 0) return "";
+  char buffer[512];
+  const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+  return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : "";
+}
+
 TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
+  // systemd's end of sd_notify.
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string notifyPath = temporaryDirectory() + "/notify";
+  notifyPath.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   Projector projector(link_, {});
-  Daemon daemon({"--port", link_});
+  Daemon daemon({"--port", link_}, {{"NOTIFY_SOCKET", notifyPath}});
+  EXPECT_TRUE(datagram(notify).starts_with("READY=1\nSTATUS=PJLink on 127.0.0.1:"));
   Client client(daemon.port());
   EXPECT_EQ(client.line(), "PJLINK 0");
   EXPECT_NE(portLockHolder(link_), 0);
@@ -281,6 +319,8 @@ TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
   EXPECT_EQ(WEXITSTATUS(*status), 0);
   EXPECT_EQ(portLockHolder(link_), 0);
   EXPECT_NE(daemon.events().find("SIGTERM: stopping"), Daemon::npos);
+  EXPECT_EQ(datagram(notify), "STOPPING=1");
+  ::close(notify);
 }
 
 TEST(DaemonUsage, RefusesBadSettingsWithExitTwo) {
