@@ -5,8 +5,6 @@
 //   2026-12-07T09:12:03.142+01:00 PJLINK 127.0.0.1:40312 > %1POWR=0
 #pragma once
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -17,13 +15,20 @@ class EventLog {
   // "pv7100d: " and `message` on standard error.
   void event(std::string_view message);
 
-  // Appends PJLink traffic to `path` from now on. Throws LogFileError.
+  EventLog() = default;
+  EventLog(const EventLog&) = delete;
+  EventLog& operator=(const EventLog&) = delete;
+  ~EventLog();
+
+  // Appends PJLink traffic to `path` from now on, each line in one write, beside the serial
+  // traffic that the logging port has already opened it for. Throws LogFileError.
   void openTrafficLog(const std::string& path);
   // A request (`fromClient`) or reply, without its CR; nothing without a traffic log.
   void pjlink(std::string_view peer, bool fromClient, std::string_view text);
 
  private:
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> traffic_{nullptr, &std::fclose};
+  int traffic_ = -1;
+  bool failed_ = false;  // a line could not be written, and that has been told
 };
 
 }  // namespace pv7100::daemon

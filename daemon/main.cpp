@@ -86,13 +86,13 @@ int main(int argc, char** argv) {
   EventLog log;
   std::unique_ptr<PortOwner> port;
   try {
-    if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
     port = std::make_unique<PortOwner>(
         PortSettings{.device = options.port,
                      .line = LineSettings{.baud = options.baud},
                      .logFile = options.logFile,
                      .replyTimeout = std::chrono::milliseconds(options.replyTimeoutMs)},
         log);
+    if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
   } catch (const LogFileError& error) {
     return fail(error.what(), kUsage);
   }

@@ -11,6 +11,9 @@ PortOwner::PortOwner(PortSettings settings, EventLog& log)
     : settings_(std::move(settings)), log_(log) {
   if (!settings_.logFile.empty()) {
     logged_ = std::make_unique<LoggedSerialPort>(serial_, settings_.logFile);
+    logged_->onLogFailed([this](const std::string& reason) {
+      log_.event("cannot write to the log file: " + reason);
+    });
     port_ = logged_.get();
   }
   port_->onReceived([this](std::string_view bytes) { received(bytes); });
