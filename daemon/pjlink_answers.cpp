@@ -18,11 +18,11 @@ Decision wait(Read read) {
   return decision;
 }
 
-Decision act(std::vector<std::string> codes, Read refresh) {
+Decision act(std::vector<std::string> codes, std::vector<Read> refresh) {
   Decision decision;
   decision.kind = Decision::Kind::act;
   decision.codes = std::move(codes);
-  decision.refresh = {refresh};
+  decision.refresh = std::move(refresh);
   return decision;
 }
 
@@ -64,7 +64,9 @@ Decision power(const Request& request, const Knowledge& knowledge) {
   if (auto missing = lacking(knowledge, Read::state, state.operating.has_value())) return *missing;
   if (request.parameter == "?") return answer(std::string(1, powerDigit(state.operating->power)));
   if (changing(state.operating->power)) return answer(kNotNow);
-  return act({code(request.parameter == "1" ? Command::powerOn : Command::powerOff)}, Read::state);
+  // Switching off also ends the mutes.
+  return act({code(request.parameter == "1" ? Command::powerOn : Command::powerOff)},
+             {Read::state, Read::mute});
 }
 
 // The number of a two-digit parameter, or nullopt.
@@ -93,7 +95,7 @@ Decision input(const Request& request, const Knowledge& knowledge) {
   if (!choice) return answer(kBadParameter);
   if (auto missing = lacking(knowledge, Read::state, state.operating.has_value())) return *missing;
   if (state.operating->power != Power::on) return answer(kNotNow);
-  Decision decision = act({std::string(choice->code)}, Read::input);
+  Decision decision = act({std::string(choice->code)}, {Read::input});
   decision.selectedInput = choice->pjlinkCode;
   return decision;
 }
@@ -117,7 +119,7 @@ Decision mute(const Request& request, const Knowledge& knowledge) {
   std::vector<std::string> codes;
   if (what != 2) codes.push_back(code(on ? Command::pictureMuteOn : Command::pictureMuteOff));
   if (what != 1) codes.push_back(code(on ? Command::soundMuteOn : Command::soundMuteOff));
-  return act(std::move(codes), Read::mute);
+  return act(std::move(codes), {Read::mute});
 }
 
 Decision errors(const Knowledge& knowledge) {

@@ -220,6 +220,7 @@ TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
   EXPECT_EQ(client.ask("%1LAMP ?"), "%1LAMP=1234 1");
   EXPECT_EQ(client.ask("%1POWR 0"), "%1POWR=OK");
   EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=2");
+  EXPECT_EQ(client.ask("%1AVMT ?"), "%1AVMT=30");
   EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=ERR3");
   const std::string traffic = readFile(log);
   for (const char* line : {" TX C 0 0 CR \n", " RX ACK \n", " < %1POWR 1\n", " > %1POWR=OK\n"})
