@@ -37,6 +37,7 @@ std::chrono::milliseconds StatePoller::interval(Read read) const {
     case Read::version:
       break;
   }
+  // The version is read once per opening: the opening makes it due again.
   return std::chrono::hours(24 * 365);
 }
 
