@@ -110,8 +110,10 @@ int main(int argc, char** argv) {
     application.quit();
   });
   port->start();
-  const std::string status = "PJLink on " + server.address.toString().toStdString() + ":" +
-                             std::to_string(options.listenPort) + " for " + options.port;
+  std::string where = server.address.toString().toStdString();
+  if (server.address.protocol() == QAbstractSocket::IPv6Protocol) where = "[" + where + "]";
+  const std::string status =
+      "PJLink on " + where + ":" + std::to_string(options.listenPort) + " for " + options.port;
   log.event(status + (server.password.empty() ? "" : ", with a password"));
   notifyReady(status);
   application.exec();
