@@ -111,7 +111,10 @@ int main(int argc, char** argv) {
   });
   port->start();
   std::string where = server.address.toString().toStdString();
-  if (server.address.protocol() == QAbstractSocket::IPv6Protocol) where = "[" + where + "]";
+  if (server.address.protocol() == QAbstractSocket::IPv6Protocol) {
+    where.insert(where.begin(), '[');
+    where += ']';
+  }
   const std::string status =
       "PJLink on " + where + ":" + std::to_string(options.listenPort) + " for " + options.port;
   log.event(status + (server.password.empty() ? "" : ", with a password"));
