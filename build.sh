@@ -16,10 +16,10 @@ libsystemd-dev libgtest-dev libgmock-dev fonts-ipafont-gothic"
 case "$what" in
   # The PJLink client the daemon's tests run against comes from npm; a Node that brings its
   # own npm (such as NodeSource's) is left as it is.
-  test|sanitize) command -v npm >/dev/null || packages="$packages nodejs npm" ;;
-esac
-case "$what" in
-  test | sanitize) packages="$packages ser2net" ;;
+  test | sanitize)
+    packages="$packages ser2net"
+    command -v npm >/dev/null || packages="$packages nodejs npm"
+    ;;
   bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial" ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
   deb) packages="$packages help2man dpkg-dev" ;;
