@@ -1,5 +1,6 @@
-# The Debian package "pv7100": the panel, pv7100ctl, the simulator, the desktop entry, the
-# icon and a man page for each program. ./build.sh deb builds it.
+# The Debian package "pv7100": the panel, pv7100ctl, the simulator, the PJLink daemon and its
+# systemd unit (not enabled), the desktop entry, the icon and a man page for each program.
+# ./build.sh deb builds it.
 
 # Man pages from each program's --help and --version, which answer without a display.
 option(PV7100_MANPAGES "Generate the man pages with help2man" OFF)
@@ -11,7 +12,8 @@ if(PV7100_MANPAGES)
   foreach(entry
       "pv7100-panel|control panel of the QUIVA PV7100 data projector"
       "pv7100ctl|drive the QUIVA PV7100 data projector from scripts"
-      "pv7100-sim|simulated QUIVA PV7100 data projector on a serial line")
+      "pv7100-sim|simulated QUIVA PV7100 data projector on a serial line"
+      "pv7100d|serve a QUIVA PV7100 data projector on the network as a PJLink projector")
     string(REPLACE "|" ";" entry "${entry}")
     list(GET entry 0 program)
     list(GET entry 1 summary)
@@ -34,11 +36,12 @@ set(CPACK_PACKAGE_NAME pv7100)
 set(CPACK_PACKAGE_VENDOR "QUIVA PV7100 control software team")
 set(CPACK_PACKAGE_CONTACT "PV7100 control software team <pv7100@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "control panel, script tool and simulator for the QUIVA PV7100 data projector")
+  "control panel, script tool, PJLink daemon and simulator for the QUIVA PV7100 projector")
 set(CPACK_PACKAGE_DESCRIPTION
   "pv7100-panel drives the QUIVA PV7100 data projector over its RS-232C line from one window;
-pv7100ctl does the same from scripts; pv7100-sim simulates the projector on a
-pseudo-terminal.")
+pv7100ctl does the same from scripts; pv7100d owns the projector's port and serves
+the projector on the network as a PJLink Class 1 projector (systemd unit pv7100d@NAME,
+not enabled); pv7100-sim simulates the projector on a pseudo-terminal.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

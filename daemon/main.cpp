@@ -1,0 +1,126 @@
+// pv7100d: one projector's serial port, served as a PJLink Class 1 projector.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include <QCoreApplication>
+#include <QHostAddress>
+
+#include "daemon/event_log.h"
+#include "daemon/options.h"
+#include "daemon/pjlink_server.h"
+#include "daemon/port_owner.h"
+#include "daemon/state_poller.h"
+#include "daemon/stop_signals.h"
+#include "daemon/system_notify.h"
+
+using namespace pv7100;
+using namespace pv7100::daemon;
+
+namespace {
+
+enum ExitCode { kStopped = 0, kUsage = 2, kCannotListen = 3 };
+
+constexpr std::string_view kHelpHint = " (pv7100d --help shows the usage)";
+
+std::optional<std::string> readFile(const std::string& path) {
+  std::ifstream file(path);
+  if (!file) return std::nullopt;
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The first line of the password file. Throws UsageError.
+std::string readPassword(const std::string& path) {
+  const std::optional<std::string> text = readFile(path);
+  if (!text) throw UsageError("cannot read the password file " + path);
+  std::string password = text->substr(0, text->find('\n'));
+  if (password.ends_with('\r')) password.pop_back();
+  if (password.empty() || password.size() > 32)
+    throw UsageError("the password in " + path + " must have 1 to 32 characters");
+  return password;
+}
+
+int fail(const std::string& message, int code) {
+  std::cerr << "pv7100d: " << message << '\n';
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  blockStopSignals();
+  Options options;
+  ServerSettings server;
+  try {
+    options = loadOptions(std::vector<std::string>(argv + 1, argv + argc), readFile);
+    if (!options.help && !options.version) {
+      if (!options.passwordFile.empty()) server.password = readPassword(options.passwordFile);
+      if (!server.address.setAddress(QString::fromStdString(options.listenHost)))
+        throw UsageError("listen: \"" + options.listenHost + "\" is not an IP address");
+    }
+  } catch (const UsageError& error) {
+    return fail(error.what() + std::string(kHelpHint), kUsage);
+  }
+  if (options.help) {
+    std::cout << usageText();
+    return kStopped;
+  }
+  if (options.version) {
+    std::cout << "pv7100d " << PV7100_VERSION << '\n';
+    return kStopped;
+  }
+  if (!server.address.isLoopback() && server.password.empty() && !options.openNetwork)
+    return fail("listening on " + options.listenHost +
+                    " lets anyone on that network drive the projector: set a password-file, or "
+                    "allow-open-network = yes in the config file",
+                kUsage);
+  server.port = static_cast<quint16>(options.listenPort);
+  server.maxClients = options.maxClients;
+  server.identity = {options.name, options.manufacturer};
+
+  // Qt's own event dispatcher starts faster than GLib's, and nothing here needs GLib.
+  qputenv("QT_NO_GLIB", "1");
+  QCoreApplication application(argc, argv);
+  EventLog log;
+  std::unique_ptr<PortOwner> port;
+  try {
+    port = std::make_unique<PortOwner>(
+        PortSettings{.device = options.port,
+                     .line = LineSettings{.baud = options.baud},
+                     .logFile = options.logFile,
+                     .replyTimeout = std::chrono::milliseconds(options.replyTimeoutMs)},
+        log);
+    if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
+  } catch (const LogFileError& error) {
+    return fail(error.what(), kUsage);
+  }
+  StatePoller poller(*port, {std::chrono::milliseconds(options.pollMs),
+                             std::chrono::milliseconds(options.busyPollMs)});
+  PjlinkServer pjlink(server, *port, poller, log);
+  std::string error;
+  if (!pjlink.listen(error))
+    return fail("cannot listen on " + options.listenHost + ":" +
+                    std::to_string(options.listenPort) + ": " + error,
+                kCannotListen);
+  StopSignals stop([&](const char* name) {
+    log.event(std::string(name) + ": stopping");
+    notifyStopping();
+    application.quit();
+  });
+  port->start();
+  std::string where = server.address.toString().toStdString();
+  if (server.address.protocol() == QAbstractSocket::IPv6Protocol) {
+    where.insert(where.begin(), '[');
+    where += ']';
+  }
+  const std::string status =
+      "PJLink on " + where + ":" + std::to_string(options.listenPort) + " for " + options.port;
+  log.event(status + (server.password.empty() ? "" : ", with a password"));
+  notifyReady(status);
+  application.exec();
+  port->stop();
+  log.event("port closed, stopped");
+  return kStopped;
+}

@@ -1,0 +1,58 @@
+// pv7100d's settings: the config file, then the command line over it.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pv7100::daemon {
+
+inline constexpr std::string_view kDefaultConfig = "/etc/pv7100/pv7100d.conf";
+
+// Bad arguments or a bad config file; what() says which and why.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Options {
+  std::string configFile{kDefaultConfig};
+  std::string port;
+  int baud = 19200;
+  std::string listenHost = "127.0.0.1";
+  int listenPort = 4352;
+  std::string name = "PV7100";
+  std::string manufacturer = "QUIVA";
+  std::string passwordFile;
+  bool openNetwork = false;  // listening beyond loopback without a password is allowed
+  std::string logFile;
+  int maxClients = 64;
+  int replyTimeoutMs = 1000;
+  int pollMs = 10'000;
+  int busyPollMs = 1000;
+  bool help = false;
+  bool version = false;
+};
+
+// One "key = value" line of a config file.
+struct ConfigEntry {
+  std::string key;
+  std::string value;
+  int line = 0;
+};
+
+// Reads an INI text: "key = value" lines; blank lines, lines starting with "#" or ";" and
+// section headers are skipped. Throws UsageError for any other line.
+std::vector<ConfigEntry> parseConfig(std::string_view text);
+
+// The options from `args` (without the program name) over the config file they name, or the
+// default one when it exists. `readFile` gives a file's text, nullopt when it cannot be read.
+// Throws UsageError.
+Options loadOptions(const std::vector<std::string>& args,
+                    std::optional<std::string> (*readFile)(const std::string& path));
+
+std::string usageText();
+
+}  // namespace pv7100::daemon

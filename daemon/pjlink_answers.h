@@ -1,0 +1,56 @@
+// What the daemon does with each PJLink Class 1 request: answer it from what it knows, wait
+// for a status read first, or send commands to the projector. Pure: the caller does the
+// waiting and the sending.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "daemon/pjlink_request.h"
+#include "daemon/projector_state.h"
+
+namespace pv7100::daemon {
+
+// PJLink's errors: undefined command, out of parameter, unavailable time, projector failure.
+inline constexpr std::string_view kUndefined = "ERR1";
+inline constexpr std::string_view kBadParameter = "ERR2";
+inline constexpr std::string_view kNotNow = "ERR3";
+inline constexpr std::string_view kFailure = "ERR4";
+inline constexpr std::string_view kDone = "OK";
+
+// The longest texts PJLink allows for NAME, INF1, INF2 and INFO.
+inline constexpr std::size_t kMaxNameLength = 64;
+inline constexpr std::size_t kMaxMakerLength = 32;
+inline constexpr std::size_t kMaxInfoLength = 32;
+
+struct Identity {
+  std::string name;
+  std::string manufacturer;
+};
+
+struct Knowledge {
+  const ProjectorState& state;
+  bool answering = false;  // the port is open and the projector answers
+  std::array<bool, kReadCount> fresh{};
+  bool mayWait = true;  // false once the request has waited for a read
+};
+
+struct Decision {
+  enum class Kind { answer, wait, act };
+  Kind kind = Kind::answer;
+  std::string result;              // answer: what follows "=" in the reply
+  Read read = Read::state;         // wait: the read to wait for, then decide again
+  std::vector<std::string> codes;  // act: sent in order, each to be acknowledged
+  std::vector<Read> refresh;       // act: the reads of what the codes change
+  std::optional<int> selectedInput;
+};
+
+Decision decide(const Request& request, const Knowledge& knowledge, const Identity& identity);
+
+// The INST answer: every PJLink input, space-separated.
+std::string inputList();
+
+}  // namespace pv7100::daemon

@@ -1,0 +1,14 @@
+#include "daemon/pjlink_digest.h"
+
+#include <QCryptographicHash>
+
+namespace pv7100::daemon {
+
+std::string pjlinkDigest(const std::string& seed, const std::string& password) {
+  return QCryptographicHash::hash(QByteArray::fromStdString(seed + password),
+                                  QCryptographicHash::Md5)
+      .toHex()
+      .toStdString();
+}
+
+}  // namespace pv7100::daemon

@@ -1,0 +1,36 @@
+#include "daemon/pjlink_server.h"
+
+#include "daemon/pjlink_connection.h"
+
+namespace pv7100::daemon {
+
+PjlinkServer::PjlinkServer(ServerSettings settings, PortOwner& port, StatePoller& poller,
+                           EventLog& log)
+    : settings_(std::move(settings)), port_(port), poller_(poller), log_(log) {
+  connect(&server_, &QTcpServer::newConnection, this, [this] { accept(); });
+}
+
+PjlinkServer::~PjlinkServer() {
+  qDeleteAll(findChildren<Connection*>(Qt::FindDirectChildrenOnly));
+}
+
+bool PjlinkServer::listen(std::string& error) {
+  if (server_.listen(settings_.address, settings_.port)) return true;
+  error = server_.errorString().toStdString();
+  return false;
+}
+
+void PjlinkServer::accept() {
+  while (QTcpSocket* socket = server_.nextPendingConnection()) {
+    if (clients_ >= settings_.maxClients) {
+      log_.event("refused a connection from " + socket->peerAddress().toString().toStdString() +
+                 ": " + std::to_string(settings_.maxClients) + " clients are connected");
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
+    new Connection(socket, *this);
+  }
+}
+
+}  // namespace pv7100::daemon

@@ -1,0 +1,69 @@
+// Keeps the projector's state fresh, gently: the operating state every 10 s, every 1 s while the
+// projector counts down or cools down; the input and the mutes every 30 s, the lamp hours every
+// 60 s, the version once after each opening. A read goes out only when the port has nothing
+// else to do, and never less than 1 s after the last read began.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include <QObject>
+#include <QTimer>
+
+#include "daemon/port_owner.h"
+#include "daemon/projector_state.h"
+
+namespace pv7100::daemon {
+
+struct PollSettings {
+  std::chrono::milliseconds stateInterval{10'000};
+  std::chrono::milliseconds busyInterval{1000};  // while counting down or cooling down
+};
+
+class StatePoller : public QObject {
+  Q_OBJECT
+
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kMinGap{1000};
+
+  StatePoller(PortOwner& port, PollSettings settings);
+
+  const ProjectorState& state() const { return state_; }
+  ProjectorState& state() { return state_; }
+  // The read has answered since the port opened and since anything changed what it reads.
+  bool fresh(Read read) const { return reads_[index(read)].fresh; }
+  std::array<bool, kReadCount> freshness() const;
+
+  // What `read` reads may have changed: it is no longer fresh and is read as soon as it may.
+  void refresh(Read read);
+  // Calls `then` once the next `read` has ended, answered or not, or the port went away.
+  void whenRead(Read read, std::function<void()> then);
+
+ private:
+  struct ReadState {
+    bool fresh = false;
+    Clock::time_point due{};
+    std::vector<std::function<void()>> waiting;
+  };
+
+  static int index(Read read) { return static_cast<int>(read); }
+  std::chrono::milliseconds interval(Read read) const;
+  void schedule();
+  void poll();
+  void take(Read read, const PortOwner::Result& result);
+  void portChanged();
+  void wake(Read read);
+
+  PortOwner& port_;
+  PollSettings settings_;
+  ProjectorState state_;
+  std::array<ReadState, kReadCount> reads_{};
+  bool reading_ = false;
+  Clock::time_point lastRead_{};
+  QTimer timer_;
+};
+
+}  // namespace pv7100::daemon

@@ -1,0 +1,350 @@
+// pv7100d as a process against pv7100-sim on a pseudo-terminal, its clients plain sockets.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "daemon/pjlink_digest.h"
+#include "serial/port_lock.h"
+#include "tests/support/child_process.h"
+
+namespace pv7100::daemon {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+
+std::string temporaryDirectory() {
+  std::string pattern = "/tmp/pv7100d-test-XXXXXX";
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+}
+
+std::string readFile(const std::string& path) {
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  return text.str();
+}
+
+sockaddr_in loopback(int port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return address;
+}
+
+// A TCP port on loopback that nobody listens on now.
+int freePort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = loopback(0);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+// A PJLink client on a plain socket; every read bounded.
+class Client {
+ public:
+  explicit Client(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address = loopback(port);
+    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~Client() { ::close(fd_); }
+
+  bool connected() const { return connected_; }
+  void send(std::string_view bytes) { (void)!::write(fd_, bytes.data(), bytes.size()); }
+  // The next line up to its CR, without it; "" when none came within `limit`, "(closed)" when
+  // the daemon closed the connection.
+  std::string line(std::chrono::milliseconds limit = 2000ms) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (pending_.find('\r') == std::string::npos) {
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      pollfd watched{fd_, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&watched, 1, static_cast<int>(left.count())) <= 0) return "";
+      char buffer[512];
+      const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+      if (got <= 0) return "(closed)";
+      pending_.append(buffer, static_cast<std::size_t>(got));
+    }
+    std::string text = pending_.substr(0, pending_.find('\r'));
+    pending_.erase(0, text.size() + 1);
+    return text;
+  }
+  std::string ask(std::string_view request) {
+    send(std::string(request) + "\r");
+    return line();
+  }
+
+ private:
+  int fd_;
+  bool connected_ = false;
+  std::string pending_;
+};
+
+// pv7100-sim on a pseudo-terminal reached through a link, so that it can be stopped and
+// started again on the same path.
+class Projector {
+ public:
+  Projector(std::string link, std::vector<std::string> options) : link_(std::move(link)) {
+    options.insert(options.begin(), {PV7100_SIM, "--link", link_});
+    process_ = std::make_unique<ChildProcess>(options, testing::Spawn{});
+    process_->readLine(3s);
+  }
+  void stop() { process_->stop(); }
+
+ private:
+  std::string link_;
+  std::unique_ptr<ChildProcess> process_;
+};
+
+testing::Spawn stderrTo(const std::string& file) {
+  testing::Spawn spawn;
+  spawn.stderrFile = file;
+  return spawn;
+}
+
+class Daemon {
+ public:
+  explicit Daemon(std::vector<std::string> options, std::map<std::string, std::string> env = {})
+      : directory_(temporaryDirectory()), port_(freePort()) {
+    options.insert(options.begin(), {PV7100D, "--config", "/dev/null", "--listen",
+                                     "127.0.0.1:" + std::to_string(port_)});
+    testing::Spawn spawn = stderrTo(directory_ + "/stderr");
+    spawn.env = std::move(env);
+    process_ = std::make_unique<ChildProcess>(options, spawn);
+    for (int i = 0; i < 100 && readFile(directory_ + "/stderr").find("PJLink on") == npos; ++i)
+      ::poll(nullptr, 0, 20);
+  }
+  int port() const { return port_; }
+  ChildProcess& process() { return *process_; }
+  std::string events() const { return readFile(directory_ + "/stderr"); }
+  static constexpr auto npos = std::string::npos;
+
+ private:
+  std::string directory_;
+  int port_;
+  std::unique_ptr<ChildProcess> process_;
+};
+
+// Asks until the answer is `wanted`, a few times a second for up to `limit`.
+std::string askUntil(Client& client, std::string_view request, std::string_view wanted,
+                     std::chrono::milliseconds limit = 8s) {
+  std::string answer;
+  for (auto end = std::chrono::steady_clock::now() + limit;
+       std::chrono::steady_clock::now() < end && answer != wanted; ::poll(nullptr, 0, 200))
+    answer = client.ask(request);
+  return answer;
+}
+
+class DaemonTest : public ::testing::Test {
+ protected:
+  std::string link_ = temporaryDirectory() + "/projector";
+};
+
+TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
+  Projector projector(link_, {});
+  Daemon daemon({"--port", link_, "--name", "Hall-A"});
+  Client client(daemon.port());
+  ASSERT_TRUE(client.connected());
+  EXPECT_EQ(client.line(), "PJLINK 0");
+  struct Case {
+    std::string request;
+    std::string reply;
+  };
+  const std::vector<Case> cases = {
+      {"%1POWR ?", "%1POWR=0"},
+      {"%1INPT ?", "%1INPT=11"},
+      {"%1INST ?", "%1INST=11 12 21 22 23 24 25 31 32 51"},
+      {"%1AVMT ?", "%1AVMT=30"},
+      {"%1ERST ?", "%1ERST=000000"},
+      {"%1LAMP ?", "%1LAMP=1234 0"},
+      {"%1NAME ?", "%1NAME=Hall-A"},
+      {"%1INF1 ?", "%1INF1=QUIVA"},
+      {"%1INF2 ?", "%1INF2=PV7100"},
+      {"%1INFO ?", "%1INFO=PV7100 SIM V1.00"},
+      {"%1CLSS ?", "%1CLSS=1"},
+      {"%1clss ?", "%1CLSS=1"},
+      {"%1SVOL 1", "%1SVOL=ERR1"},
+      {"%2POWR ?", "%2POWR=ERR1"},
+      {"%1POWR 2", "%1POWR=ERR2"},
+      {"%1POWR", "%1POWR=ERR2"},
+      {"%1INPT 41", "%1INPT=ERR2"},
+      {"%1AVMT 40", "%1AVMT=ERR2"},
+      {"%1ERST 0", "%1ERST=ERR2"},
+      {"%1NAME \x01", "%1NAME=ERR2"},
+      {"%1NAME " + std::string(200, 'A'), "%1NAME=ERR2"},
+      {"%1INPT 31", "%1INPT=ERR3"},
+      {"%1AVMT 31", "%1AVMT=ERR3"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(client.ask(c.request), c.reply) << c.request;
+  // Several requests in one packet, and one over several.
+  client.send("%1CLSS ?\r%1INF2 ?\r%1IN");
+  EXPECT_EQ(client.line(), "%1CLSS=1");
+  EXPECT_EQ(client.line(), "%1INF2=PV7100");
+  client.send("F1 ?\r");
+  EXPECT_EQ(client.line(), "%1INF1=QUIVA");
+  EXPECT_EQ(client.ask("POWR ?"), "(closed)");
+}
+
+TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
+  Projector projector(link_, {"--count-down", "2000", "--cool-down", "2000"});
+  const std::string log = temporaryDirectory() + "/traffic.log";
+  Daemon daemon({"--port", link_, "--log", log});
+  Client client(daemon.port());
+  client.line();
+  EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=OK");
+  EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=3");
+  EXPECT_EQ(client.ask("%1INPT 31"), "%1INPT=ERR3");
+  EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=1"), "%1POWR=1");
+  EXPECT_EQ(client.ask("%1INPT 23"), "%1INPT=OK");
+  EXPECT_EQ(client.ask("%1INPT ?"), "%1INPT=23");
+  EXPECT_EQ(client.ask("%1AVMT 11"), "%1AVMT=OK");
+  EXPECT_EQ(client.ask("%1AVMT ?"), "%1AVMT=11");
+  EXPECT_EQ(client.ask("%1LAMP ?"), "%1LAMP=1234 1");
+  EXPECT_EQ(client.ask("%1POWR 0"), "%1POWR=OK");
+  EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=2");
+  EXPECT_EQ(client.ask("%1AVMT ?"), "%1AVMT=30");
+  EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=ERR3");
+  const std::string traffic = readFile(log);
+  for (const char* line : {" TX C 0 0 CR \n", " RX ACK \n", " < %1POWR 1\n", " > %1POWR=OK\n"})
+    EXPECT_NE(traffic.find(line), std::string::npos) << line << traffic;
+}
+
+TEST_F(DaemonTest, TakesSixtyFourClientsAndRefusesMore) {
+  Projector projector(link_, {});
+  Daemon daemon({"--port", link_});
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int i = 0; i < 64; ++i) {
+    clients.push_back(std::make_unique<Client>(daemon.port()));
+    ASSERT_EQ(clients.back()->line(), "PJLINK 0") << i;
+  }
+  Client refused(daemon.port());
+  EXPECT_EQ(refused.line(), "(closed)");
+  for (auto& client : clients) EXPECT_EQ(client->ask("%1POWR ?"), "%1POWR=0");
+}
+
+TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
+  EXPECT_EQ(pjlinkDigest("498e4a67", "JBMIAProjectorLink"), "5d8409bc1c3fa39749434aa3a5c38682");
+  const std::string passwordFile = temporaryDirectory() + "/password";
+  std::ofstream(passwordFile) << "JBMIAProjectorLink\n";
+  Projector projector(link_, {});
+  Daemon daemon({"--port", link_, "--password-file", passwordFile});
+  Client right(daemon.port());
+  const std::string greeting = right.line();
+  ASSERT_EQ(greeting.size(), 17u) << greeting;
+  EXPECT_EQ(greeting.substr(0, 9), "PJLINK 1 ");
+  EXPECT_EQ(right.ask(pjlinkDigest(greeting.substr(9), "JBMIAProjectorLink") + "%1CLSS ?"),
+            "%1CLSS=1");
+  EXPECT_EQ(right.ask("%1INF2 ?"), "%1INF2=PV7100");
+  Client wrong(daemon.port());
+  EXPECT_NE(wrong.line(), greeting);
+  EXPECT_EQ(wrong.ask("5d8409bc1c3fa39749434aa3a5c38682%1CLSS ?"), "PJLINK ERRA");
+  EXPECT_EQ(wrong.line(), "(closed)");
+  Client bare(daemon.port());
+  bare.line();
+  EXPECT_EQ(bare.ask("%1CLSS ?"), "PJLINK ERRA");
+}
+
+TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
+  auto projector = std::make_unique<Projector>(link_, std::vector<std::string>{});
+  Daemon daemon({"--port", link_});
+  Client client(daemon.port());
+  client.line();
+  EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=0");
+  projector->stop();
+  EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=ERR4", 2s), "%1POWR=ERR4");
+  EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=ERR4");
+  EXPECT_EQ(client.ask("%1NAME ?"), "%1NAME=PV7100");
+  projector = std::make_unique<Projector>(link_, std::vector<std::string>{});
+  EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=0"), "%1POWR=0");
+  const std::string events = daemon.events();
+  EXPECT_NE(events.find("the device is gone; trying again every 2 s"), Daemon::npos) << events;
+}
+
+TEST_F(DaemonTest, ALateReplyIsDroppedNotTakenForTheNext) {
+  Projector projector(link_, {"--delay", "1300"});
+  Daemon daemon({"--port", link_});
+  Client client(daemon.port());
+  client.line();
+  EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=ERR4");
+  for (int i = 0; i < 40 && daemon.events().find("came late") == Daemon::npos; ++i)
+    ::poll(nullptr, 0, 100);
+  EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=ERR4");
+  EXPECT_NE(daemon.events().find("dropped a reply that came late or unasked: 8 0 CR"), Daemon::npos)
+      << daemon.events();
+}
+
+// The next datagram on `fd`, "" when none came within 3 s.
+std::string datagram(int fd) {
+  pollfd watched{fd, POLLIN, 0};
+  if (::poll(&watched, 1, 3000) <= 0) return "";
+  char buffer[512];
+  const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+  return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : "";
+}
+
+TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
+  // systemd's end of sd_notify.
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string notifyPath = temporaryDirectory() + "/notify";
+  notifyPath.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  Projector projector(link_, {});
+  Daemon daemon({"--port", link_}, {{"NOTIFY_SOCKET", notifyPath}});
+  EXPECT_TRUE(datagram(notify).starts_with("READY=1\nSTATUS=PJLink on 127.0.0.1:"));
+  Client client(daemon.port());
+  EXPECT_EQ(client.line(), "PJLINK 0");
+  EXPECT_NE(portLockHolder(link_), 0);
+  daemon.process().signal(SIGTERM);
+  const std::optional<int> status = daemon.process().waitForExit(5s);
+  ASSERT_TRUE(status && WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0);
+  EXPECT_EQ(portLockHolder(link_), 0);
+  EXPECT_NE(daemon.events().find("SIGTERM: stopping"), Daemon::npos);
+  EXPECT_EQ(datagram(notify), "STOPPING=1");
+  ::close(notify);
+}
+
+TEST(DaemonUsage, RefusesBadSettingsWithExitTwo) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--bogus"},
+      {"--config", "/nonexistent/pv7100d.conf", "--port", "/dev/null"},
+      {"--config", "/dev/null"},
+      {"--config", "/dev/null", "--port", "/dev/null", "--baud", "4800"},
+      {"--config", "/dev/null", "--port", "/dev/null", "--listen", "0.0.0.0:4352"},
+      {"--config", "/dev/null", "--port", "/dev/null", "--password-file", "/nonexistent"},
+  };
+  for (const auto& args : cases) {
+    std::vector<std::string> argv{PV7100D};
+    argv.insert(argv.end(), args.begin(), args.end());
+    testing::Spawn spawn;
+    spawn.captureStderr = true;
+    ChildProcess daemon(argv, spawn);
+    const testing::Finished finished = daemon.finish(5s);
+    ASSERT_TRUE(finished.status && WIFEXITED(*finished.status)) << args[0];
+    EXPECT_EQ(WEXITSTATUS(*finished.status), 2) << args.back();
+    EXPECT_EQ(std::count(finished.err.begin(), finished.err.end(), '\n'), 1) << finished.err;
+  }
+}
+
+}  // namespace
+}  // namespace pv7100::daemon
