@@ -36,8 +36,11 @@ async function startProjector() {
   const sim = childProcess.spawn(
       simPath, ['--verbose', '--count-down', '2000', '--cool-down', '2000'], {stdio: 'pipe'});
   sim.taken = [];
+  let partial = '';  // a chunk may end inside a line
   sim.stderr.on('data', (chunk) => {
-    for (const line of chunk.toString().split('\n'))
+    const lines = (partial + chunk.toString()).split('\n');
+    partial = lines.pop();
+    for (const line of lines)
       if (line.startsWith('<- ')) sim.taken.push(line.slice(3));
   });
   sim.device = await firstLine(sim.stdout);
