@@ -24,13 +24,13 @@ int run(Link& link, const Options& options) {
   if (verb == "status") {
     std::vector<const StatusRead*> reads;
     for (std::size_t i = 1; i < options.words.size(); ++i)
-      reads.push_back(findStatusRead(options.words[i]));
+      reads.push_back(statusReadNamed(options.words[i]));
     if (reads.empty()) {
-      for (const StatusRead& read : statusReads()) reads.push_back(&read);
+      for (const StatusRead& read : kStatusReads) reads.push_back(&read);
     }
     return runStatus(link, reads, options);
   }
-  return runCommand(link, *findCommand(verb), options);
+  return runCommand(link, *commandNamed(verb), options);
 }
 
 // Writing what was printed is the last step: a failure there turns success into kUsage.

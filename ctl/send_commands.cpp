@@ -67,14 +67,15 @@ bool anyRefused(const std::vector<std::string>& replies) {
 
 // The lines of a held button: the first at once, then one at each period while held, until
 // the projector refuses one.
-int hold(Link& link, const NamedCommand& command, const Options& options) {
+int hold(Link& link, const Command& command, const Options& options) {
   const std::string line = commandLine(command.code);
   const auto start = Clock::now();
   std::vector<std::string> replies;
   int lines = 0;
+  const int period = holdPeriod(command);
   try {
-    for (; lines * command.period < *options.holdMs; ++lines) {
-      const auto at = start + milliseconds(lines * command.period);
+    for (; lines * period < *options.holdMs; ++lines) {
+      const auto at = start + milliseconds(lines * period);
       while (!anyRefused(replies)) {
         auto reply = link.nextReply(at);
         if (!reply) break;
@@ -101,7 +102,11 @@ int hold(Link& link, const NamedCommand& command, const Options& options) {
 
 }  // namespace
 
-int runCommand(Link& link, const NamedCommand& command, const Options& options) {
+int holdPeriod(const Command& command) {
+  return command.cursorArrow() ? kStartRepeatPeriod : command.pacing.period;
+}
+
+int runCommand(Link& link, const Command& command, const Options& options) {
   if (options.holdMs) return hold(link, command, options);
   const auto reply = link.ask(commandLine(command.code), milliseconds(options.timeoutMs));
   std::vector<std::string> replies;

@@ -27,6 +27,7 @@ struct ReadResult {
   std::optional<std::string> text;   // the STATUS line's text
   int status = kDone;
   std::optional<std::string> error;  // why the read ended before its reply
+  StatusValue value = {};            // what the reply carries, where it carries a value
 };
 
 // One status read, decoded as the panel's STATUS line decodes it.
@@ -40,8 +41,12 @@ ReadResult readStatus(Link& link, const StatusRead& read, const Options& options
     return result;
   }
   result.reply = renderMonitor(*reply);
-  std::int16_t pressure = 0;
-  if (!refused(*reply)) result.text = decodeStatus(line, *result.reply, pressure);
+  if (!refused(*reply)) {
+    if (std::optional<DecodedStatus> decoded = decodeStatus(line, *result.reply)) {
+      result.text = std::move(decoded->text);
+      result.value = decoded->value;
+    }
+  }
   if (!result.text) result.status = kRefused;
   return result;
 }
@@ -54,7 +59,8 @@ std::string jsonObject(const ReadResult& result) {
   return "{\"read\": " + jsonString(result.read->name) +
          ", \"code\": " + jsonString(result.read->code) +
          ", \"reply\": " + jsonOrNull(result.reply) + ", \"text\": " + jsonOrNull(result.text) +
-         (result.error ? ", \"error\": " + jsonString(*result.error) : "") + "}";
+         (result.error ? ", \"error\": " + jsonString(*result.error) : "") +
+         ", \"value\": " + jsonValue(result.value) + "}";
 }
 
 std::string stoppedText(const Stopped& stop) {
@@ -113,7 +119,7 @@ int runStatus(Link& link, const std::vector<const StatusRead*>& reads, const Opt
 // Reads the state once a second, never faster, until it is the one wanted.
 int runWait(Link& link, std::string_view state, const Options& options) {
   const std::string wanted = state == "on" ? " Power ON" : " Stand by";
-  const StatusRead& read = *findStatusRead("state");
+  const StatusRead& read = *statusReadNamed("state");
   const bool progress = ::isatty(STDERR_FILENO);
   const auto start = Clock::now();
   const auto end = start + std::chrono::seconds(options.withinS.value_or(60));

@@ -18,10 +18,9 @@ class CommandPad {
  public:
   CommandPad(Exchange& exchange, Link& link, ui::Toolkit& toolkit);
 
-  void click(const OneShotCommand& command);
-  void clickDisplayClear();
-  void press(const RepeatCommand& command);
-  void release(const RepeatCommand& command);
+  void click(const Command& command);
+  void press(const Command& command);
+  void release(const Command& command);
   void repeat();
   // The window lost the mouse: a held button will not be released there, so the hold ends.
   void windowLost();
@@ -30,7 +29,7 @@ class CommandPad {
   Exchange& exchange_;
   Link& link_;
   ui::Timer& repeatTimer_;
-  const RepeatCommand* held_ = nullptr;
+  const Command* held_ = nullptr;
   ArrowPacing arrowPacing_ = ArrowPacing::unchosen;
 };
 

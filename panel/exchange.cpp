@@ -2,18 +2,12 @@
 
 #include <optional>
 
+#include "protocol/commands.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"
 
 namespace pv7100 {
-namespace {
-
-constexpr int kReplyWindowMs = 500;
-constexpr int kDisplayClearMs = 1000;
-
-}  // namespace
-
 Exchange::Exchange(Link& link, ui::Toolkit& toolkit)
     : link_(link),
       transmitLine_(toolkit.line(ui::LineRole::transmit)),
@@ -41,10 +35,8 @@ void Exchange::received(std::string_view bytes) {
   reply_.append(bytes);
   awaitingReply_ = false;
   receiveLine_.setCaption(reply_.monitor());
-  if (std::optional<std::string> status =
-          decodeStatus(commandLine_, reply_.monitor(), pressureValue_)) {
-    statusLine_.setCaption(std::move(*status));
-  }
+  if (std::optional<DecodedStatus> status = decodeStatus(commandLine_, reply_.monitor()))
+    statusLine_.setCaption(std::move(status->text));
 }
 
 void Exchange::closeReplyWindow() {
@@ -71,7 +63,7 @@ void Exchange::endHold() {
   displayClear_.setEnabled(true);
   transmitLine_.setCaption("");
   receiveLine_.setCaption("");
-  setIntervals(kReplyWindowMs, kDisplayClearMs);
+  setIntervals(kDefaultTiming.replyWindow, kDefaultTiming.displayClear);
   reply_.clear();
 }
 

@@ -4,7 +4,6 @@
 // the display clear empties the three lines a little later.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -39,7 +38,6 @@ class Exchange {
   std::string commandLine_;  // the last line sent; replies are decoded against it
   ReplyText reply_;
   bool awaitingReply_ = false;
-  std::int16_t pressureValue_ = 0;
 };
 
 }  // namespace pv7100

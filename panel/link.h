@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "panel/port_devices.h"
-#include "port/serial_port.h"
 #include "panel/toolkit.h"
+#include "port/serial_port.h"
 
 namespace pv7100 {
 

@@ -17,15 +17,15 @@ void Panel::start() {
 
 void Panel::bind(SerialPort& port, ui::Toolkit& toolkit) {
   using ui::ButtonRole, ui::OptionRole, ui::TimerRole;
-  for (const OneShotCommand& command : oneShotCommands()) {
-    toolkit.commandButton(command.control).onClick([this, &command] { pad_.click(command); });
+  for (const Command& command : commands()) {
+    ui::Button& button = toolkit.commandButton(command.name);
+    if (command.kind == CommandKind::oneShot) {
+      button.onClick([this, &command] { pad_.click(command); });
+    } else {
+      button.onPress([this, &command] { pad_.press(command); });
+      button.onRelease([this, &command] { pad_.release(command); });
+    }
   }
-  for (const RepeatCommand& command : repeatCommands()) {
-    ui::Button& button = toolkit.commandButton(command.control);
-    button.onPress([this, &command] { pad_.press(command); });
-    button.onRelease([this, &command] { pad_.release(command); });
-  }
-  toolkit.button(ButtonRole::displayClear).onClick([this] { pad_.clickDisplayClear(); });
   toolkit.button(ButtonRole::com).onClick([this] { link_.showPortFrame(); });
   toolkit.button(ButtonRole::end).onClick([this] { link_.end(); });
   toolkit.button(ButtonRole::dataToggle).onClick([this] { views_.toggleData(); });

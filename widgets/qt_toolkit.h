@@ -22,7 +22,9 @@ class QtToolkit : public Toolkit {
   Label& line(LineRole role) override { return label(controlName(role)); }
   Timer& timer(TimerRole role) override { return timer(controlName(role)); }
   Button& button(ButtonRole role) override { return button(controlName(role)); }
-  Button& commandButton(std::string_view control) override { return button(control); }
+  Button& commandButton(std::string_view command) override {
+    return button(commandControl(command));
+  }
   OptionButton& option(OptionRole role) override { return *find(options_, controlName(role)); }
   Frame& portFrame() override { return *find(frames_, kPortFrame); }
   TextBox& commandBox() override { return *find(textBoxes_, kCommandBox); }

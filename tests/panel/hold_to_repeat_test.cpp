@@ -20,19 +20,18 @@ class HoldToRepeat : public PanelTest {
 };
 
 TEST_F(HoldToRepeat, EveryRowSendsItsCodeAtPressAndAtEachTick) {
-  for (const RepeatCommand& row : repeatCommands()) {
-    SCOPED_TRACE(std::string(row.control));
-    EXPECT_EQ(ui::layoutRow(row.control).caption, row.caption);
-    EXPECT_EQ(ui::layoutRow(row.control).events, ui::Events::DownUp);
+  for (const Command& row : commands()) {
+    if (row.kind != CommandKind::repeat) continue;
+    SCOPED_TRACE(std::string(row.name));
     const std::string line = std::string(row.code) + "\r";
-    press(row.control);
+    tk.command(row.name).press();
     EXPECT_EQ(sent(), line);
     const int period = timer("Timer1").interval();
     advance(period);
     EXPECT_EQ(sent(), line);
     advance(period);
     EXPECT_EQ(sent(), line);
-    release(row.control);
+    tk.command(row.name).release();
     advance(1000);
     EXPECT_EQ(sent(), "");
   }

@@ -14,13 +14,12 @@ class OneShot : public PanelTest {};
 // Every button of the catalogue: its caption on the window, the line it writes, the intervals
 // its send runs with.
 TEST_F(OneShot, EveryButtonSendsItsCodeWithItsIntervals) {
-  for (const OneShotCommand& row : oneShotCommands()) {
-    SCOPED_TRACE(std::string(row.control));
-    EXPECT_EQ(ui::layoutRow(row.control).caption, row.caption);
-    EXPECT_EQ(ui::layoutRow(row.control).events, ui::Events::Click);
+  for (const Command& row : commands()) {
+    if (row.kind != CommandKind::oneShot) continue;
+    SCOPED_TRACE(std::string(row.name));
     timer("Timer2").setInterval(777);
     timer("Timer4").setInterval(888);
-    click(row.control);
+    tk.command(row.name).click();
     EXPECT_EQ(sent(), std::string(row.code) + "\r");
     EXPECT_EQ(timer("Timer2").interval(), row.timed() ? row.timing.replyWindow : 777);
     EXPECT_EQ(timer("Timer4").interval(), row.timed() ? row.timing.displayClear : 888);

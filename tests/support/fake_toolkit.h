@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "panel/toolkit.h"
+#include "widgets/layout.h"
 
 namespace pv7100::testing {
 
@@ -190,7 +191,9 @@ class FakeToolkit : public ui::Toolkit {
   ui::Label& line(ui::LineRole role) override;
   ui::Timer& timer(ui::TimerRole role) override;
   ui::Button& button(ui::ButtonRole role) override;
-  ui::Button& commandButton(std::string_view control) override { return button(control); }
+  ui::Button& commandButton(std::string_view command) override {
+    return button(ui::commandControl(command));
+  }
   ui::OptionButton& option(ui::OptionRole role) override;
   ui::Frame& portFrame() override;
   ui::TextBox& commandBox() override;
@@ -199,6 +202,8 @@ class FakeToolkit : public ui::Toolkit {
   // The controls by their names in the layout table.
   FakeLabel& label(std::string_view name) { return find(labels_, name); }
   FakeButton& button(std::string_view name) { return find(buttons_, name); }
+  // The button that sends the command called `name`.
+  FakeButton& command(std::string_view name) { return button(ui::commandControl(name)); }
   FakeOption& option(std::string_view name) { return find(options_, name); }
   FakeFrame& frame(std::string_view name) { return find(frames_, name); }
   FakeTextBox& textBox(std::string_view name) { return find(textBoxes_, name); }
