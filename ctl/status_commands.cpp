@@ -59,8 +59,8 @@ std::string jsonObject(const ReadResult& result) {
   return "{\"read\": " + jsonString(result.read->name) +
          ", \"code\": " + jsonString(result.read->code) +
          ", \"reply\": " + jsonOrNull(result.reply) + ", \"text\": " + jsonOrNull(result.text) +
-         (result.error ? ", \"error\": " + jsonString(*result.error) : "") +
-         ", \"value\": " + jsonValue(result.value) + "}";
+         ", \"value\": " + jsonValue(result.value) +
+         (result.error ? ", \"error\": " + jsonString(*result.error) : "") + "}";
 }
 
 std::string stoppedText(const Stopped& stop) {

@@ -188,22 +188,22 @@ class FakeToolkit : public ui::Toolkit {
  public:
   FakeToolkit();
   FakeWindow& window() override { return window_; }
-  ui::Label& line(ui::LineRole role) override;
-  ui::Timer& timer(ui::TimerRole role) override;
-  ui::Button& button(ui::ButtonRole role) override;
-  ui::Button& commandButton(std::string_view command) override {
+  FakeLabel& line(ui::LineRole role) override { return label(ui::controlName(role)); }
+  FakeTimer& timer(ui::TimerRole role) override { return timer(ui::controlName(role)); }
+  FakeButton& button(ui::ButtonRole role) override { return button(ui::controlName(role)); }
+  FakeButton& commandButton(std::string_view command) override {
     return button(ui::commandControl(command));
   }
-  ui::OptionButton& option(ui::OptionRole role) override;
-  ui::Frame& portFrame() override;
-  ui::TextBox& commandBox() override;
-  ui::Picture& picture() override;
+  FakeOption& option(ui::OptionRole role) override { return option(ui::controlName(role)); }
+  FakeFrame& portFrame() override { return frame(ui::kPortFrame); }
+  FakeTextBox& commandBox() override { return textBox(ui::kCommandBox); }
+  FakePicture& picture() override { return picture(ui::kPicture); }
 
   // The controls by their names in the layout table.
   FakeLabel& label(std::string_view name) { return find(labels_, name); }
   FakeButton& button(std::string_view name) { return find(buttons_, name); }
   // The button that sends the command called `name`.
-  FakeButton& command(std::string_view name) { return button(ui::commandControl(name)); }
+  FakeButton& command(std::string_view name) { return commandButton(name); }
   FakeOption& option(std::string_view name) { return find(options_, name); }
   FakeFrame& frame(std::string_view name) { return find(frames_, name); }
   FakeTextBox& textBox(std::string_view name) { return find(textBoxes_, name); }
