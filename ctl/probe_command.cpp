@@ -119,8 +119,7 @@ void print(const std::vector<Candidate>& candidates, bool json) {
   for (const Candidate& candidate : candidates) {
     if (!candidate.state) continue;
     const std::string_view text = *candidate.state;
-    const std::string_view trimmed =
-        text.substr(std::min(text.find_first_not_of(' '), text.size()));
+    const std::string_view trimmed = withoutLeadingBlanks(text);
     if (json)
       std::cout << (first ? "\n  " : ",\n  ") << "{\"device\": " << jsonString(candidate.device)
                 << ", \"baud\": " << speed(candidate, "null") << ", \"state\": " << jsonString(text)

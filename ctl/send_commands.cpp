@@ -14,12 +14,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-std::string noReplyText(const Link& link, std::string_view code, const Options& options) {
-  return "no reply to " + std::string(code) + " from " + link.device() + " within " +
-         std::to_string(options.timeoutMs) +
-         " ms. Check the cable, the projector's power and its speed (--baud 9600 or 19200).";
-}
-
 void printJson(std::string_view name, std::string_view code, int lines,
                const std::vector<std::string>& replies) {
   std::cout << "{\"command\": " << jsonString(name) << ", \"code\": " << jsonString(code)
@@ -52,10 +46,10 @@ int report(const Link& link, std::string_view name, std::string_view code, int l
     }
   }
   if (static_cast<int>(replies.size()) < lines) {
-    complain(lines == 1 ? noReplyText(link, code, options)
+    complain(lines == 1 ? noReplyText(code, link.device(), options.timeoutMs)
                         : std::to_string(lines - static_cast<int>(replies.size())) + " of " +
                               std::to_string(lines) + " lines got no reply. " +
-                              noReplyText(link, code, options));
+                              noReplyText(code, link.device(), options.timeoutMs));
     return kNoReply;
   }
   return kDone;

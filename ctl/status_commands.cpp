@@ -51,10 +51,6 @@ ReadResult readStatus(Link& link, const StatusRead& read, const Options& options
   return result;
 }
 
-std::string_view withoutLeadingBlanks(std::string_view text) {
-  return text.substr(std::min(text.find_first_not_of(' '), text.size()));
-}
-
 std::string jsonObject(const ReadResult& result) {
   return "{\"read\": " + jsonString(result.read->name) +
          ", \"code\": " + jsonString(result.read->code) +
@@ -86,9 +82,7 @@ void explain(const Link& link, const ReadResult& result, const Options& options)
   const std::string what =
       std::string(result.read->name) + " (" + std::string(result.read->code) + ")";
   if (result.status == kNoReply)
-    complain("no reply to " + what + " from " + link.device() + " within " +
-             std::to_string(options.timeoutMs) +
-             " ms. Check the cable, the projector's power and its speed (--baud 9600 or 19200).");
+    complain(noReplyText(what, link.device(), options.timeoutMs));
   else if (result.status == kRefused)
     complain("the reply \"" + result.reply.value_or("") + "\" to " + what +
              " is no known status. Check the speed (--baud) and the cable.");
