@@ -90,7 +90,7 @@ class Window {
   virtual ~Window() = default;
   virtual double screenWidth() const = 0;
   virtual double screenHeight() const = 0;
-  // Outer size and position, frame and title bar included.
+  // Outer size and position, border and title bar included.
   virtual double left() const = 0;
   virtual double top() const = 0;
   virtual double width() const = 0;

@@ -17,7 +17,7 @@ class StartUp : public ::testing::Test {
 
 TEST_F(StartUp, PlacesTheCompactWindowCentredOnTheDesignSize) {
   panel.start();
-  // A 1920 x 1080 pixel screen and a window of 9495 x 8730 twips in a frame of 120 x 435.
+  // A 1920 x 1080 pixel screen and a window of 9495 x 8730 twips in a decoration of 120 x 435.
   EXPECT_DOUBLE_EQ(tk.window().left(), (28800 - 9615) / 2.0);
   EXPECT_DOUBLE_EQ(tk.window().top(), (16200 - 9165) / 2.0);
   EXPECT_DOUBLE_EQ(tk.window().height(), 5350);

@@ -145,16 +145,16 @@ class FakePicture : public ui::Picture {
   ui::Handler doubleClick_;
 };
 
-// A window 9495 x 8730 twips inside a frame of 120 x 435 twips, on a 1920 x 1080 pixel screen.
+// A window 9495 x 8730 twips inside a decoration of 120 x 435 twips, on a 1920 x 1080 pixel screen.
 class FakeWindow : public ui::Window {
  public:
-  static constexpr double kFrameWidth = 120;
-  static constexpr double kFrameHeight = 435;
+  static constexpr double kDecorationWidth = 120;
+  static constexpr double kDecorationHeight = 435;
   double screenWidth() const override { return 1920 * 15; }
   double screenHeight() const override { return 1080 * 15; }
   double left() const override { return left_; }
   double top() const override { return top_; }
-  double width() const override { return 9495 + kFrameWidth; }
+  double width() const override { return 9495 + kDecorationWidth; }
   double height() const override { return height_; }
   void setLeft(double twips) override { left_ = twips; }
   void setTop(double twips) override { top_ = twips; }
@@ -179,7 +179,7 @@ class FakeWindow : public ui::Window {
  private:
   double left_ = 0;
   double top_ = 0;
-  double height_ = 8730 + kFrameHeight;
+  double height_ = 8730 + kDecorationHeight;
   std::function<void(std::int16_t, std::int16_t)> keyDown_;
   ui::Handler deactivate_;
 };

@@ -111,7 +111,7 @@ TEST_F(QtLayout, ALabelKeepsTheWholeCaptionAndShowsItsStart) {
             static_cast<qsizetype>(QtLabel::kShown));
   rxd.setCaption(" X X X X");
   EXPECT_EQ(rxd.caption(), " X X X X");
-  // Within a frame of the last change the label waits for the next frame to show it.
+  // Within a repaint period of the last change the label waits for the next repaint to show it.
   EXPECT_TRUE(testing::waitUntil(
       [&] { return static_cast<QLabel&>(toolkit.widget("Label12")).text() == " X X X X"; },
       std::chrono::milliseconds(100)));

@@ -1,6 +1,6 @@
 // Renders the window at each of its four heights to PNG files under the build tree, and checks
-// what each height shows. The client area is the outer height less the 435 twips of frame the
-// heights were made for, whatever frame the window system draws: 328, 414, 451 and 578 px.
+// what each height shows. The client area is the outer height less the 435 twips of decoration the
+// heights were made for, whatever decoration the window system draws: 328, 414, 451 and 578 px.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -38,7 +38,7 @@ class WindowPictures : public ::testing::Test {
   int clientHeight() { return toolkit.window().widget().height(); }
 
   void save(const char* name) {
-    // The labels show their newest captions at the next frame.
+    // The labels show their newest captions at the next repaint.
     for (const ui::LineRole role :
          {ui::LineRole::transmit, ui::LineRole::receive, ui::LineRole::status}) {
       const auto& label = static_cast<QLabel&>(toolkit.widget(ui::controlName(role)));
