@@ -15,6 +15,7 @@
 
 namespace {
 
+using namespace pv7100;
 using namespace pv7100::ctl;
 using pv7100::fuzz::require;
 
