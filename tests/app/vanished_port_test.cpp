@@ -109,11 +109,11 @@ TEST(VanishedPort, AConverterKeepsItsSpeedAndAClosedConnectionIsALostPort) {
   QtPanel panel(PortDevices{com1, "/dev/ttyS1"});
   ASSERT_TRUE(waitUntil([&] { return converter.hasPendingConnections(); }));
   std::unique_ptr<QTcpSocket> line(converter.nextPendingConnection());
-  click(panel, "Command17");
+  click(panel.command("power-on"));
   ASSERT_TRUE(waitUntil([&] { return line->bytesAvailable() >= 4; }));
   EXPECT_EQ(line->readAll().toStdString(), "C00\r");
-  click(panel, "Command33");
-  click(panel, "Option10");
+  click(panel.widget(ui::ButtonRole::com));
+  click(panel.widget(ui::OptionRole::baud9600));
   ASSERT_EQ(panel.boxes.texts.size(), 1u);
   EXPECT_EQ(panel.boxes.texts[0], "COM1 (" + com1 +
                                       ") keeps its speed: the line's speed is set by the converter "
