@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ctl/link.h"
 #include "ctl/options.h"
+#include "ctl/projector_line.h"
 #include "protocol/commands.h"
 #include "protocol/status_reads.h"
 
@@ -18,10 +18,11 @@ int runList(bool json);
 // the repeat's start period.
 int holdPeriod(const Command& command);
 // NAME: once, or held for --for.
-int runCommand(Link& link, const Command& command, const Options& options);
-int runSend(Link& link, const std::string& code, const Options& options);
-int runStatus(Link& link, const std::vector<const StatusRead*>& reads, const Options& options);
-int runWait(Link& link, std::string_view state, const Options& options);
+int runCommand(ProjectorLine& link, const Command& command, const Options& options);
+int runSend(ProjectorLine& link, const std::string& code, const Options& options);
+int runStatus(ProjectorLine& link, const std::vector<const StatusRead*>& reads,
+              const Options& options);
+int runWait(ProjectorLine& link, std::string_view state, const Options& options);
 // Needs a QCoreApplication: the ports are asked side by side in its event loop.
 int runProbe(const std::vector<std::string>& devices, const Options& options);
 

@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::string_view kHelpHint = " (pv7100ctl --help shows the usage)";
 
-int run(Link& link, const Options& options) {
+int run(ProjectorLine& link, const Options& options) {
   const std::string& verb = options.words[0];
   if (verb == "send") return runSend(link, sentCode(options), options);
   if (verb == "wait") return runWait(link, options.words[1], options);
@@ -43,9 +43,9 @@ int finished(int status) {
 
 int talk(const Options& options) {
   catchStopSignals();
-  std::unique_ptr<Link> link;
+  std::unique_ptr<ProjectorLine> link;
   try {
-    link = std::make_unique<Link>(options.port, options.baud, options.logFile);
+    link = std::make_unique<ProjectorLine>(options.port, options.baud, options.logFile);
   } catch (const LogFileError& error) {
     complain(error.what() + std::string(". Name a file you may write with --log FILE."));
     return kUsage;

@@ -25,7 +25,7 @@ void printJson(std::string_view name, std::string_view code, int lines,
 
 // Prints what came for `lines` lines of `code` and judges it: every line must be answered by
 // ACK (`anyReply`: by any complete reply that is no refusal).
-int report(const Link& link, std::string_view name, std::string_view code, int lines,
+int report(const ProjectorLine& link, std::string_view name, std::string_view code, int lines,
            const std::vector<std::string>& replies, bool anyReply, const Options& options) {
   if (options.json) {
     printJson(name, code, lines, replies);
@@ -61,7 +61,7 @@ bool anyRefused(const std::vector<std::string>& replies) {
 
 // The lines of a held button: the first at once, then one at each period while held, until
 // the projector refuses one.
-int hold(Link& link, const Command& command, const Options& options) {
+int hold(ProjectorLine& link, const Command& command, const Options& options) {
   const std::string line = commandLine(command.code);
   const auto start = Clock::now();
   std::vector<std::string> replies;
@@ -100,7 +100,7 @@ int holdPeriod(const Command& command) {
   return command.cursorArrow() ? kStartRepeatPeriod : command.pacing.period;
 }
 
-int runCommand(Link& link, const Command& command, const Options& options) {
+int runCommand(ProjectorLine& link, const Command& command, const Options& options) {
   if (options.holdMs) return hold(link, command, options);
   const auto reply = link.ask(commandLine(command.code), milliseconds(options.timeoutMs));
   std::vector<std::string> replies;
@@ -108,7 +108,7 @@ int runCommand(Link& link, const Command& command, const Options& options) {
   return report(link, command.name, command.code, 1, replies, false, options);
 }
 
-int runSend(Link& link, const std::string& code, const Options& options) {
+int runSend(ProjectorLine& link, const std::string& code, const Options& options) {
   const auto reply = link.ask(commandLine(code), milliseconds(options.timeoutMs));
   std::vector<std::string> replies;
   if (reply) replies.push_back(*reply);

@@ -31,7 +31,7 @@ struct ReadResult {
 };
 
 // One status read, decoded as the panel's STATUS line decodes it.
-ReadResult readStatus(Link& link, const StatusRead& read, const Options& options) {
+ReadResult readStatus(ProjectorLine& link, const StatusRead& read, const Options& options) {
   ReadResult result;
   result.read = &read;
   const std::string line = commandLine(read.code);
@@ -65,7 +65,7 @@ std::string stoppedText(const Stopped& stop) {
 
 // The read; a port that fails or a stop signal leaves it with its error, and `end` holds what
 // ends the run once what was read is printed.
-ReadResult readOrEnd(Link& link, const StatusRead& read, const Options& options,
+ReadResult readOrEnd(ProjectorLine& link, const StatusRead& read, const Options& options,
                      std::exception_ptr& end) {
   try {
     return readStatus(link, read, options);
@@ -78,7 +78,7 @@ ReadResult readOrEnd(Link& link, const StatusRead& read, const Options& options,
   }
 }
 
-void explain(const Link& link, const ReadResult& result, const Options& options) {
+void explain(const ProjectorLine& link, const ReadResult& result, const Options& options) {
   const std::string what =
       std::string(result.read->name) + " (" + std::string(result.read->code) + ")";
   if (result.status == kNoReply)
@@ -91,7 +91,8 @@ void explain(const Link& link, const ReadResult& result, const Options& options)
 }  // namespace
 
 // JSON is printed whole at the end, so that it stays one complete array whatever ends the run.
-int runStatus(Link& link, const std::vector<const StatusRead*>& reads, const Options& options) {
+int runStatus(ProjectorLine& link, const std::vector<const StatusRead*>& reads,
+              const Options& options) {
   int status = kDone;
   std::exception_ptr end;
   std::string objects;
@@ -111,7 +112,7 @@ int runStatus(Link& link, const std::vector<const StatusRead*>& reads, const Opt
 }
 
 // Reads the state once a second, never faster, until it is the one wanted.
-int runWait(Link& link, std::string_view state, const Options& options) {
+int runWait(ProjectorLine& link, std::string_view state, const Options& options) {
   const std::string wanted = state == "on" ? " Power ON" : " Stand by";
   const StatusRead& read = *statusReadNamed("state");
   const bool progress = ::isatty(STDERR_FILENO);

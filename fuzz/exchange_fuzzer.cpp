@@ -26,7 +26,7 @@
 
 #include "fuzz/require.h"
 #include "panel/exchange.h"
-#include "panel/link.h"
+#include "panel/port_link.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/reply_text.h"
@@ -86,7 +86,7 @@ struct World {
 
   pv7100::testing::FakeSerial serial;
   pv7100::testing::FakeToolkit tk;
-  pv7100::Link link{serial, tk, pv7100::PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
+  pv7100::PortLink link{serial, tk, pv7100::PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
 };
 
 class Session {

@@ -7,8 +7,8 @@ constexpr int kFastRepeatMs = 5;
 
 }  // namespace
 
-CommandPad::CommandPad(Exchange& exchange, Link& link, ui::Toolkit& toolkit)
-    : exchange_(exchange), link_(link), repeatTimer_(toolkit.timer(ui::TimerRole::repeat)) {}
+CommandPad::CommandPad(Exchange& exchange, PortLink& link, ui::Toolkit& toolkit)
+    : exchange_(exchange), portLink_(link), repeatTimer_(toolkit.timer(ui::TimerRole::repeat)) {}
 
 void CommandPad::click(const Command& command) {
   if (command.timed())
@@ -39,7 +39,7 @@ void CommandPad::repeat() {
   if (held_ == nullptr) return;
   // While the previous line is still on its way, a line queued now could go out after the
   // release: this tick sends nothing, and the next one tries again.
-  if (link_.bytesToWrite() > 0) return;
+  if (portLink_.bytesToWrite() > 0) return;
   exchange_.send(held_->code);
   repeatTimer_.setEnabled(true);
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "panel/exchange.h"
-#include "panel/link.h"
+#include "panel/port_link.h"
 #include "panel/toolkit.h"
 #include "protocol/commands.h"
 
@@ -16,7 +16,7 @@ enum class ArrowPacing { unchosen, menu, fast };
 
 class CommandPad {
  public:
-  CommandPad(Exchange& exchange, Link& link, ui::Toolkit& toolkit);
+  CommandPad(Exchange& exchange, PortLink& link, ui::Toolkit& toolkit);
 
   void click(const Command& command);
   void press(const Command& command);
@@ -27,7 +27,7 @@ class CommandPad {
 
  private:
   Exchange& exchange_;
-  Link& link_;
+  PortLink& portLink_;
   ui::Timer& repeatTimer_;
   const Command* held_ = nullptr;
   ArrowPacing arrowPacing_ = ArrowPacing::unchosen;

@@ -8,8 +8,8 @@
 #include "protocol/status_decoder.h"
 
 namespace pv7100 {
-Exchange::Exchange(Link& link, ui::Toolkit& toolkit)
-    : link_(link),
+Exchange::Exchange(PortLink& link, ui::Toolkit& toolkit)
+    : portLink_(link),
       transmitLine_(toolkit.line(ui::LineRole::transmit)),
       receiveLine_(toolkit.line(ui::LineRole::receive)),
       statusLine_(toolkit.line(ui::LineRole::status)),
@@ -22,7 +22,7 @@ void Exchange::send(std::string_view code) {
   // window closed (a late reply, a stray byte) would otherwise spoil its decoding. Sends
   // within one open window still collect their replies together.
   if (!replyWindow_.enabled()) reply_.clear();
-  link_.write(commandLine_);
+  portLink_.write(commandLine_);
   transmitLine_.setCaption(renderMonitor(commandLine_));
   replyWindow_.setEnabled(true);
   awaitingReply_ = true;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "panel/link.h"
+#include "panel/port_link.h"
 #include "panel/toolkit.h"
 #include "protocol/reply_text.h"
 
@@ -15,7 +15,7 @@ namespace pv7100 {
 
 class Exchange {
  public:
-  Exchange(Link& link, ui::Toolkit& toolkit);
+  Exchange(PortLink& link, ui::Toolkit& toolkit);
 
   // Sends `code` and one CR, and opens the reply window.
   void send(std::string_view code);
@@ -29,7 +29,7 @@ class Exchange {
   void endHold();
 
  private:
-  Link& link_;
+  PortLink& portLink_;
   ui::Label& transmitLine_;
   ui::Label& receiveLine_;
   ui::Label& statusLine_;
