@@ -7,16 +7,20 @@
 
 namespace pv7100::bench {
 
-void press(ui::QtToolkit& toolkit, std::string_view control) {
-  QTest::mousePress(&toolkit.widget(control), Qt::LeftButton);
+void press(ui::QtToolkit& toolkit, std::string_view command) {
+  QTest::mousePress(&toolkit.widget(ui::commandControl(command)), Qt::LeftButton);
 }
 
-void release(ui::QtToolkit& toolkit, std::string_view control) {
-  QTest::mouseRelease(&toolkit.widget(control), Qt::LeftButton);
+void release(ui::QtToolkit& toolkit, std::string_view command) {
+  QTest::mouseRelease(&toolkit.widget(ui::commandControl(command)), Qt::LeftButton);
 }
 
-void click(ui::QtToolkit& toolkit, std::string_view control) {
-  static_cast<QAbstractButton&>(toolkit.widget(control)).click();
+void click(ui::QtToolkit& toolkit, std::string_view command) {
+  static_cast<QAbstractButton&>(toolkit.widget(ui::commandControl(command))).click();
+}
+
+void click(ui::QtToolkit& toolkit, ui::ButtonRole role) {
+  static_cast<QAbstractButton&>(toolkit.widget(ui::controlName(role))).click();
 }
 
 void runEventLoop(int ms) {

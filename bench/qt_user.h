@@ -8,11 +8,12 @@
 
 namespace pv7100::bench {
 
-// A left mouse button going down on, and up from, a control.
-void press(ui::QtToolkit& toolkit, std::string_view control);
-void release(ui::QtToolkit& toolkit, std::string_view control);
-// A click on a button.
-void click(ui::QtToolkit& toolkit, std::string_view control);
+// A left mouse button going down on, and up from, the button of the command called `command`.
+void press(ui::QtToolkit& toolkit, std::string_view command);
+void release(ui::QtToolkit& toolkit, std::string_view command);
+// A click on the button of a command, or of a role.
+void click(ui::QtToolkit& toolkit, std::string_view command);
+void click(ui::QtToolkit& toolkit, ui::ButtonRole role);
 
 // Runs the event loop for `ms` milliseconds.
 void runEventLoop(int ms);

@@ -104,14 +104,6 @@ void click(pv7100::ui::QtToolkit& toolkit, std::string_view control) {
   static_cast<QAbstractButton&>(toolkit.widget(control)).click();
 }
 
-// The control of the one-shot button that sends `code`.
-std::string_view controlSending(std::string_view code) {
-  for (const pv7100::OneShotCommand& command : pv7100::oneShotCommands()) {
-    if (command.code == code) return command.control;
-  }
-  throw std::out_of_range("no button sends " + std::string(code));
-}
-
 // The panel started as at run time, the last line sent the status read "CR0".
 template <Ui ui>
 struct Receiver {
@@ -127,7 +119,7 @@ struct Receiver {
       toolkit.inner.widget(pv7100::ui::controlName(pv7100::ui::LineRole::receive))
           .installEventFilter(&rxdPaints);
     }
-    click(toolkit.inner, controlSending("CR0"));
+    click(toolkit.inner, pv7100::ui::commandControl("read-status"));
     settle();
     rxdPaints.paints = 0;
   }

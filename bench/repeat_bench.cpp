@@ -28,7 +28,7 @@ using namespace pv7100::bench;
 
 struct Case {
   const char* caption;
-  const char* control;
+  const char* command;  // its name
   const char* code;
   int period;  // ms
   bool targeted;
@@ -76,9 +76,9 @@ class Bench {
   void hold(const Case& c, Row& row) {
     const int holdMs = std::max(3000, options_.periods * c.period);
     const std::int64_t from = monotonicNs();
-    press(toolkit_, c.control);
+    press(toolkit_, c.command);
     runEventLoop(holdMs);
-    release(toolkit_, c.control);
+    release(toolkit_, c.command);
     runEventLoop(100);
     const std::vector<StampedLine> lines = linesOf(far_, c.code, from);
     // The line on a real wire of `row.baud`: each starts when sent or when the one before has
@@ -98,7 +98,8 @@ class Bench {
   // Short presses, each by a mouse event on the button or, when `handlerOnly`, by calling the
   // button's press handler alone (no mouse event, no repaint of the pressed button).
   std::vector<double> pressRepeatedly(const Case& c, bool handlerOnly) {
-    auto& button = static_cast<pv7100::ui::PanelButton&>(toolkit_.widget(c.control));
+    auto& button = static_cast<pv7100::ui::PanelButton&>(
+        toolkit_.widget(pv7100::ui::commandControl(c.command)));
     std::vector<std::int64_t> pressedAt;
     const std::int64_t from = monotonicNs();
     for (int i = 0; i < options_.presses; ++i) {
@@ -106,12 +107,12 @@ class Bench {
       if (handlerOnly)
         button.pressed();
       else
-        press(toolkit_, c.control);
+        press(toolkit_, c.command);
       runEventLoop(15);
       if (handlerOnly)
         button.released();
       else
-        release(toolkit_, c.control);
+        release(toolkit_, c.command);
       runEventLoop(35);
     }
     const std::vector<StampedLine> lines = linesOf(far_, c.code, from);
@@ -195,11 +196,11 @@ int main(int argc, char** argv) {
   Bench bench(toolkit, far, options);
 
   const Case cases[] = {
-      {"VOL + (Command1)", "Command1", "C09", 250, true},
-      {"Zoom + (Command15)", "Command15", "C47", 105, true},
-      {"SELECT (Command6)", "Command6", "C3F", 500, true},
+      {"VOL + (vol-plus)", "vol-plus", "C09", 250, true},
+      {"Zoom + (zoom-plus)", "zoom-plus", "C47", 105, true},
+      {"SELECT (cursor-select)", "cursor-select", "C3F", 500, true},
   };
-  const Case arrow{"→ (Command8)", "Command8", "C3A", 5, false};
+  const Case arrow{"→ (cursor-right)", "cursor-right", "C3A", 5, false};
 
   std::printf(
       "Hold-to-repeat at the far end of a pty: %d periods a hold (3 s at least), %d "
@@ -209,9 +210,9 @@ int main(int argc, char** argv) {
   for (const Case& c : cases) print(bench.measure(c, 19200));
 
   // "D.Zoom +" pressed and released gives the cursor arrows their 5 ms period.
-  press(toolkit, "Command48");
+  press(toolkit, "d-zoom-plus");
   runEventLoop(50);
-  release(toolkit, "Command48");
+  release(toolkit, "d-zoom-plus");
   runEventLoop(50);
   const Row fast = bench.measure(arrow, 19200);
   print(fast);

@@ -151,9 +151,9 @@ int main(int argc, char** argv) {
   watch.start(50);
 
   // The TXD, RXD and STATUS lines in sight.
-  if (!options.compact) click(toolkit, pv7100::ui::controlName(pv7100::ui::ButtonRole::dataToggle));
-  press(toolkit, "Command17");  // power "ON": the simulated lamp lights at once
-  release(toolkit, "Command17");
+  if (!options.compact) click(toolkit, pv7100::ui::ButtonRole::dataToggle);
+  press(toolkit, "power-on");  // power "ON": the simulated lamp lights at once
+  release(toolkit, "power-on");
   runEventLoop(1000);
 
   const long rssStart = statusKiB("VmRSS:");
@@ -162,19 +162,19 @@ int main(int argc, char** argv) {
   const long commandsStart = log.commands;
   const std::int64_t start = monotonicNs();
   std::printf(
-      "Soak: \"Zoom +\" (Command15, 105 ms) held for %d min, %s; pv7100-sim --chatty 1920 on "
+      "Soak: \"Zoom +\" (zoom-plus, 105 ms) held for %d min, %s; pv7100-sim --chatty 1920 on "
       "%s\n\n| minute | RSS MiB | commands taken |\n|---:|---:|---:|\n",
       minutes, options.compact ? "compact window" : "TXD/RXD/STATUS lines shown", device.c_str());
   std::printf("| 0 | %.1f | 0 |\n", rssStart / 1024.0);
   std::fflush(stdout);
-  press(toolkit, "Command15");
+  press(toolkit, "zoom-plus");
   for (int minute = 1; minute <= minutes; ++minute) {
     runEventLoop(60'000);
     std::printf("| %d | %.1f | %ld |\n", minute, statusKiB("VmRSS:") / 1024.0,
                 log.commands - commandsStart);
     std::fflush(stdout);
   }
-  release(toolkit, "Command15");
+  release(toolkit, "zoom-plus");
   const double wall = toMs(monotonicNs() - start) / 1000.0;
   const double cpu = ownCpuSeconds() - cpuStart;
   const double simCpu = cpuSecondsOf(simulator.processId()) - simCpuStart;

@@ -6,19 +6,23 @@
 #include <string_view>
 #include <vector>
 
-#include "ctl/command_names.h"
-#include "ctl/link.h"
 #include "ctl/options.h"
-#include "ctl/status_reads.h"
+#include "ctl/projector_line.h"
+#include "protocol/commands.h"
+#include "protocol/status_reads.h"
 
 namespace pv7100::ctl {
 
 int runList(bool json);
+// The time between the lines of a hold that starts from nothing: the cursor pad arrows keep
+// the repeat's start period.
+int holdPeriod(const Command& command);
 // NAME: once, or held for --for.
-int runCommand(Link& link, const NamedCommand& command, const Options& options);
-int runSend(Link& link, const std::string& code, const Options& options);
-int runStatus(Link& link, const std::vector<const StatusRead*>& reads, const Options& options);
-int runWait(Link& link, std::string_view state, const Options& options);
+int runCommand(ProjectorLine& link, const Command& command, const Options& options);
+int runSend(ProjectorLine& link, const std::string& code, const Options& options);
+int runStatus(ProjectorLine& link, const std::vector<const StatusRead*>& reads,
+              const Options& options);
+int runWait(ProjectorLine& link, std::string_view state, const Options& options);
 // Needs a QCoreApplication: the ports are asked side by side in its event loop.
 int runProbe(const std::vector<std::string>& devices, const Options& options);
 

@@ -1,6 +1,7 @@
 #include "ctl/json.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 
 namespace pv7100::ctl {
@@ -53,6 +54,34 @@ std::string jsonString(std::string_view text) {
 
 std::string jsonOrNull(const std::optional<std::string>& text) {
   return text ? jsonString(*text) : "null";
+}
+
+namespace {
+
+std::string jsonNumber(double number) {
+  std::array<char, 32> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr;
+  return std::string(digits.data(), end);
+}
+
+struct ValueJson {
+  std::string operator()(std::monostate) const { return "null"; }
+  std::string operator()(OperatingState state) const { return jsonString(stateWord(state)); }
+  std::string operator()(LampMode mode) const { return jsonString(stateWord(mode)); }
+  std::string operator()(LampHours lamp) const { return std::to_string(lamp.hours); }
+  std::string operator()(PressureHpa pressure) const { return std::to_string(pressure.hpa); }
+  std::string operator()(const Temperatures& sensors) const {
+    std::string json = "[";
+    for (const double celsius : sensors.celsius)
+      json += (json.size() > 1 ? ", " : "") + jsonNumber(celsius);
+    return json + "]";
+  }
+};
+
+}  // namespace
+
+std::string jsonValue(const StatusValue& value) {
+  return std::visit(ValueJson{}, value);
 }
 
 }  // namespace pv7100::ctl

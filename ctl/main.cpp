@@ -17,20 +17,20 @@ namespace {
 
 constexpr std::string_view kHelpHint = " (pv7100ctl --help shows the usage)";
 
-int run(Link& link, const Options& options) {
+int run(ProjectorLine& link, const Options& options) {
   const std::string& verb = options.words[0];
   if (verb == "send") return runSend(link, sentCode(options), options);
   if (verb == "wait") return runWait(link, options.words[1], options);
   if (verb == "status") {
     std::vector<const StatusRead*> reads;
     for (std::size_t i = 1; i < options.words.size(); ++i)
-      reads.push_back(findStatusRead(options.words[i]));
+      reads.push_back(statusReadNamed(options.words[i]));
     if (reads.empty()) {
-      for (const StatusRead& read : statusReads()) reads.push_back(&read);
+      for (const StatusRead& read : kStatusReads) reads.push_back(&read);
     }
     return runStatus(link, reads, options);
   }
-  return runCommand(link, *findCommand(verb), options);
+  return runCommand(link, *commandNamed(verb), options);
 }
 
 // Writing what was printed is the last step: a failure there turns success into kUsage.
@@ -43,9 +43,9 @@ int finished(int status) {
 
 int talk(const Options& options) {
   catchStopSignals();
-  std::unique_ptr<Link> link;
+  std::unique_ptr<ProjectorLine> link;
   try {
-    link = std::make_unique<Link>(options.port, options.baud, options.logFile);
+    link = std::make_unique<ProjectorLine>(options.port, options.baud, options.logFile);
   } catch (const LogFileError& error) {
     complain(error.what() + std::string(". Name a file you may write with --log FILE."));
     return kUsage;

@@ -1,5 +1,6 @@
 #include "ctl/messages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -96,6 +97,16 @@ std::string openFailureText(const PortError& error) {
       break;
   }
   return start + reason + ". Check the device, or name another with --port DEVICE.";
+}
+
+std::string noReplyText(std::string_view what, const std::string& device, int timeoutMs) {
+  return "no reply to " + std::string(what) + " from " + device + " within " +
+         std::to_string(timeoutMs) +
+         " ms. Check the cable, the projector's power and its speed (--baud 9600 or 19200).";
+}
+
+std::string_view withoutLeadingBlanks(std::string_view text) {
+  return text.substr(std::min(text.find_first_not_of(' '), text.size()));
 }
 
 std::string portFailureText(const PortError& error) {

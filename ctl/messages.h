@@ -21,5 +21,10 @@ std::string outputFailure();
 std::string openFailureText(const PortError& error);
 // The port failed while in use.
 std::string portFailureText(const PortError& error);
+// Nothing came back for `what` (a code, or a read and its code) from `device` in `timeoutMs`.
+std::string noReplyText(std::string_view what, const std::string& device, int timeoutMs);
+
+// A STATUS line's text as a line of output: without its leading blanks.
+std::string_view withoutLeadingBlanks(std::string_view text);
 
 }  // namespace pv7100::ctl

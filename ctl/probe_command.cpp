@@ -16,6 +16,7 @@
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"
+#include "protocol/status_reads.h"
 #include "serial/any_port.h"
 #include "serial/port_lock.h"
 #include "serial/port_names.h"
@@ -23,6 +24,9 @@
 namespace pv7100::ctl {
 
 namespace {
+
+// Each candidate is asked for its operating state.
+const StatusRead& kStateRead = *statusReadNamed("state");
 
 constexpr std::array kSpeeds = {19200, 9600};
 constexpr int kDefaultWaitMs = 200;
@@ -80,9 +84,8 @@ void askAll(std::vector<Candidate>& candidates, int baud, int waitMs) {
     candidate.port->onReceived([&](std::string_view bytes) {
       candidate.cutter.add(bytes);
       while (auto reply = candidate.cutter.take()) {
-        std::int16_t pressure = 0;
-        if (auto text = decodeStatus(commandLine("CR0"), renderMonitor(*reply), pressure)) {
-          candidate.state = text;
+        if (auto decoded = decodeStatus(commandLine(kStateRead.code), renderMonitor(*reply))) {
+          candidate.state = decoded->text;
           candidate.baud = baud;
         }
       }
@@ -94,7 +97,7 @@ void askAll(std::vector<Candidate>& candidates, int baud, int waitMs) {
     });
     try {
       candidate.port->setSettings(LineSettings{.baud = baud});
-      candidate.port->write(commandLine("CR0"));
+      candidate.port->write(commandLine(kStateRead.code));
     } catch (const PortError& error) {
       complain(portFailureText(error));
       candidate.port->close();
@@ -116,8 +119,7 @@ void print(const std::vector<Candidate>& candidates, bool json) {
   for (const Candidate& candidate : candidates) {
     if (!candidate.state) continue;
     const std::string_view text = *candidate.state;
-    const std::string_view trimmed =
-        text.substr(std::min(text.find_first_not_of(' '), text.size()));
+    const std::string_view trimmed = withoutLeadingBlanks(text);
     if (json)
       std::cout << (first ? "\n  " : ",\n  ") << "{\"device\": " << jsonString(candidate.device)
                 << ", \"baud\": " << speed(candidate, "null") << ", \"state\": " << jsonString(text)

@@ -14,12 +14,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-std::string noReplyText(const Link& link, std::string_view code, const Options& options) {
-  return "no reply to " + std::string(code) + " from " + link.device() + " within " +
-         std::to_string(options.timeoutMs) +
-         " ms. Check the cable, the projector's power and its speed (--baud 9600 or 19200).";
-}
-
 void printJson(std::string_view name, std::string_view code, int lines,
                const std::vector<std::string>& replies) {
   std::cout << "{\"command\": " << jsonString(name) << ", \"code\": " << jsonString(code)
@@ -31,7 +25,7 @@ void printJson(std::string_view name, std::string_view code, int lines,
 
 // Prints what came for `lines` lines of `code` and judges it: every line must be answered by
 // ACK (`anyReply`: by any complete reply that is no refusal).
-int report(const Link& link, std::string_view name, std::string_view code, int lines,
+int report(const ProjectorLine& link, std::string_view name, std::string_view code, int lines,
            const std::vector<std::string>& replies, bool anyReply, const Options& options) {
   if (options.json) {
     printJson(name, code, lines, replies);
@@ -52,10 +46,10 @@ int report(const Link& link, std::string_view name, std::string_view code, int l
     }
   }
   if (static_cast<int>(replies.size()) < lines) {
-    complain(lines == 1 ? noReplyText(link, code, options)
+    complain(lines == 1 ? noReplyText(code, link.device(), options.timeoutMs)
                         : std::to_string(lines - static_cast<int>(replies.size())) + " of " +
                               std::to_string(lines) + " lines got no reply. " +
-                              noReplyText(link, code, options));
+                              noReplyText(code, link.device(), options.timeoutMs));
     return kNoReply;
   }
   return kDone;
@@ -67,14 +61,15 @@ bool anyRefused(const std::vector<std::string>& replies) {
 
 // The lines of a held button: the first at once, then one at each period while held, until
 // the projector refuses one.
-int hold(Link& link, const NamedCommand& command, const Options& options) {
+int hold(ProjectorLine& link, const Command& command, const Options& options) {
   const std::string line = commandLine(command.code);
   const auto start = Clock::now();
   std::vector<std::string> replies;
   int lines = 0;
+  const int period = holdPeriod(command);
   try {
-    for (; lines * command.period < *options.holdMs; ++lines) {
-      const auto at = start + milliseconds(lines * command.period);
+    for (; lines * period < *options.holdMs; ++lines) {
+      const auto at = start + milliseconds(lines * period);
       while (!anyRefused(replies)) {
         auto reply = link.nextReply(at);
         if (!reply) break;
@@ -101,7 +96,11 @@ int hold(Link& link, const NamedCommand& command, const Options& options) {
 
 }  // namespace
 
-int runCommand(Link& link, const NamedCommand& command, const Options& options) {
+int holdPeriod(const Command& command) {
+  return command.cursorArrow() ? kStartRepeatPeriod : command.pacing.period;
+}
+
+int runCommand(ProjectorLine& link, const Command& command, const Options& options) {
   if (options.holdMs) return hold(link, command, options);
   const auto reply = link.ask(commandLine(command.code), milliseconds(options.timeoutMs));
   std::vector<std::string> replies;
@@ -109,7 +108,7 @@ int runCommand(Link& link, const NamedCommand& command, const Options& options) 
   return report(link, command.name, command.code, 1, replies, false, options);
 }
 
-int runSend(Link& link, const std::string& code, const Options& options) {
+int runSend(ProjectorLine& link, const std::string& code, const Options& options) {
   const auto reply = link.ask(commandLine(code), milliseconds(options.timeoutMs));
   std::vector<std::string> replies;
   if (reply) replies.push_back(*reply);

@@ -27,10 +27,11 @@ struct ReadResult {
   std::optional<std::string> text;   // the STATUS line's text
   int status = kDone;
   std::optional<std::string> error;  // why the read ended before its reply
+  StatusValue value = {};            // what the reply carries, where it carries a value
 };
 
 // One status read, decoded as the panel's STATUS line decodes it.
-ReadResult readStatus(Link& link, const StatusRead& read, const Options& options) {
+ReadResult readStatus(ProjectorLine& link, const StatusRead& read, const Options& options) {
   ReadResult result;
   result.read = &read;
   const std::string line = commandLine(read.code);
@@ -40,20 +41,21 @@ ReadResult readStatus(Link& link, const StatusRead& read, const Options& options
     return result;
   }
   result.reply = renderMonitor(*reply);
-  std::int16_t pressure = 0;
-  if (!refused(*reply)) result.text = decodeStatus(line, *result.reply, pressure);
+  if (!refused(*reply)) {
+    if (std::optional<DecodedStatus> decoded = decodeStatus(line, *result.reply)) {
+      result.text = std::move(decoded->text);
+      result.value = decoded->value;
+    }
+  }
   if (!result.text) result.status = kRefused;
   return result;
-}
-
-std::string_view withoutLeadingBlanks(std::string_view text) {
-  return text.substr(std::min(text.find_first_not_of(' '), text.size()));
 }
 
 std::string jsonObject(const ReadResult& result) {
   return "{\"read\": " + jsonString(result.read->name) +
          ", \"code\": " + jsonString(result.read->code) +
          ", \"reply\": " + jsonOrNull(result.reply) + ", \"text\": " + jsonOrNull(result.text) +
+         ", \"value\": " + jsonValue(result.value) +
          (result.error ? ", \"error\": " + jsonString(*result.error) : "") + "}";
 }
 
@@ -63,7 +65,7 @@ std::string stoppedText(const Stopped& stop) {
 
 // The read; a port that fails or a stop signal leaves it with its error, and `end` holds what
 // ends the run once what was read is printed.
-ReadResult readOrEnd(Link& link, const StatusRead& read, const Options& options,
+ReadResult readOrEnd(ProjectorLine& link, const StatusRead& read, const Options& options,
                      std::exception_ptr& end) {
   try {
     return readStatus(link, read, options);
@@ -76,13 +78,11 @@ ReadResult readOrEnd(Link& link, const StatusRead& read, const Options& options,
   }
 }
 
-void explain(const Link& link, const ReadResult& result, const Options& options) {
+void explain(const ProjectorLine& link, const ReadResult& result, const Options& options) {
   const std::string what =
       std::string(result.read->name) + " (" + std::string(result.read->code) + ")";
   if (result.status == kNoReply)
-    complain("no reply to " + what + " from " + link.device() + " within " +
-             std::to_string(options.timeoutMs) +
-             " ms. Check the cable, the projector's power and its speed (--baud 9600 or 19200).");
+    complain(noReplyText(what, link.device(), options.timeoutMs));
   else if (result.status == kRefused)
     complain("the reply \"" + result.reply.value_or("") + "\" to " + what +
              " is no known status. Check the speed (--baud) and the cable.");
@@ -91,7 +91,8 @@ void explain(const Link& link, const ReadResult& result, const Options& options)
 }  // namespace
 
 // JSON is printed whole at the end, so that it stays one complete array whatever ends the run.
-int runStatus(Link& link, const std::vector<const StatusRead*>& reads, const Options& options) {
+int runStatus(ProjectorLine& link, const std::vector<const StatusRead*>& reads,
+              const Options& options) {
   int status = kDone;
   std::exception_ptr end;
   std::string objects;
@@ -111,9 +112,9 @@ int runStatus(Link& link, const std::vector<const StatusRead*>& reads, const Opt
 }
 
 // Reads the state once a second, never faster, until it is the one wanted.
-int runWait(Link& link, std::string_view state, const Options& options) {
+int runWait(ProjectorLine& link, std::string_view state, const Options& options) {
   const std::string wanted = state == "on" ? " Power ON" : " Stand by";
-  const StatusRead& read = *findStatusRead("state");
+  const StatusRead& read = *statusReadNamed("state");
   const bool progress = ::isatty(STDERR_FILENO);
   const auto start = Clock::now();
   const auto end = start + std::chrono::seconds(options.withinS.value_or(60));

@@ -1,8 +1,8 @@
 #include "ctl/usage.h"
 
-#include "ctl/command_names.h"
 #include "ctl/messages.h"
-#include "ctl/status_reads.h"
+#include "protocol/commands.h"
+#include "protocol/status_reads.h"
 
 namespace pv7100::ctl {
 
@@ -42,7 +42,7 @@ void checkWords(const Options& options) {
   if (options.words.empty()) throw UsageError("no command given");
   const std::string& verb = options.words[0];
   const std::size_t args = options.words.size() - 1;
-  if ((verb == "list" || findCommand(verb)) && args > 0)
+  if ((verb == "list" || commandNamed(verb)) && args > 0)
     throw UsageError(verb + " takes no arguments");
   if (verb == "send") checkCode(sentCode(options));
   if (verb == "probe") {
@@ -54,17 +54,17 @@ void checkWords(const Options& options) {
     throw UsageError("wait takes one state: on or standby");
   if (verb == "status") {
     for (std::size_t i = 1; i < options.words.size(); ++i) {
-      if (!findStatusRead(options.words[i]))
+      if (!statusReadNamed(options.words[i]))
         throw UsageError("unknown status read \"" + options.words[i] +
                          "\": state, input, lamp-hours, reversal, temperatures, lamp-mode, "
                          "version, mute or pressure");
     }
   }
   const bool known = verb == "list" || verb == "send" || verb == "status" || verb == "wait" ||
-                     verb == "probe" || findCommand(verb);
+                     verb == "probe" || commandNamed(verb);
   if (!known)
     throw UsageError("unknown command \"" + verb + "\"; pv7100ctl list shows the commands");
-  const NamedCommand* command = findCommand(verb);
+  const Command* command = commandNamed(verb);
   if (options.holdMs && !(command && command->kind == CommandKind::repeat))
     throw UsageError("--for holds a hold-to-repeat command only (vol-plus, zoom-plus, …)");
   if (options.withinS && verb != "wait") throw UsageError("--within belongs to wait");

@@ -10,36 +10,34 @@
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"
+#include "protocol/status_reads.h"
 
 namespace pv7100::daemon {
 namespace {
 
-struct Button {
-  std::string_view group;
-  std::string_view caption;
-};
+// The code of the command called `name`.
+std::string_view codeOf(std::string_view name) {
+  if (const pv7100::Command* command = commandNamed(name)) return command->code;
+  throw std::logic_error("no command " + std::string(name));
+}
 
-// The code the panel's button sends.
-std::string_view codeOf(Button button) {
-  for (const OneShotCommand& command : oneShotCommands()) {
-    if (command.group == button.group && command.caption == button.caption) return command.code;
-  }
-  throw std::logic_error("no button " + std::string(button.caption) + " in " +
-                         std::string(button.group));
+// The code of the status read called `name`.
+std::string_view readCodeOf(std::string_view name) {
+  return statusReadNamed(name)->code;
 }
 
 // clang-format off
 const std::array kInputs = std::to_array<InputChoice>({
-    {11, 1, codeOf({"input type 1", "RGB"})},
-    {12, 2, codeOf({"input type 2", "RGB"})},
-    {21, 2, codeOf({"input type 2", "VIDEO"})},
-    {22, 2, codeOf({"input type 2", "Y,Pb/Cb,Pr/Cr"})},
-    {23, 3, codeOf({"input type 3", "VIDEO"})},
-    {24, 3, codeOf({"input type 3", "S-VIDEO"})},
-    {25, 1, codeOf({"input type 1", "SCART"})},
-    {31, 1, codeOf({"input type 1", "DVI(PC)"})},
-    {32, 1, codeOf({"input type 1", "DVI(AV HDCP)"})},
-    {51, 4, codeOf({"INPUT MODE SET", "NETWORK"})},
+    {11, 1, codeOf("input-1-rgb")},
+    {12, 2, codeOf("input-2-rgb")},
+    {21, 2, codeOf("input-2-video")},
+    {22, 2, codeOf("input-2-y-pb-cb-pr-cr")},
+    {23, 3, codeOf("input-3-video")},
+    {24, 3, codeOf("input-3-s-video")},
+    {25, 1, codeOf("input-1-scart")},
+    {31, 1, codeOf("input-1-dvi-pc")},
+    {32, 1, codeOf("input-1-dvi-av-hdcp")},
+    {51, 4, codeOf("input-network")},
 });
 // clang-format on
 
@@ -68,8 +66,9 @@ constexpr std::array kStates = std::to_array<StateText>({
 
 // The status line the panel would show for `reply` to `code`.
 std::optional<std::string> statusText(std::string_view code, std::string_view reply) {
-  std::int16_t pressure = 0;
-  return decodeStatus(commandLine(code), renderMonitor(reply), pressure);
+  const std::optional<DecodedStatus> decoded =
+      decodeStatus(commandLine(code), renderMonitor(reply));
+  return decoded ? std::optional(decoded->text) : std::nullopt;
 }
 
 // The reply without its CR, or nullopt when it is not a status reply (ACK, NAK, no CR).
@@ -84,17 +83,17 @@ std::optional<std::string_view> replyText(std::string_view reply) {
 std::string_view commandCode(Command command) {
   switch (command) {
     case Command::powerOn:
-      return codeOf({"POWER", "ON"});
+      return codeOf("power-on");
     case Command::powerOff:
-      return codeOf({"POWER", "OFF"});
+      return codeOf("power-off");
     case Command::pictureMuteOn:
-      return codeOf({"NO SHOW", "ON"});
+      return codeOf("no-show-on");
     case Command::pictureMuteOff:
-      return codeOf({"NO SHOW", "OFF"});
+      return codeOf("no-show-off");
     case Command::soundMuteOn:
-      return codeOf({"SOUND MUTE", "ON"});
+      return codeOf("sound-mute-on");
     case Command::soundMuteOff:
-      return codeOf({"SOUND MUTE", "OFF"});
+      return codeOf("sound-mute-off");
   }
   return {};
 }
@@ -102,16 +101,16 @@ std::string_view commandCode(Command command) {
 std::string_view readCode(Read read) {
   switch (read) {
     case Read::state:
-      return codeOf({"status read", "STATUS"});
+      return readCodeOf("state");
     case Read::input:
-      return codeOf({"status read", "MODE"});
+      return readCodeOf("input");
     case Read::lampHours:
-      return codeOf({"status read", "L-TIME"});
+      return readCodeOf("lamp-hours");
     // Reads no button sends: typed in by hand on the panel.
     case Read::mute:
-      return "CRA";
+      return readCodeOf("mute");
     case Read::version:
-      return "CR9";
+      return readCodeOf("version");
   }
   return {};
 }

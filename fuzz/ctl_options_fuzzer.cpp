@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "ctl/command_names.h"
 #include "ctl/messages.h"
 #include "ctl/options.h"
-#include "ctl/status_reads.h"
 #include "ctl/usage.h"
 #include "fuzz/require.h"
+#include "protocol/commands.h"
+#include "protocol/status_reads.h"
 
 namespace {
 
+using namespace pv7100;
 using namespace pv7100::ctl;
 using pv7100::fuzz::require;
 
@@ -54,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(!options.port.empty(), "a port is always named");
   require(options.timeoutMs >= 1, "the time-out is positive");
   require(verb == "list" || verb == "send" || verb == "status" || verb == "wait" ||
-              verb == "probe" || findCommand(verb),
+              verb == "probe" || commandNamed(verb),
           "an accepted command is known");
   if (verb == "send") {
     const std::string code = sentCode(options);
@@ -62,10 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (verb == "status") {
     for (std::size_t i = 1; i < options.words.size(); ++i)
-      require(findStatusRead(options.words[i]) != nullptr, "every status read is known");
+      require(statusReadNamed(options.words[i]) != nullptr, "every status read is known");
   }
   if (options.holdMs)
-    require(findCommand(verb) && findCommand(verb)->kind == CommandKind::repeat,
+    require(commandNamed(verb) && commandNamed(verb)->kind == CommandKind::repeat,
             "only a hold-to-repeat command is held");
   return 0;
 }

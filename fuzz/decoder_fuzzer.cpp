@@ -27,9 +27,6 @@ using pv7100::fuzz::require;
 constexpr std::array kStatusReads = std::to_array<std::string_view>(
     {"CR0", "CR1", "CR3", "CR4", "CR6", "CR7", "CR9", "CRA", "CR PRESSURE"});
 
-// What PressureValue holds before a decode, to see whether the decode wrote it.
-constexpr std::int16_t kUntouched = -12345;
-
 // Characters `from` to `to` of `r`, counted from 1; as many of them as exist.
 std::string_view span(std::string_view r, std::size_t from, std::size_t to) {
   return from > r.size() ? std::string_view{} : r.substr(from - 1, to - from + 1);
@@ -46,14 +43,15 @@ const pv7100::StatusTable* tableOf(std::string_view code) {
 
 // A table read gives the text of the row whose key starts R, or nothing.
 void checkTable(const pv7100::StatusTable& table, std::string_view r,
-                const std::optional<std::string>& text) {
+                const std::optional<pv7100::DecodedStatus>& decoded) {
   for (const pv7100::StatusRow& row : table.rows) {
     if (r.substr(0, table.keyLength) == row.key) {
-      require(text == row.text, "a table read gives the row its key names");
+      require(decoded && decoded->text == row.text && decoded->value == row.value,
+              "a table read gives the row its key names");
       return;
     }
   }
-  require(!text, "a table read with no matching row leaves the line");
+  require(!decoded, "a table read with no matching row leaves the line");
 }
 
 // The nearest integer, an exact half to the even neighbour (the default rounding mode).
@@ -82,35 +80,33 @@ std::optional<std::int16_t> expectedHpa(std::int16_t reading) {
 
 void checkPressureHpa(std::string_view r) {
   const std::optional<std::int16_t> reading = nearestInt16(pv7100::numericValue(r));
-  std::int16_t pressureValue = kUntouched;
-  const std::optional<std::int16_t> hpa = pv7100::pressureHpa(r, pressureValue);
+  const std::optional<std::int16_t> hpa = pv7100::pressureHpa(r);
   if (!reading) {
-    require(!hpa && pressureValue == kUntouched, "a reading beyond 16 bits leaves the value");
+    require(!hpa, "a reading beyond 16 bits has no pressure");
     return;
   }
   require(hpa == expectedHpa(*reading), "pressure follows the reading");
-  require(pressureValue == (hpa ? *hpa : *reading),
-          "the value holds the pressure, else the reading");
 }
 
 // "<number> hPa" or "---- hPa", the number as the pressure of R's reading.
-void checkPressureText(std::string_view r, const std::optional<std::string>& text) {
-  require(text.has_value(), "a pressure read always writes the line");
-  std::string_view number(*text);
+void checkPressureText(std::string_view r, const std::optional<pv7100::DecodedStatus>& decoded) {
+  require(decoded.has_value(), "a pressure read always writes the line");
+  std::string_view number(decoded->text);
   require(number.ends_with(" hPa"), "pressure text ends in \" hPa\"");
   number.remove_suffix(4);
-  std::int16_t ignored = 0;
-  const std::optional<std::int16_t> hpa = pv7100::pressureHpa(r, ignored);
+  const std::optional<std::int16_t> hpa = pv7100::pressureHpa(r);
   require(number == (hpa ? std::to_string(*hpa) : "----"), "pressure text is the number or ----");
+  require(decoded->value ==
+              (hpa ? pv7100::StatusValue(pv7100::PressureHpa{*hpa}) : pv7100::StatusValue()),
+          "the value is the pressure, or none");
 }
 
 void checkRead(std::string_view code, std::string_view r) {
   const std::string line = std::string(code) + '\r';
-  std::int16_t pressureValue = kUntouched;
-  const std::optional<std::string> text = pv7100::decodeStatus(line, r, pressureValue);
-  require(code == "CR PRESSURE" || pressureValue == kUntouched, "only CR PRESSURE sets the value");
+  const std::optional<pv7100::DecodedStatus> decoded = pv7100::decodeStatus(line, r);
+  const std::optional<std::string> text = decoded ? std::optional(decoded->text) : std::nullopt;
   if (const pv7100::StatusTable* table = tableOf(code)) {
-    checkTable(*table, r, text);
+    checkTable(*table, r, decoded);
   } else if (code == "CR9") {
     require(text == r, "CR9 shows R");
   } else if (code == "CR3") {
@@ -123,19 +119,17 @@ void checkRead(std::string_view code, std::string_view r) {
                                  " C  ,   S4= " + std::string(span(r, 41, 48)) + " C ";
     require(text == expected, "CR6 shows the four temperature columns");
   } else {
-    checkPressureText(r, text);
+    checkPressureText(r, decoded);
   }
 }
 
 // A command line that is not exactly a status read decodes nothing.
 void checkCommandLine(std::string_view commandLine, std::string_view r) {
-  std::int16_t pressureValue = kUntouched;
-  const std::optional<std::string> text = pv7100::decodeStatus(commandLine, r, pressureValue);
+  const std::optional<pv7100::DecodedStatus> decoded = pv7100::decodeStatus(commandLine, r);
   for (const std::string_view code : kStatusReads) {
     if (commandLine == std::string(code) + '\r') return;  // checked as a status read
   }
-  require(!text && pressureValue == kUntouched,
-          "a command line that is no status read decodes nothing");
+  require(!decoded, "a command line that is no status read decodes nothing");
 }
 
 bool isBlank(char c) {

@@ -22,10 +22,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fuzz/require.h"
 #include "panel/exchange.h"
-#include "panel/link.h"
+#include "panel/port_link.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/reply_text.h"
@@ -85,7 +86,7 @@ struct World {
 
   pv7100::testing::FakeSerial serial;
   pv7100::testing::FakeToolkit tk;
-  pv7100::Link link{serial, tk, pv7100::PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
+  pv7100::PortLink link{serial, tk, pv7100::PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
 };
 
 class Session {
@@ -164,8 +165,8 @@ class Session {
             "the RXD line shows what arrived since the reply began, up to its capacity");
     awaiting_ = false;
     shown_ = rxd;
-    if (const std::optional<std::string> status = pv7100::decodeStatus(line_, rxd, pressure_))
-      require(caption(LineRole::status) == *status, "the STATUS line shows the decoded reply");
+    if (const auto status = pv7100::decodeStatus(line_, rxd))
+      require(caption(LineRole::status) == status->text, "the STATUS line shows the decoded reply");
   }
 
   void send(std::string_view code) {
@@ -228,7 +229,6 @@ class Session {
   std::string reply_;           // what arrived since the reply began, up to its capacity
   std::string rendered_ = " ";  // its monitor rendering
   bool awaiting_ = false;       // a line went out and nothing came back yet
-  std::int16_t pressure_ = 0;   // the decoder's pressure reading, as the exchange's
   std::string shown_;           // what the last receive put on the RXD line
 };
 

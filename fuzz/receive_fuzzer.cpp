@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fuzz/require.h"
 #include "panel/panel.h"
@@ -93,21 +94,18 @@ class Session {
         break;
       }
       case 'c': {
-        const auto rows = pv7100::oneShotCommands();
-        const pv7100::OneShotCommand& row = rows[program.next() % rows.size()];
-        send(row.code, [&] { tk_.button(row.control).click(); });
+        const pv7100::Command& row = pick(pv7100::CommandKind::oneShot, program.next());
+        send(row.code, [&] { tk_.command(row.name).click(); });
         break;
       }
       case 'p': {
-        const auto rows = pv7100::repeatCommands();
-        const pv7100::RepeatCommand& row = rows[program.next() % rows.size()];
-        send(row.code, [&] { tk_.button(row.control).press(); });
+        const pv7100::Command& row = pick(pv7100::CommandKind::repeat, program.next());
+        send(row.code, [&] { tk_.command(row.name).press(); });
         held_ = &row;
         break;
       }
       case 'u': {
-        const auto rows = pv7100::repeatCommands();
-        tk_.button(rows[program.next() % rows.size()].control).release();
+        tk_.command(pick(pv7100::CommandKind::repeat, program.next()).name).release();
         holdEnded();
         break;
       }
@@ -136,6 +134,14 @@ class Session {
 
  private:
   const std::string& caption(LineRole role) { return tk_.line(role).caption(); }
+  // The command of kind `kind` that `choice` picks, modulo their number.
+  static const pv7100::Command& pick(pv7100::CommandKind kind, std::size_t choice) {
+    std::vector<const pv7100::Command*> rows;
+    for (const pv7100::Command& row : pv7100::commands()) {
+      if (row.kind == kind) rows.push_back(&row);
+    }
+    return *rows[choice % rows.size()];
+  }
   pv7100::ui::Timer& timer(TimerRole role) { return tk_.timer(role); }
   std::size_t writeAttempts() const {
     return static_cast<std::size_t>(std::count(serial_.log.begin(), serial_.log.end(), "write"));
@@ -164,8 +170,8 @@ class Session {
     maybeEmptied_ = false;
     awaiting_ = false;
     shown_ = rxd;
-    if (const std::optional<std::string> status = pv7100::decodeStatus(line_, rxd, pressure_))
-      require(caption(LineRole::status) == *status, "the STATUS line shows the decoded reply");
+    if (const auto status = pv7100::decodeStatus(line_, rxd))
+      require(caption(LineRole::status) == status->text, "the STATUS line shows the decoded reply");
   }
 
   // `action` sends `code` once.
@@ -278,14 +284,13 @@ class Session {
   pv7100::testing::FakeToolkit tk_;
   pv7100::Panel panel_{serial_, tk_, pv7100::PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
   bool writesFail_ = false;
-  const pv7100::RepeatCommand* held_ = nullptr;  // the button held down, if any
-  std::string line_;                             // the last command line sent
-  std::string reply_;           // what arrived since the reply began, up to its capacity
-  std::string rendered_ = " ";  // its monitor rendering
-  bool maybeEmptied_ = false;   // a close hidden by a repeat send may have emptied reply_
-  bool awaiting_ = false;       // a line went out and nothing came back yet
-  std::int16_t pressure_ = 0;   // the decoder's pressure reading, as the panel's
-  std::string shown_;           // what the last receive put on the RXD line
+  const pv7100::Command* held_ = nullptr;  // the button held down, if any
+  std::string line_;                       // the last command line sent
+  std::string reply_;                      // what arrived since the reply began, up to its capacity
+  std::string rendered_ = " ";             // its monitor rendering
+  bool maybeEmptied_ = false;  // a close hidden by a repeat send may have emptied reply_
+  bool awaiting_ = false;      // a line went out and nothing came back yet
+  std::string shown_;          // what the last receive put on the RXD line
 };
 
 }  // namespace

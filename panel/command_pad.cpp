@@ -3,29 +3,24 @@
 namespace pv7100 {
 namespace {
 
-constexpr int kMenuRepeatMs = 200;
 constexpr int kFastRepeatMs = 5;
 
 }  // namespace
 
-CommandPad::CommandPad(Exchange& exchange, Link& link, ui::Toolkit& toolkit)
-    : exchange_(exchange), link_(link), repeatTimer_(toolkit.timer(ui::TimerRole::repeat)) {}
+CommandPad::CommandPad(Exchange& exchange, PortLink& link, ui::Toolkit& toolkit)
+    : exchange_(exchange), portLink_(link), repeatTimer_(toolkit.timer(ui::TimerRole::repeat)) {}
 
-void CommandPad::click(const OneShotCommand& command) {
+void CommandPad::click(const Command& command) {
   if (command.timed())
     exchange_.setIntervals(command.timing.replyWindow, command.timing.displayClear);
   exchange_.send(command.code);
-  if (command.preparesCursorPad) {
-    repeatTimer_.setInterval(kMenuRepeatMs);
+  if (command.effect == SideEffect::pacesArrowsForMenu) {
+    repeatTimer_.setInterval(kStartRepeatPeriod);
     arrowPacing_ = ArrowPacing::menu;
   }
 }
 
-void CommandPad::clickDisplayClear() {
-  exchange_.send(kDisplayClearCode);
-}
-
-void CommandPad::press(const RepeatCommand& command) {
+void CommandPad::press(const Command& command) {
   if (command.cursorArrow()) {
     if (arrowPacing_ == ArrowPacing::menu) exchange_.setIntervals(150, 190);
     if (arrowPacing_ == ArrowPacing::fast) exchange_.setIntervals(5, 5);
@@ -44,16 +39,16 @@ void CommandPad::repeat() {
   if (held_ == nullptr) return;
   // While the previous line is still on its way, a line queued now could go out after the
   // release: this tick sends nothing, and the next one tries again.
-  if (link_.bytesToWrite() > 0) return;
+  if (portLink_.bytesToWrite() > 0) return;
   exchange_.send(held_->code);
   repeatTimer_.setEnabled(true);
 }
 
-void CommandPad::release(const RepeatCommand& command) {
+void CommandPad::release(const Command& command) {
   held_ = nullptr;
   repeatTimer_.setEnabled(false);
   exchange_.endHold();
-  if (command.fastArrowsOnRelease) {
+  if (command.effect == SideEffect::fastArrowsOnRelease) {
     repeatTimer_.setInterval(kFastRepeatMs);
     arrowPacing_ = ArrowPacing::fast;
   }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "panel/exchange.h"
-#include "panel/link.h"
+#include "panel/port_link.h"
 #include "panel/toolkit.h"
 #include "protocol/commands.h"
 
@@ -16,21 +16,20 @@ enum class ArrowPacing { unchosen, menu, fast };
 
 class CommandPad {
  public:
-  CommandPad(Exchange& exchange, Link& link, ui::Toolkit& toolkit);
+  CommandPad(Exchange& exchange, PortLink& link, ui::Toolkit& toolkit);
 
-  void click(const OneShotCommand& command);
-  void clickDisplayClear();
-  void press(const RepeatCommand& command);
-  void release(const RepeatCommand& command);
+  void click(const Command& command);
+  void press(const Command& command);
+  void release(const Command& command);
   void repeat();
   // The window lost the mouse: a held button will not be released there, so the hold ends.
   void windowLost();
 
  private:
   Exchange& exchange_;
-  Link& link_;
+  PortLink& portLink_;
   ui::Timer& repeatTimer_;
-  const RepeatCommand* held_ = nullptr;
+  const Command* held_ = nullptr;
   ArrowPacing arrowPacing_ = ArrowPacing::unchosen;
 };
 

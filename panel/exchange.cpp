@@ -2,20 +2,14 @@
 
 #include <optional>
 
+#include "protocol/commands.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"
 
 namespace pv7100 {
-namespace {
-
-constexpr int kReplyWindowMs = 500;
-constexpr int kDisplayClearMs = 1000;
-
-}  // namespace
-
-Exchange::Exchange(Link& link, ui::Toolkit& toolkit)
-    : link_(link),
+Exchange::Exchange(PortLink& link, ui::Toolkit& toolkit)
+    : portLink_(link),
       transmitLine_(toolkit.line(ui::LineRole::transmit)),
       receiveLine_(toolkit.line(ui::LineRole::receive)),
       statusLine_(toolkit.line(ui::LineRole::status)),
@@ -28,7 +22,7 @@ void Exchange::send(std::string_view code) {
   // window closed (a late reply, a stray byte) would otherwise spoil its decoding. Sends
   // within one open window still collect their replies together.
   if (!replyWindow_.enabled()) reply_.clear();
-  link_.write(commandLine_);
+  portLink_.write(commandLine_);
   transmitLine_.setCaption(renderMonitor(commandLine_));
   replyWindow_.setEnabled(true);
   awaitingReply_ = true;
@@ -41,10 +35,8 @@ void Exchange::received(std::string_view bytes) {
   reply_.append(bytes);
   awaitingReply_ = false;
   receiveLine_.setCaption(reply_.monitor());
-  if (std::optional<std::string> status =
-          decodeStatus(commandLine_, reply_.monitor(), pressureValue_)) {
-    statusLine_.setCaption(std::move(*status));
-  }
+  if (std::optional<DecodedStatus> status = decodeStatus(commandLine_, reply_.monitor()))
+    statusLine_.setCaption(std::move(status->text));
 }
 
 void Exchange::closeReplyWindow() {
@@ -71,7 +63,7 @@ void Exchange::endHold() {
   displayClear_.setEnabled(true);
   transmitLine_.setCaption("");
   receiveLine_.setCaption("");
-  setIntervals(kReplyWindowMs, kDisplayClearMs);
+  setIntervals(kDefaultTiming.replyWindow, kDefaultTiming.displayClear);
   reply_.clear();
 }
 

@@ -4,11 +4,10 @@
 // the display clear empties the three lines a little later.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "panel/link.h"
+#include "panel/port_link.h"
 #include "panel/toolkit.h"
 #include "protocol/reply_text.h"
 
@@ -16,7 +15,7 @@ namespace pv7100 {
 
 class Exchange {
  public:
-  Exchange(Link& link, ui::Toolkit& toolkit);
+  Exchange(PortLink& link, ui::Toolkit& toolkit);
 
   // Sends `code` and one CR, and opens the reply window.
   void send(std::string_view code);
@@ -30,7 +29,7 @@ class Exchange {
   void endHold();
 
  private:
-  Link& link_;
+  PortLink& portLink_;
   ui::Label& transmitLine_;
   ui::Label& receiveLine_;
   ui::Label& statusLine_;
@@ -39,7 +38,6 @@ class Exchange {
   std::string commandLine_;  // the last line sent; replies are decoded against it
   ReplyText reply_;
   bool awaitingReply_ = false;
-  std::int16_t pressureValue_ = 0;
 };
 
 }  // namespace pv7100

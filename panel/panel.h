@@ -4,8 +4,8 @@
 
 #include "panel/command_pad.h"
 #include "panel/exchange.h"
-#include "panel/link.h"
 #include "panel/port_devices.h"
+#include "panel/port_link.h"
 #include "panel/toolkit.h"
 #include "panel/views.h"
 #include "port/serial_port.h"
@@ -21,12 +21,12 @@ class Panel {
   // Places the window, compact, and opens COM1 at 19200 baud.
   void start();
   // Ends the program as "END" does: the port closed, the window unloaded.
-  void end() { link_.end(); }
+  void end() { portLink_.end(); }
 
  private:
   void bind(SerialPort& port, ui::Toolkit& toolkit);
 
-  Link link_;
+  PortLink portLink_;
   Exchange exchange_;
   CommandPad pad_;
   Views views_;

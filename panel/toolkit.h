@@ -90,7 +90,7 @@ class Window {
   virtual ~Window() = default;
   virtual double screenWidth() const = 0;
   virtual double screenHeight() const = 0;
-  // Outer size and position, frame and title bar included.
+  // Outer size and position, border and title bar included.
   virtual double left() const = 0;
   virtual double top() const = 0;
   virtual double width() const = 0;
@@ -113,7 +113,7 @@ class Window {
 // The controls the panel's parts use, by what they are for.
 enum class LineRole { transmit, receive, status, notice };
 enum class TimerRole { repeat, replyWindow, portFrame, displayClear };
-enum class ButtonRole { com, end, dataToggle, displayClear, sendLine, clearLine };
+enum class ButtonRole { com, end, dataToggle, sendLine, clearLine };
 enum class OptionRole { com1, com2, baud19200, baud9600 };
 
 class Toolkit {
@@ -123,9 +123,9 @@ class Toolkit {
   virtual Label& line(LineRole role) = 0;
   virtual Timer& timer(TimerRole role) = 0;
   virtual Button& button(ButtonRole role) = 0;
-  // A button of the command tables, by the control the table names. An unknown control is a
-  // programming error and throws std::out_of_range.
-  virtual Button& commandButton(std::string_view control) = 0;
+  // The button that sends the command called `command`. An unknown name is a programming
+  // error and throws std::out_of_range.
+  virtual Button& commandButton(std::string_view command) = 0;
   virtual OptionButton& option(OptionRole role) = 0;
   virtual Frame& portFrame() = 0;
   virtual TextBox& commandBox() = 0;

@@ -103,17 +103,13 @@ std::optional<std::int16_t> roundToInt16(double value) {
   return static_cast<std::int16_t>(rounded);
 }
 
-std::optional<std::int16_t> pressureHpa(std::string_view r, std::int16_t& pressureValue) {
+std::optional<std::int16_t> pressureHpa(std::string_view r) {
   const std::optional<std::int16_t> reading = roundToInt16(numericValue(r));
   if (!reading) return std::nullopt;
-  pressureValue = *reading;
   const int times5 = 5 * *reading;
   if (times5 < -32768 || times5 > 32767) return std::nullopt;
   const double p = ((times5 / 1024.0) - 0.204) / 0.00459 + 150;
-  const std::optional<std::int16_t> hpa = roundToInt16(p);
-  if (!hpa) return std::nullopt;
-  pressureValue = *hpa;
-  return hpa;
+  return roundToInt16(p);
 }
 
 }  // namespace pv7100

@@ -16,9 +16,8 @@ double numericValue(std::string_view text);
 // when the result does not fit in 16 bits.
 std::optional<std::int16_t> roundToInt16(double value);
 
-// The pressure in hPa for the reply monitor text `r`. `pressureValue` receives the reading and
-// then the pressure. std::nullopt when the reading lies outside what 16 bits carry (beyond
-// -6553 to 6553); then `pressureValue` keeps the reading if it fits, else its old value.
-std::optional<std::int16_t> pressureHpa(std::string_view r, std::int16_t& pressureValue);
+// The pressure in hPa for the reply monitor text `r`; std::nullopt when the reading lies
+// outside what 16 bits carry (beyond -6553 to 6553).
+std::optional<std::int16_t> pressureHpa(std::string_view r);
 
 }  // namespace pv7100

@@ -1,9 +1,11 @@
 #include "protocol/status_decoder.h"
 
-#include <array>
+#include <charconv>
+#include <cstdint>
 
 #include "protocol/line_format.h"
 #include "protocol/pressure.h"
+#include "protocol/status_reads.h"
 #include "protocol/status_tables.h"
 
 namespace pv7100 {
@@ -15,19 +17,44 @@ std::string_view chars(std::string_view r, std::size_t from, std::size_t to) {
   return r.substr(from - 1, to - from + 1);
 }
 
-std::optional<std::string> byTable(const StatusTable& table, std::string_view r) {
+// The reply's characters up to the first one the monitor shows by a name ("CR ", "ACK "):
+// each shown one is itself and a space.
+std::string shownReply(std::string_view r) {
+  std::string reply;
+  for (std::size_t i = 1; i + 1 < r.size() && r[i + 1] == ' '; i += 2) reply += r[i];
+  return reply;
+}
+
+std::string_view trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+template <typename Number>
+std::optional<Number> number(std::string_view text) {
+  text = trimmed(text);
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<DecodedStatus> byTable(const StatusTable& table, std::string_view r) {
   const std::string_view key = r.substr(0, table.keyLength);
   for (const StatusRow& row : table.rows) {
-    if (row.key == key) return std::string(row.text);
+    if (row.key == key) return DecodedStatus{std::string(row.text), row.value};
   }
   return std::nullopt;
 }
 
-std::string lampHours(std::string_view r) {
-  return std::string(chars(r, 1, 38)) + " Hour Use";
+DecodedStatus lampHours(std::string_view r) {
+  DecodedStatus decoded{std::string(chars(r, 1, 38)) + " Hour Use", {}};
+  if (const auto hours = number<long>(shownReply(r))) decoded.value = LampHours{*hours};
+  return decoded;
 }
 
-std::string temperatures(std::string_view r) {
+DecodedStatus temperatures(std::string_view r) {
   std::string text = "  S1=";
   text += chars(r, 1, 10);
   text += " C  ,   S2= ";
@@ -37,14 +64,52 @@ std::string temperatures(std::string_view r) {
   text += " C  ,   S4= ";
   text += chars(r, 41, 48);
   text += " C ";
-  return text;
+  DecodedStatus decoded{std::move(text), {}};
+  // Reply characters 1-5, 8-11, 14-17 and 21-24 hold S1 to S4.
+  const std::string reply = shownReply(r);
+  const std::string_view shown = reply;
+  Temperatures sensors;
+  const std::size_t starts[] = {0, 7, 13, 20};
+  const std::size_t lengths[] = {5, 4, 4, 4};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const auto celsius =
+        number<double>(shown.substr(std::min(starts[i], shown.size()), lengths[i]));
+    if (!celsius) return decoded;
+    sensors.celsius[i] = *celsius;
+  }
+  decoded.value = sensors;
+  return decoded;
 }
 
-std::optional<std::string> pressure(std::string_view r, std::int16_t& pressureValue) {
-  const std::optional<std::int16_t> hpa = pressureHpa(r, pressureValue);
+DecodedStatus pressure(std::string_view r) {
+  const std::optional<std::int16_t> hpa = pressureHpa(r);
   // A reading beyond what the projector can report: no number is better than a stale one.
-  if (!hpa) return "---- hPa";
-  return std::to_string(*hpa) + " hPa";
+  if (!hpa) return {"---- hPa", {}};
+  return {std::to_string(*hpa) + " hPa", PressureHpa{*hpa}};
+}
+
+std::optional<DecodedStatus> decode(Decoding decoding, std::string_view r) {
+  switch (decoding) {
+    case Decoding::operatingState:
+      return byTable(operatingStateTable(), r);
+    case Decoding::inputMode:
+      return byTable(inputModeTable(), r);
+    case Decoding::lampHours:
+      return lampHours(r);
+    case Decoding::reversal:
+      return byTable(reversalTable(), r);
+    case Decoding::temperatures:
+      return temperatures(r);
+    case Decoding::lampMode:
+      return byTable(lampModeTable(), r);
+    case Decoding::asShown:
+      return DecodedStatus{std::string(r), {}};
+    case Decoding::mute:
+      return byTable(muteTable(), r);
+    case Decoding::pressure:
+      return pressure(r);
+  }
+  return std::nullopt;
 }
 
 bool is(std::string_view commandLine, std::string_view code) {
@@ -52,21 +117,30 @@ bool is(std::string_view commandLine, std::string_view code) {
          commandLine.back() == kCarriageReturn;
 }
 
+template <typename State>
+std::string_view wordIn(const StatusTable& table, State state) {
+  for (const StatusRow& row : table.rows) {
+    if (row.value == StatusValue(state)) return row.word;
+  }
+  return {};
+}
+
 }  // namespace
 
-std::optional<std::string> decodeStatus(std::string_view commandLine, std::string_view r,
-                                        std::int16_t& pressureValue) {
-  // Recognised in this order; at most one matches.
-  if (is(commandLine, "CR0")) return byTable(operatingStateTable(), r);
-  if (is(commandLine, "CR1")) return byTable(inputModeTable(), r);
-  if (is(commandLine, "CR4")) return byTable(reversalTable(), r);
-  if (is(commandLine, "CR3")) return lampHours(r);
-  if (is(commandLine, "CR6")) return temperatures(r);
-  if (is(commandLine, "CRA")) return byTable(muteTable(), r);
-  if (is(commandLine, "CR9")) return std::string(r);
-  if (is(commandLine, "CR PRESSURE")) return pressure(r, pressureValue);
-  if (is(commandLine, "CR7")) return byTable(lampModeTable(), r);
+// The reads' codes differ, so at most one matches.
+std::optional<DecodedStatus> decodeStatus(std::string_view commandLine, std::string_view r) {
+  for (const StatusRead& read : kStatusReads) {
+    if (is(commandLine, read.code)) return decode(read.decoding, r);
+  }
   return std::nullopt;
+}
+
+std::string_view stateWord(OperatingState state) {
+  return wordIn(operatingStateTable(), state);
+}
+
+std::string_view stateWord(LampMode mode) {
+  return wordIn(lampModeTable(), mode);
 }
 
 }  // namespace pv7100

@@ -4,11 +4,15 @@
 #include <span>
 #include <string_view>
 
+#include "protocol/status_decoder.h"
+
 namespace pv7100 {
 
 struct StatusRow {
   std::string_view key;  // the first characters of R
   std::string_view text;
+  StatusValue value = {};      // the state the row stands for, where it is one
+  std::string_view word = {};  // that state in words
 };
 
 struct StatusTable {

@@ -12,6 +12,13 @@ constexpr Millis kMsPerHour = 3'600'000;
 constexpr int kMaxLampHours = 99'999;
 constexpr int kNetworkInput = 4;  // nothing is plugged into it, so it never has a signal
 
+// A status reply as the projector sends it: the text and one CR.
+std::string replyLine(std::string_view text) {
+  std::string line(text);
+  line += kCarriageReturn;
+  return line;
+}
+
 std::string ack() {
   return std::string(1, kAck);
 }
@@ -109,21 +116,21 @@ std::string ProjectorModel::status(StatusRead read) const {
     case StatusRead::OperatingState:
       return operatingState();
     case StatusRead::InputMode:
-      return commandLine(std::to_string(input_));
+      return replyLine(std::to_string(input_));
     case StatusRead::LampHours:
       return lampHours();
     case StatusRead::Reversal:
-      return commandLine("11");  // the picture is never reversed: no command turns it
+      return replyLine("11");  // the picture is never reversed: no command turns it
     case StatusRead::Temperatures:
       return temperatures();
     case StatusRead::LampMode:
       return lampMode();
     case StatusRead::Version:
-      return commandLine("PV7100 SIM V" + std::string(kVersion));
+      return replyLine("PV7100 SIM V" + std::string(kVersion));
     case StatusRead::MuteAndSignal:
       return muteAndSignal();
     case StatusRead::Pressure:
-      return commandLine(std::to_string(pressureReading(now_)));
+      return replyLine(std::to_string(pressureReading(now_)));
   }
   return std::string(kNegativeReply);
 }
@@ -131,13 +138,13 @@ std::string ProjectorModel::status(StatusRead read) const {
 std::string ProjectorModel::operatingState() const {
   switch (power_) {
     case PowerState::StandBy:
-      return commandLine("80");
+      return replyLine("80");
     case PowerState::CountDown:
-      return commandLine("40");
+      return replyLine("40");
     case PowerState::On:
-      return commandLine("00");
+      return replyLine("00");
     case PowerState::CoolingDown:
-      return commandLine("20");
+      return replyLine("20");
   }
   return std::string(kNegativeReply);
 }
@@ -146,7 +153,7 @@ std::string ProjectorModel::lampHours() const {
   const auto hours = std::min<Millis>(settings_.lampHours + lampLitMs_ / kMsPerHour, kMaxLampHours);
   char digits[8];
   std::snprintf(digits, sizeof digits, "%05d", static_cast<int>(hours));
-  return commandLine(digits);
+  return replyLine(digits);
 }
 
 // Reply characters 1-5, 8-11, 14-17 and 21-24 hold S1 to S4; blanks fill the rest.
@@ -156,28 +163,28 @@ std::string ProjectorModel::temperatures() const {
       text, sizeof text, "%5.1f  %4.1f  %4.1f   %4.1f",
       shownCelsius(thermometers_.reading(0, now_)), shownCelsius(thermometers_.reading(1, now_)),
       shownCelsius(thermometers_.reading(2, now_)), shownCelsius(thermometers_.reading(3, now_)));
-  return commandLine(text);
+  return replyLine(text);
 }
 
 std::string ProjectorModel::lampMode() const {
   const bool lit = lampLit();
   switch (lampUse_) {
     case LampUse::Both:
-      return commandLine(lit ? "03" : "00");
+      return replyLine(lit ? "03" : "00");
     case LampUse::Lamp1:
-      return commandLine(lit ? "11" : "10");
+      return replyLine(lit ? "11" : "10");
     case LampUse::Lamp2:
-      return commandLine(lit ? "22" : "20");
+      return replyLine(lit ? "22" : "20");
   }
   return std::string(kNegativeReply);
 }
 
 std::string ProjectorModel::muteAndSignal() const {
-  if (!lampLit()) return commandLine("FF");
-  if (input_ == kNetworkInput) return commandLine("80");
+  if (!lampLit()) return replyLine("FF");
+  if (input_ == kNetworkInput) return replyLine("80");
   const int bits = (pictureMuted_ ? 1 : 0) | (soundMuted_ ? 2 : 0);
   const char code[] = {'0', static_cast<char>('0' + bits)};
-  return commandLine(std::string_view(code, sizeof code));
+  return replyLine(std::string_view(code, sizeof code));
 }
 
 }  // namespace pv7100::sim

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "panel/toolkit.h"
+#include "protocol/commands.h"
 
 namespace pv7100::ui {
 
@@ -70,6 +71,7 @@ inline constexpr int kLinePixels = 2;
 // The timers, stopped when the window is created.
 struct TimerRow {
   std::string_view name;
+  TimerRole role;
   int interval;  // ms
 };
 
@@ -79,11 +81,15 @@ std::span<const TimerRow> layoutTimers();
 // starts on the first.
 std::span<const std::string_view> layoutTabOrder();
 std::span<const LineRow> layoutLines();
-// The controls the panel uses by role.
+// The controls the panel uses by role; each role is bound by name, whatever the order of its
+// enumerators.
 std::string_view controlName(LineRole role);
 std::string_view controlName(TimerRole role);
 std::string_view controlName(ButtonRole role);
 std::string_view controlName(OptionRole role);
+// The button that sends the command called `command`; throws std::out_of_range for a name
+// that has none.
+std::string_view commandControl(std::string_view command);
 inline constexpr std::string_view kPortFrame = "Frame8";
 inline constexpr std::string_view kCommandBox = "Text1";
 inline constexpr std::string_view kPicture = "Image1";

@@ -29,6 +29,12 @@ constexpr Font PG(double points, bool bold = false) {
 }
 constexpr Font window = kWindowFont;
 
+template <typename Key>
+struct Binding {
+  Key key;
+  std::string_view control;
+};
+
 // clang-format off
 constexpr std::array kControls = std::to_array<ControlRow>({
     // Picture at the top right corner
@@ -211,10 +217,10 @@ constexpr std::array kLines = std::to_array<LineRow>({
 });
 
 constexpr std::array kTimers = std::to_array<TimerRow>({
-    {"Timer1", 200},   // repeat timer of the hold-to-repeat buttons
-    {"Timer2", 500},   // reply window
-    {"Timer3", 5000},  // hides the port-settings frame
-    {"Timer4", 1000},  // display clear
+    {"Timer1", TimerRole::repeat, kStartRepeatPeriod},
+    {"Timer2", TimerRole::replyWindow, kDefaultTiming.replyWindow},
+    {"Timer3", TimerRole::portFrame, 5000},
+    {"Timer4", TimerRole::displayClear, kDefaultTiming.displayClear},
 });
 constexpr std::array<std::string_view, 78> kTabOrder = {
     "Command17", "Command1", "Command2", "Command3", "Command5", "Command6", "Command7", "Command8",
@@ -231,36 +237,130 @@ constexpr std::array<std::string_view, 78> kTabOrder = {
 };
 // clang-format on
 
-// The controls of each role, in the order of the role's enumerators.
-constexpr std::array<std::string_view, 4> kLineNames = {"Label11", "Label12", "Label22",
-                                                        "PortNotice"};
-constexpr std::array<std::string_view, 4> kTimerNames = {"Timer1", "Timer2", "Timer3", "Timer4"};
-constexpr std::array<std::string_view, 6> kButtonNames = {"Command33", "Command16", "Command34",
-                                                          "Command3",  "Command95", "Command96"};
-constexpr std::array<std::string_view, 4> kOptionNames = {"Option1", "Option2", "Option9",
-                                                          "Option10"};
+// The buttons that send the commands, by the commands' names.
+constexpr std::array kCommandButtons = std::to_array<Binding<std::string_view>>({
+    {"power-on", "Command17"},
+    {"power-off", "Command18"},
+    {"input-1", "Command27"},
+    {"input-2", "Command28"},
+    {"input-3", "Command29"},
+    {"input-network", "Command53"},
+    {"menu-on", "Command23"},
+    {"menu-off", "Command24"},
+    {"sound-mute-on", "Command19"},
+    {"sound-mute-off", "Command20"},
+    {"no-show-on", "Command21"},
+    {"no-show-off", "Command22"},
+    {"freeze-on", "Command25"},
+    {"freeze-off", "Command26"},
+    {"av-size-normal", "Command31"},
+    {"av-size-full", "Command32"},
+    {"a-pc-adj", "Command13"},
+    {"image-adjust", "Command30"},
+    {"p-timer", "Command14"},
+    {"lamp-change", "Command56"},
+    {"lamp-1", "Command57"},
+    {"lamp-2", "Command58"},
+    {"image-stand", "Command4"},
+    {"image-real", "Command10"},
+    {"image-cinema", "Command11"},
+    {"image-dynamic", "Command39"},
+    {"image-custom-1", "Command40"},
+    {"image-custom-2", "Command41"},
+    {"image-custom-3", "Command42"},
+    {"read-status", "Command44"},
+    {"read-mode", "Command45"},
+    {"read-l-time", "Command46"},
+    {"read-setting", "Command47"},
+    {"read-temp", "Command54"},
+    {"read-l-mode", "Command55"},
+    {"input-1-dvi-av-hdcp", "Command63"},
+    {"input-1-dvi-pc", "Command64"},
+    {"input-1-scart", "Command65"},
+    {"input-1-rgb", "Command66"},
+    {"input-2-rgb", "Command72"},
+    {"input-2-y-pb-cb-pr-cr", "Command74"},
+    {"input-2-video", "Command73"},
+    {"input-3-s-video", "Command84"},
+    {"input-3-video", "Command81"},
+    {"fan-max", "Command97"},
+    {"fan-nor", "Command98"},
+    {"display-clear", "Command3"},
+    {"vol-plus", "Command1"},
+    {"vol-minus", "Command2"},
+    {"cursor-up", "Command5"},
+    {"cursor-down", "Command7"},
+    {"cursor-left", "Command9"},
+    {"cursor-right", "Command8"},
+    {"cursor-select", "Command6"},
+    {"zoom-plus", "Command15"},
+    {"zoom-minus", "Command35"},
+    {"focus-plus", "Command36"},
+    {"focus-minus", "Command37"},
+    {"d-zoom-plus", "Command48"},
+    {"d-zoom-minus", "Command49"},
+    {"keystone-up", "Command50"},
+    {"keystone-down", "Command51"},
+    {"keystone-right", "Command70"},
+    {"keystone-left", "Command71"},
+    {"lens-shift-up", "Command59"},
+    {"lens-shift-down", "Command62"},
+    {"lens-shift-left", "Command60"},
+    {"lens-shift-right", "Command61"},
+});
 
-template <typename Role, std::size_t N>
-std::string_view nameOf(const std::array<std::string_view, N>& names, Role role) {
-  return names.at(static_cast<std::size_t>(role));
+// The controls the panel uses by role.
+constexpr std::array kLineControls = std::to_array<Binding<LineRole>>({
+    {LineRole::transmit, "Label11"},
+    {LineRole::receive, "Label12"},
+    {LineRole::status, "Label22"},
+    {LineRole::notice, "PortNotice"},
+});
+constexpr std::array kButtons = std::to_array<Binding<ButtonRole>>({
+    {ButtonRole::com, "Command33"},
+    {ButtonRole::end, "Command16"},
+    {ButtonRole::dataToggle, "Command34"},
+    {ButtonRole::sendLine, "Command95"},
+    {ButtonRole::clearLine, "Command96"},
+});
+constexpr std::array kOptions = std::to_array<Binding<OptionRole>>({
+    {OptionRole::com1, "Option1"},
+    {OptionRole::com2, "Option2"},
+    {OptionRole::baud19200, "Option9"},
+    {OptionRole::baud9600, "Option10"},
+});
+
+template <typename Key, std::size_t N>
+std::string_view controlFor(const std::array<Binding<Key>, N>& bindings, Key key) {
+  for (const Binding<Key>& binding : bindings) {
+    if (binding.key == key) return binding.control;
+  }
+  throw std::out_of_range("no control bound");
 }
 
 }  // namespace
 
 std::string_view controlName(LineRole role) {
-  return nameOf(kLineNames, role);
+  return controlFor(kLineControls, role);
 }
 
 std::string_view controlName(TimerRole role) {
-  return nameOf(kTimerNames, role);
+  for (const TimerRow& row : kTimers) {
+    if (row.role == role) return row.name;
+  }
+  throw std::out_of_range("no timer bound");
 }
 
 std::string_view controlName(ButtonRole role) {
-  return nameOf(kButtonNames, role);
+  return controlFor(kButtons, role);
 }
 
 std::string_view controlName(OptionRole role) {
-  return nameOf(kOptionNames, role);
+  return controlFor(kOptions, role);
+}
+
+std::string_view commandControl(std::string_view command) {
+  return controlFor(kCommandButtons, command);
 }
 
 std::span<const ControlRow> layoutControls() {

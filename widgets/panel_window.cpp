@@ -86,20 +86,20 @@ void PanelWidget::hideEvent(QHideEvent* event) {
 
 void PanelWidget::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  if (framed) framed();
+  if (decorated) decorated();
 }
 
 void PanelWidget::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (framed) framed();
+  if (decorated) decorated();
 }
 
 int clientHeightPixels(double outerTwips) {
-  return std::max(1, px(outerTwips - kDesignFrameHeight));
+  return std::max(1, px(outerTwips - kDesignDecorationHeight));
 }
 
-QtWindow::QtWindow() : height_(kClientHeight + kDesignFrameHeight) {
-  widget_.framed = [this] { keepCentre(); };
+QtWindow::QtWindow() : height_(kClientHeight + kDesignDecorationHeight) {
+  widget_.decorated = [this] { keepCentre(); };
   applyGeometry();
 }
 
@@ -111,12 +111,12 @@ double QtWindow::screenHeight() const {
   return widget_.screen()->geometry().height() * 15.0;
 }
 
-double QtWindow::frameWidth() const {
+double QtWindow::decorationWidth() const {
   return (widget_.frameGeometry().width() - widget_.geometry().width()) * 15.0;
 }
 
 double QtWindow::width() const {
-  return kClientWidth + frameWidth();
+  return kClientWidth + decorationWidth();
 }
 
 void QtWindow::setLeft(double twips) {
@@ -125,8 +125,8 @@ void QtWindow::setLeft(double twips) {
   widget_.move(px(left_), px(top_));
 }
 
-// The left was placed for the width known then, before the window system framed the window:
-// once the frame is drawn the window keeps the centre it was given.
+// The left was placed for the width known then, before the window system decorated the window:
+// once the decoration is drawn the window keeps the centre it was given.
 void QtWindow::keepCentre() {
   const double now = width();
   if (now == placedWidth_) return;
@@ -145,8 +145,8 @@ void QtWindow::setHeight(double twips) {
   applyGeometry();
 }
 
-// The width never changes. The client area is the outer height less the design's frame, so
-// each view shows its band whatever frame the window system draws around it.
+// The width never changes. The client area is the outer height less the design's decoration, so
+// each view shows its band whatever decoration the window system draws around it.
 void QtWindow::applyGeometry() {
   const int client = clientHeightPixels(height_);
   if (widget_.minimumHeight() != client || widget_.width() != px(kClientWidth)) {

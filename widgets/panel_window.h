@@ -1,5 +1,5 @@
 // The panel's window on Qt: fixed width, outer heights mapped to client heights less the
-// design's frame, the outline of the navigation cross, and the window events
+// design's decoration, the outline of the navigation cross, and the window events
 // the panel needs (keys ahead of the focused control, loss of the mouse).
 #pragma once
 
@@ -17,7 +17,7 @@ class PanelWidget : public QWidget {
 
   std::function<void(std::int16_t keyCode, std::int16_t shift)> keyDown;
   Handler deactivated;
-  Handler framed;  // the window system's frame may have changed
+  Handler decorated;  // the window system's decoration may have changed
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -28,11 +28,11 @@ class PanelWidget : public QWidget {
   void showEvent(QShowEvent* event) override;
 };
 
-// The frame and title bar that the outer heights the panel sets were designed for, in twips.
-inline constexpr double kDesignFrameHeight = 435;
+// The border and title bar that the outer heights the panel sets were designed for, in twips.
+inline constexpr double kDesignDecorationHeight = 435;
 
 // The client area's height in pixels for an outer height in twips: the outer height less the
-// design's frame. The window is as much taller as the frame the window system draws.
+// design's decoration. The window is as much taller as the decoration the window system draws.
 int clientHeightPixels(double outerTwips);
 
 class QtWindow : public Window {
@@ -60,8 +60,8 @@ class QtWindow : public Window {
   // Runs before the window unloads: the toolkit stops its timers there.
   Handler beforeUnload;
 
-  // The width of the frame the window system draws, in twips; 0 until it has drawn one.
-  double frameWidth() const;
+  // The width of the decoration the window system draws, in twips; 0 until it has drawn one.
+  double decorationWidth() const;
 
  private:
   void applyGeometry();

@@ -38,16 +38,16 @@ void QtTimer::setEnabled(bool enabled) {
 
 QtLabel::QtLabel(QLabel* widget, std::string caption)
     : widget_(widget), caption_(std::move(caption)), height_(widget->height()) {
-  nextFrame_.setSingleShot(true);
-  QObject::connect(&nextFrame_, &QTimer::timeout, [this] { show(); });
+  nextRepaint_.setSingleShot(true);
+  QObject::connect(&nextRepaint_, &QTimer::timeout, [this] { show(); });
 }
 
 void QtLabel::setCaption(std::string caption) {
   caption_ = std::move(caption);
-  if (nextFrame_.isActive()) return;  // the coming frame shows it
-  const qint64 since = sinceShown_.isValid() ? sinceShown_.elapsed() : kFrameMs;
-  if (since < kFrameMs) {
-    nextFrame_.start(static_cast<int>(kFrameMs - since));
+  if (nextRepaint_.isActive()) return;  // the coming repaint shows it
+  const qint64 since = sinceShown_.isValid() ? sinceShown_.elapsed() : kRepaintMs;
+  if (since < kRepaintMs) {
+    nextRepaint_.start(static_cast<int>(kRepaintMs - since));
   } else {
     show();
   }

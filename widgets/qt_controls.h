@@ -32,12 +32,12 @@ class QtTimer : public Timer {
 // A label shows at most the start of a long caption: the rest lies beyond its right edge
 // anyway, and a label handed 65 000 characters many times a second would stall the panel.
 // A device that talks without pause changes the monitor lines hundreds of times a second;
-// the label then shows the newest caption once a frame (16 ms), which the eye cannot tell
+// the label then shows the newest caption once a repaint period (16 ms), which the eye cannot tell
 // from every change. The caption itself is always the text last set.
 class QtLabel : public Label {
  public:
   static constexpr std::size_t kShown = 256;
-  static constexpr int kFrameMs = 16;
+  static constexpr int kRepaintMs = 16;
   QtLabel(QLabel* widget, std::string caption);
   void setCaption(std::string caption) override;
   const std::string& caption() const override { return caption_; }
@@ -47,7 +47,7 @@ class QtLabel : public Label {
   QLabel* widget_;
   std::string caption_;
   int height_;  // as laid out
-  QTimer nextFrame_;
+  QTimer nextRepaint_;
   QElapsedTimer sinceShown_;
 };
 

@@ -19,11 +19,13 @@ class QtToolkit : public Toolkit {
   QtToolkit();
 
   QtWindow& window() override { return window_; }
-  Label& line(LineRole role) override { return label(controlName(role)); }
-  Timer& timer(TimerRole role) override { return timer(controlName(role)); }
-  Button& button(ButtonRole role) override { return button(controlName(role)); }
-  Button& commandButton(std::string_view control) override { return button(control); }
-  OptionButton& option(OptionRole role) override { return *find(options_, controlName(role)); }
+  QtLabel& line(LineRole role) override { return label(controlName(role)); }
+  QtTimer& timer(TimerRole role) override { return timer(controlName(role)); }
+  QtButton& button(ButtonRole role) override { return button(controlName(role)); }
+  QtButton& commandButton(std::string_view command) override {
+    return button(commandControl(command));
+  }
+  QtOption& option(OptionRole role) override { return option(controlName(role)); }
   Frame& portFrame() override { return *find(frames_, kPortFrame); }
   TextBox& commandBox() override { return *find(textBoxes_, kCommandBox); }
   Picture& picture() override { return *find(pictures_, kPicture); }

@@ -19,8 +19,8 @@ std::string scratchFile() {
   return path.string();
 }
 
-void choose(QtPanel& panel, std::string_view option) {
-  QTest::mouseClick(&panel.widget("Command33"), Qt::LeftButton);
+void choose(QtPanel& panel, ui::OptionRole option) {
+  QTest::mouseClick(&panel.widget(ui::ButtonRole::com), Qt::LeftButton);
   QTest::mouseClick(&panel.widget(option), Qt::LeftButton);
 }
 
@@ -34,23 +34,23 @@ TEST(BadPorts, AMissingCom1AtStartUpIsToldOnceAndCom2StillOpens) {
   EXPECT_NE(panel.boxes.texts[0].find("--com1 DEVICE"), std::string::npos);
   EXPECT_FALSE(panel.portOpen());
 
-  QTest::mouseClick(&panel.widget("Command17"), Qt::LeftButton);
-  EXPECT_TRUE(panel.caption("PortNotice").starts_with("Not sent. No port is open"))
-      << panel.caption("PortNotice");
+  QTest::mouseClick(&panel.command("power-on"), Qt::LeftButton);
+  EXPECT_TRUE(panel.text(ui::LineRole::notice).starts_with("Not sent. No port is open"))
+      << panel.text(ui::LineRole::notice);
 
-  choose(panel, "Option2");
+  choose(panel, ui::OptionRole::com2);
   EXPECT_TRUE(panel.portOpen());
-  EXPECT_FALSE(panel.widget("Frame8").isVisible());
-  QTest::mouseClick(&panel.widget("Command17"), Qt::LeftButton);
+  EXPECT_FALSE(panel.widget(ui::kPortFrame).isVisible());
+  QTest::mouseClick(&panel.command("power-on"), Qt::LeftButton);
   EXPECT_EQ(com2.read(4, 2000ms), "C00\r");
-  EXPECT_EQ(panel.caption("PortNotice"), "");
+  EXPECT_EQ(panel.text(ui::LineRole::notice), "");
 }
 
 TEST(BadPorts, AFileThatIsNotAPortIsNamedSo) {
   Pty com1{letQtRun};
   const std::string file = scratchFile();
   QtPanel panel(PortDevices{com1.slavePath(), file});
-  choose(panel, "Option2");
+  choose(panel, ui::OptionRole::com2);
   ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
   EXPECT_NE(
       panel.boxes.texts[0].find("COM2 (" + file + ") cannot be opened: it is not a serial device"),
@@ -58,7 +58,7 @@ TEST(BadPorts, AFileThatIsNotAPortIsNamedSo) {
       << panel.boxes.texts[0];
   EXPECT_TRUE(panel.assembled.toolkit().option(ui::OptionRole::com2).selected())
       << "the choice stays as clicked";
-  EXPECT_TRUE(panel.widget("Frame8").isVisible()) << "the frame stays until its timer";
+  EXPECT_TRUE(panel.widget(ui::kPortFrame).isVisible()) << "the frame stays until its timer";
   EXPECT_FALSE(panel.portOpen());
   std::filesystem::remove(file);
 }
@@ -69,7 +69,7 @@ TEST(BadPorts, APortAnotherProgramHoldsSaysWho) {
   ASSERT_TRUE(other.open(QIODevice::ReadWrite));
   QtPanel panel(PortDevices{"/dev/pv7100-no-such-port", com2.slavePath()});
   ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
-  choose(panel, "Option2");
+  choose(panel, ui::OptionRole::com2);
   ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 2; }));
   EXPECT_NE(panel.boxes.texts[1].find("another program (PID " + std::to_string(::getpid()) +
                                       ", pv7100_qt_tests) holds it"),
@@ -83,10 +83,10 @@ TEST(BadPorts, ALogThatCannotBeWrittenIsToldOnTheNoticeLine) {
   MessageBoxes boxes;
   AssembledPanel panel(PortDevices{com1.slavePath(), "/dev/null/none"}, "/dev/full");
   panel.start();
-  QTest::mouseClick(&panel.toolkit().widget("Command17"), Qt::LeftButton);
+  QTest::mouseClick(&panel.toolkit().widget(ui::commandControl("power-on")), Qt::LeftButton);
   EXPECT_EQ(com1.read(4, 2000ms), "C00\r");
   EXPECT_TRUE(waitUntil([&] {
-    return panel.toolkit().label("PortNotice").caption() ==
+    return panel.toolkit().line(ui::LineRole::notice).caption() ==
            "the log file /dev/full cannot be written: No space left on device";
   }));
 }

@@ -30,8 +30,8 @@ void pointLink(const std::string& link, const std::string& target) {
   std::filesystem::create_symlink(target, link);
 }
 
-void click(QtPanel& panel, std::string_view control) {
-  QTest::mouseClick(&panel.widget(control), Qt::LeftButton);
+void click(QWidget& control) {
+  QTest::mouseClick(&control, Qt::LeftButton);
 }
 
 TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
@@ -42,14 +42,14 @@ TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
   ASSERT_TRUE(panel.portOpen());
 
   first->closeMaster();
-  ASSERT_TRUE(waitUntil([&] { return !panel.caption("PortNotice").empty(); }));
+  ASSERT_TRUE(waitUntil([&] { return !panel.text(ui::LineRole::notice).empty(); }));
   EXPECT_FALSE(panel.portOpen());
-  EXPECT_TRUE(panel.caption("PortNotice").starts_with("COM1 (" + link + ") went away"))
-      << panel.caption("PortNotice");
+  EXPECT_TRUE(panel.text(ui::LineRole::notice).starts_with("COM1 (" + link + ") went away"))
+      << panel.text(ui::LineRole::notice);
   ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
-  EXPECT_EQ(panel.boxes.texts[0], panel.caption("PortNotice"));
+  EXPECT_EQ(panel.boxes.texts[0], panel.text(ui::LineRole::notice));
   // The whole notice shows, wrapped.
-  const auto& notice = static_cast<QLabel&>(panel.widget("PortNotice"));
+  const auto& notice = static_cast<QLabel&>(panel.widget(ui::controlName(ui::LineRole::notice)));
   ASSERT_TRUE(waitUntil([&] { return !notice.text().isEmpty(); }));
   EXPECT_LE(QFontMetrics(notice.font())
                 .boundingRect(QRect(0, 0, notice.width(), 10000), Qt::TextWordWrap, notice.text())
@@ -57,20 +57,20 @@ TEST(VanishedPort, FarEndClosedIsToldOnceAndTheNextChoiceReopens) {
             notice.height());
 
   // Sends go nowhere and say so, without a box each.
-  QTest::mousePress(&panel.widget("Command36"), Qt::LeftButton);
-  EXPECT_TRUE(panel.caption("PortNotice").starts_with("Not sent. No port is open"))
-      << panel.caption("PortNotice");
-  QTest::mouseRelease(&panel.widget("Command36"), Qt::LeftButton);
+  QTest::mousePress(&panel.command("focus-plus"), Qt::LeftButton);
+  EXPECT_TRUE(panel.text(ui::LineRole::notice).starts_with("Not sent. No port is open"))
+      << panel.text(ui::LineRole::notice);
+  QTest::mouseRelease(&panel.command("focus-plus"), Qt::LeftButton);
   EXPECT_EQ(panel.boxes.texts.size(), 1u);
 
   // The device is back: choosing COM1 opens it.
   Pty second{letQtRun};
   pointLink(link, second.slavePath());
-  click(panel, "Command33");
-  click(panel, "Option1");
+  click(panel.widget(ui::ButtonRole::com));
+  click(panel.widget(ui::OptionRole::com1));
   EXPECT_TRUE(panel.portOpen());
-  EXPECT_EQ(panel.caption("PortNotice"), "");
-  click(panel, "Command17");
+  EXPECT_EQ(panel.text(ui::LineRole::notice), "");
+  click(panel.command("power-on"));
   EXPECT_EQ(second.read(4, 2000ms), "C00\r");
   std::filesystem::remove(link);
 }
@@ -82,22 +82,23 @@ TEST(VanishedPort, SimulatorEndedAndStartedAgain) {
                     QStringList{"--link", QString::fromStdString(link)});
   simulator->start();
   QtPanel panel(PortDevices{link, "/dev/null/none"});
-  click(panel, "Command44");
-  ASSERT_TRUE(waitUntil([&] { return panel.caption("Label22") == " Stand by"; }));
+  click(panel.command("read-status"));
+  ASSERT_TRUE(waitUntil([&] { return panel.text(ui::LineRole::status) == " Stand by"; }));
 
   simulator.reset();
-  ASSERT_TRUE(waitUntil([&] { return !panel.caption("PortNotice").empty(); }));
+  ASSERT_TRUE(waitUntil([&] { return !panel.text(ui::LineRole::notice).empty(); }));
   EXPECT_FALSE(panel.portOpen());
 
   simulator.emplace(QStringLiteral(PV7100_SIM),
                     QStringList{"--link", QString::fromStdString(link)});
   simulator->start();
-  ASSERT_TRUE(waitUntil([&] { return panel.caption("Label22").empty(); }));  // display clear
-  click(panel, "Command33");
-  click(panel, "Option1");
+  ASSERT_TRUE(
+      waitUntil([&] { return panel.text(ui::LineRole::status).empty(); }));  // display clear
+  click(panel.widget(ui::ButtonRole::com));
+  click(panel.widget(ui::OptionRole::com1));
   ASSERT_TRUE(panel.portOpen());
-  click(panel, "Command44");
-  EXPECT_TRUE(waitUntil([&] { return panel.caption("Label22") == " Stand by"; }));
+  click(panel.command("read-status"));
+  EXPECT_TRUE(waitUntil([&] { return panel.text(ui::LineRole::status) == " Stand by"; }));
   EXPECT_EQ(panel.boxes.texts.size(), 1u) << "one box for the loss, none for the rest";
 }
 
@@ -108,11 +109,11 @@ TEST(VanishedPort, AConverterKeepsItsSpeedAndAClosedConnectionIsALostPort) {
   QtPanel panel(PortDevices{com1, "/dev/ttyS1"});
   ASSERT_TRUE(waitUntil([&] { return converter.hasPendingConnections(); }));
   std::unique_ptr<QTcpSocket> line(converter.nextPendingConnection());
-  click(panel, "Command17");
+  click(panel.command("power-on"));
   ASSERT_TRUE(waitUntil([&] { return line->bytesAvailable() >= 4; }));
   EXPECT_EQ(line->readAll().toStdString(), "C00\r");
-  click(panel, "Command33");
-  click(panel, "Option10");
+  click(panel.widget(ui::ButtonRole::com));
+  click(panel.widget(ui::OptionRole::baud9600));
   ASSERT_EQ(panel.boxes.texts.size(), 1u);
   EXPECT_EQ(panel.boxes.texts[0], "COM1 (" + com1 +
                                       ") keeps its speed: the line's speed is set by the converter "

@@ -107,7 +107,8 @@ TEST(CtlHostileUse, JsonStaysWholeAndUtf8) {
   const auto finished = reading.finish(10s);
   EXPECT_EQ(exitCodeOf(finished.status), 5);
   EXPECT_TRUE(finished.out.starts_with("[\n  {\"read\": \"state\"")) << finished.out;
-  EXPECT_NE(finished.out.find("\"text\": null, \"error\": \"" + projector.device() + " went away"),
+  EXPECT_NE(finished.out.find("\"text\": null, \"value\": null, \"error\": \"" +
+                              projector.device() + " went away"),
             std::string::npos)
       << finished.out;
   EXPECT_TRUE(finished.out.ends_with("\"}\n]\n")) << finished.out;

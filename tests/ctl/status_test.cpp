@@ -51,16 +51,21 @@ TEST(CtlStatus, ReadsEachStatusInTextAndAllInOneRun) {
   }
 }
 
-TEST(CtlStatus, InJsonGivesReplyAndText) {
+TEST(CtlStatus, InJsonGivesReplyTextAndValue) {
   Projector projector;
-  const CtlRun run = runCtl({"--json", "--port", projector.device(), "status", "state", "version"});
+  const CtlRun run = runCtl({"--json", "--port", projector.device(), "status", "state",
+                             "lamp-hours", "version", "pressure"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(
       run.out,
       "[\n"
-      R"(  {"read": "state", "code": "CR0", "reply": " 8 0 CR ", "text": " Stand by"},)"
+      R"(  {"read": "state", "code": "CR0", "reply": " 8 0 CR ", "text": " Stand by", "value": "standby"},)"
       "\n"
-      R"(  {"read": "version", "code": "CR9", "reply": " P V 7 1 0 0   S I M   V 1 . 0 0 CR ", "text": " P V 7 1 0 0   S I M   V 1 . 0 0 CR "})"
+      R"(  {"read": "lamp-hours", "code": "CR3", "reply": " 0 1 2 3 4 CR ", "text": " 0 1 2 3 4 CR  Hour Use", "value": 1234},)"
+      "\n"
+      R"(  {"read": "version", "code": "CR9", "reply": " P V 7 1 0 0   S I M   V 1 . 0 0 CR ", "text": " P V 7 1 0 0   S I M   V 1 . 0 0 CR ", "value": null},)"
+      "\n"
+      R"(  {"read": "pressure", "code": "CR PRESSURE", "reply": " 8 5 3 CR ", "text": "1013 hPa", "value": 1013})"
       "\n]\n");
 }
 

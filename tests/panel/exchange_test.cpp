@@ -12,114 +12,116 @@ namespace {
 class Exchange : public PanelTest {};
 
 TEST_F(Exchange, ALineGoesOutShowsAndOpensTheReplyWindow) {
-  click("Command17");
+  click("power-on");
   EXPECT_EQ(sent(), "C00\r");
   EXPECT_EQ(serial.log, std::vector<std::string>{"write"});
-  EXPECT_EQ(caption("Label11"), " C 0 0 CR ");
-  EXPECT_TRUE(timer("Timer2").enabled());
-  EXPECT_TRUE(timer("Timer4").enabled());
+  EXPECT_EQ(text(ui::LineRole::transmit), " C 0 0 CR ");
+  EXPECT_TRUE(timer(ui::TimerRole::replyWindow).enabled());
+  EXPECT_TRUE(timer(ui::TimerRole::displayClear).enabled());
 }
 
 TEST_F(Exchange, AReplyInTwoBurstsIsDecodedAfterTheSecond) {
-  click("Command44");  // "STATUS": CR0
+  click("read-status");  // "STATUS": CR0
   serial.receive("0");
-  EXPECT_EQ(caption("Label12"), " 0 ");
-  EXPECT_EQ(caption("Label22"), "");
+  EXPECT_EQ(text(ui::LineRole::receive), " 0 ");
+  EXPECT_EQ(text(ui::LineRole::status), "");
   serial.receive("0\r");
-  EXPECT_EQ(caption("Label12"), " 0 0 CR ");
-  EXPECT_EQ(caption("Label22"), " Power ON");
+  EXPECT_EQ(text(ui::LineRole::receive), " 0 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::status), " Power ON");
 }
 
 TEST_F(Exchange, AReplyStaysOnTheLineWhenTheWindowCloses) {
-  click("Command17");
+  click("power-on");
   serial.receive("\x06");
   advance(500);
-  EXPECT_EQ(caption("Label12"), " ACK ");
+  EXPECT_EQ(text(ui::LineRole::receive), " ACK ");
 }
 
 TEST_F(Exchange, TwoSendsInOneWindowShowBothRepliesDecodedAgainstTheSecond) {
-  click("Command17");  // ON: C00
+  click("power-on");  // ON: C00
   serial.receive("\x06");
   advance(100);
-  click("Command18");  // OFF: the line is replaced, the reply kept
-  EXPECT_EQ(caption("Label11"), " C 0 1 CR ");
-  click("Command44");  // STATUS: CR0
+  click("power-off");  // OFF: the line is replaced, the reply kept
+  EXPECT_EQ(text(ui::LineRole::transmit), " C 0 1 CR ");
+  click("read-status");  // STATUS: CR0
   serial.receive("00\r");
-  EXPECT_EQ(caption("Label12"), " ACK 0 0 CR ");
-  EXPECT_EQ(caption("Label22"), "") << "the combined text starts with ACK, which no row matches";
+  EXPECT_EQ(text(ui::LineRole::receive), " ACK 0 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::status), "")
+      << "the combined text starts with ACK, which no row matches";
   // Each send has its whole window: the last closes 500 ms after it, with no time-out mark.
   advance(499);
-  EXPECT_TRUE(timer("Timer2").enabled());
+  EXPECT_TRUE(timer(ui::TimerRole::replyWindow).enabled());
   advance(1);
-  EXPECT_EQ(caption("Label12"), " ACK 0 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::receive), " ACK 0 0 CR ");
 }
 
 TEST_F(Exchange, ALateReplyIsShownAndDecodedWithoutTheTimeOutMark) {
-  click("Command44");
+  click("read-status");
   advance(500);
-  ASSERT_EQ(caption("Label12"), " X X X X");
+  ASSERT_EQ(text(ui::LineRole::receive), " X X X X");
   serial.receive("80\r");
-  EXPECT_EQ(caption("Label12"), " 8 0 CR ");
-  EXPECT_EQ(caption("Label22"), " Stand by");
+  EXPECT_EQ(text(ui::LineRole::receive), " 8 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::status), " Stand by");
 }
 
 // A reply that comes after its window closed is shown, but the next send that opens a window
 // starts a new reply: the late ACK of a hold no longer spoils the STATUS read after it.
 TEST_F(Exchange, ALateReplyIsNotPrefixedToTheNextWindowsReply) {
-  press("Command15");  // "Zoom +", 105 ms: the projector answers 80 ms late
+  press("zoom-plus");  // "Zoom +", 105 ms: the projector answers 80 ms late
   advance(105);
   serial.receive("\x06");
-  release("Command15");
+  release("zoom-plus");
   serial.receive("\x06");  // the last line's ACK, after the release
-  EXPECT_EQ(caption("Label12"), " ACK ");
-  click("Command44");  // STATUS
+  EXPECT_EQ(text(ui::LineRole::receive), " ACK ");
+  click("read-status");  // STATUS
   serial.receive("80\r");
-  EXPECT_EQ(caption("Label12"), " 8 0 CR ");
-  EXPECT_EQ(caption("Label22"), " Stand by");
+  EXPECT_EQ(text(ui::LineRole::receive), " 8 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::status), " Stand by");
 }
 
 TEST_F(Exchange, ReceivedBytesAboveZShowAsQuestionMarks) {
   serial.receive(std::string("\x7b\x80\xfe\xff", 4));
-  EXPECT_EQ(caption("Label12"), " ? ? ? ? ");
+  EXPECT_EQ(text(ui::LineRole::receive), " ? ? ? ? ");
 }
 
 TEST_F(Exchange, TheReplyKeepsItsFirst32767CharactersWhenNoWindowCloses) {
-  click("Command44");
+  click("read-status");
   serial.receive("80");
   for (int i = 0; i < 200; ++i) serial.receive(std::string(1000, 'A'));
-  EXPECT_EQ(caption("Label12").size(), 2 * 32767 + 1);
-  EXPECT_EQ(caption("Label12").substr(0, 9), " 8 0 A A ");
-  EXPECT_EQ(caption("Label22"), " Stand by");
+  EXPECT_EQ(text(ui::LineRole::receive).size(), 2 * 32767 + 1);
+  EXPECT_EQ(text(ui::LineRole::receive).substr(0, 9), " 8 0 A A ");
+  EXPECT_EQ(text(ui::LineRole::status), " Stand by");
   // The next window that closes empties it and it takes characters again.
-  click("Command44");
+  click("read-status");
   advance(500);
   serial.receive("00\r");
-  EXPECT_EQ(caption("Label12"), " 0 0 CR ");
-  EXPECT_EQ(caption("Label22"), " Power ON");
+  EXPECT_EQ(text(ui::LineRole::receive), " 0 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::status), " Power ON");
 }
 
 TEST_F(Exchange, AClosedPortSaysAtOnceThatTheLineDidNotGoOut) {
   serial.close();
-  click("Command17");
+  click("power-on");
   EXPECT_EQ(sent(), "");
-  EXPECT_EQ(caption("PortNotice"), "Not sent. No port is open: choose COM1 or COM2 under COM.");
-  EXPECT_EQ(caption("Label11"), " C 0 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::notice),
+            "Not sent. No port is open: choose COM1 or COM2 under COM.");
+  EXPECT_EQ(text(ui::LineRole::transmit), " C 0 0 CR ");
   EXPECT_TRUE(tk.window().messages.empty()) << "never a modal box: a held button sends every 5 ms";
   advance(500);
-  EXPECT_EQ(caption("Label12"), " X X X X");
+  EXPECT_EQ(text(ui::LineRole::receive), " X X X X");
 }
 
 TEST_F(Exchange, TheNoticeIsWrittenOnceAndGoesWithTheNextLineThatGoesOut) {
   serial.failWrites(true);
-  press("Command1");
+  press("vol-plus");
   advance(2500);
-  release("Command1");
-  EXPECT_EQ(caption("PortNotice"),
+  release("vol-plus");
+  EXPECT_EQ(text(ui::LineRole::notice),
             "Not sent. COM1 (/dev/ttyS0) refused the output (Input/output error).");
-  EXPECT_EQ(tk.label("PortNotice").writes, 1);
+  EXPECT_EQ(tk.line(ui::LineRole::notice).writes, 1);
   serial.failWrites(false);
-  click("Command17");
-  EXPECT_EQ(caption("PortNotice"), "");
+  click("power-on");
+  EXPECT_EQ(text(ui::LineRole::notice), "");
   EXPECT_EQ(sent(), "C00\r");
 }
 
@@ -138,8 +140,8 @@ TEST(ExchangeSplits, AnySplitOfAnyStreamRendersAndDecodesAsOneBurst) {
     Panel whole(serial[0], tk[0], {}), split(serial[1], tk[1], {});
     for (int i = 0; i < 2; ++i) {
       (i == 0 ? whole : split).start();
-      tk[i].textBox("Text1").setText(reads[round % 9]);
-      tk[i].button("Command95").click();
+      tk[i].commandBox().setText(reads[round % 9]);
+      tk[i].button(ui::ButtonRole::sendLine).click();
     }
     serial[0].receive(stream);
     for (std::size_t at = 0; at < stream.size();) {
@@ -147,9 +149,9 @@ TEST(ExchangeSplits, AnySplitOfAnyStreamRendersAndDecodesAsOneBurst) {
       serial[1].receive(std::string_view(stream).substr(at, n));
       at += n;
     }
-    for (const char* label : {"Label12", "Label22"}) {
-      ASSERT_EQ(tk[1].label(label).caption(), tk[0].label(label).caption())
-          << label << " after " << reads[round % 9] << " in round " << round;
+    for (const ui::LineRole line : {ui::LineRole::receive, ui::LineRole::status}) {
+      ASSERT_EQ(tk[1].line(line).caption(), tk[0].line(line).caption())
+          << reads[round % 9] << " in round " << round;
     }
   }
 }

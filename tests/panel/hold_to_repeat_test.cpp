@@ -19,35 +19,16 @@ class HoldToRepeat : public PanelTest {
   }
 };
 
-TEST_F(HoldToRepeat, EveryRowSendsItsCodeAtPressAndAtEachTick) {
-  for (const RepeatCommand& row : repeatCommands()) {
-    SCOPED_TRACE(std::string(row.control));
-    EXPECT_EQ(ui::layoutRow(row.control).caption, row.caption);
-    EXPECT_EQ(ui::layoutRow(row.control).events, ui::Events::DownUp);
-    const std::string line = std::string(row.code) + "\r";
-    press(row.control);
-    EXPECT_EQ(sent(), line);
-    const int period = timer("Timer1").interval();
-    advance(period);
-    EXPECT_EQ(sent(), line);
-    advance(period);
-    EXPECT_EQ(sent(), line);
-    release(row.control);
-    advance(1000);
-    EXPECT_EQ(sent(), "");
-  }
-}
-
 TEST_F(HoldToRepeat, VolumeHeld600MsSendsThreeTimes) {
-  press("Command1");
+  press("vol-plus");
   advance(600);
-  release("Command1");
+  release("vol-plus");
   advance(2000);
   EXPECT_EQ(sends("C09\r"), 3);
 }
 
 TEST_F(HoldToRepeat, SelectEvery500) {
-  press("Command6");
+  press("cursor-select");
   EXPECT_EQ(sends("C3F\r"), 1);
   advance(499);
   EXPECT_EQ(sends("C3F\r"), 0);
@@ -58,10 +39,10 @@ TEST_F(HoldToRepeat, SelectEvery500) {
 }
 
 TEST_F(HoldToRepeat, ArrowRightAfterStartRepeatsEvery200WithIntervalsUnchanged) {
-  press("Command5");
+  press("cursor-up");
   EXPECT_EQ(sends("C3C\r"), 1);
-  EXPECT_EQ(timer("Timer2").interval(), 500);
-  EXPECT_EQ(timer("Timer4").interval(), 1000);
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 500);
+  EXPECT_EQ(timer(ui::TimerRole::displayClear).interval(), 1000);
   advance(199);
   EXPECT_EQ(sends("C3C\r"), 0);
   advance(1);
@@ -69,140 +50,140 @@ TEST_F(HoldToRepeat, ArrowRightAfterStartRepeatsEvery200WithIntervalsUnchanged) 
 }
 
 TEST_F(HoldToRepeat, ArrowAfterMenuOnUses150And190) {
-  click("Command23");
+  click("menu-on");
   sent();
-  press("Command7");
-  EXPECT_EQ(timer("Timer2").interval(), 150);
-  EXPECT_EQ(timer("Timer4").interval(), 190);
+  press("cursor-down");
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 150);
+  EXPECT_EQ(timer(ui::TimerRole::displayClear).interval(), 190);
   advance(1000);
   EXPECT_EQ(sends("C3D\r"), 6);
 }
 
 TEST_F(HoldToRepeat, ArrowsRunAt5MsAfterDZoomAndBackAfterAPcAdj) {
-  press("Command48");
-  release("Command48");
-  EXPECT_EQ(timer("Timer1").interval(), 5);
+  press("d-zoom-plus");
+  release("d-zoom-plus");
+  EXPECT_EQ(timer(ui::TimerRole::repeat).interval(), 5);
   sent();
-  press("Command8");
-  EXPECT_EQ(timer("Timer2").interval(), 5);
-  EXPECT_EQ(timer("Timer4").interval(), 5);
+  press("cursor-right");
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 5);
+  EXPECT_EQ(timer(ui::TimerRole::displayClear).interval(), 5);
   advance(100);
-  release("Command8");
+  release("cursor-right");
   EXPECT_EQ(sends("C3A\r"), 21);
 
-  click("Command13");
+  click("a-pc-adj");
   sent();
-  press("Command8");
-  EXPECT_EQ(timer("Timer2").interval(), 150);
-  EXPECT_EQ(timer("Timer4").interval(), 190);
+  press("cursor-right");
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 150);
+  EXPECT_EQ(timer(ui::TimerRole::displayClear).interval(), 190);
   advance(400);
   EXPECT_EQ(sends("C3A\r"), 3);
 }
 
 TEST_F(HoldToRepeat, ArrowInheritsThePeriodVolumeLeft) {
-  click("Command23");  // MENU ON: arrows paced for the menu, at 200 ms
-  press("Command1");
-  release("Command1");
+  click("menu-on");  // MENU ON: arrows paced for the menu, at 200 ms
+  press("vol-plus");
+  release("vol-plus");
   sent();
-  press("Command9");
+  press("cursor-left");
   advance(500);
   EXPECT_EQ(sends("C3B\r"), 3);
 }
 
 TEST_F(HoldToRepeat, SilentProjectorCycleWithinOnePeriod) {
-  press("Command2");
-  EXPECT_EQ(caption("Label11"), " C 0 A CR ");
+  press("vol-minus");
+  EXPECT_EQ(text(ui::LineRole::transmit), " C 0 A CR ");
   advance(199);
-  EXPECT_EQ(caption("Label12"), "");
+  EXPECT_EQ(text(ui::LineRole::receive), "");
   advance(1);
-  EXPECT_EQ(caption("Label12"), " X X X X");
+  EXPECT_EQ(text(ui::LineRole::receive), " X X X X");
   advance(44);
-  EXPECT_EQ(caption("Label11"), " C 0 A CR ");
+  EXPECT_EQ(text(ui::LineRole::transmit), " C 0 A CR ");
   advance(1);
-  EXPECT_EQ(caption("Label11"), "");
-  EXPECT_EQ(caption("Label12"), "");
-  EXPECT_EQ(caption("Label22"), "");
+  EXPECT_EQ(text(ui::LineRole::transmit), "");
+  EXPECT_EQ(text(ui::LineRole::receive), "");
+  EXPECT_EQ(text(ui::LineRole::status), "");
   advance(5);
-  EXPECT_EQ(caption("Label11"), " C 0 A CR ");
+  EXPECT_EQ(text(ui::LineRole::transmit), " C 0 A CR ");
   advance(100);
-  tk.label("Label22").setCaption("kept");
-  release("Command2");
-  EXPECT_EQ(caption("Label11"), "");
-  EXPECT_EQ(caption("Label12"), "");
+  tk.line(ui::LineRole::status).setCaption("kept");
+  release("vol-minus");
+  EXPECT_EQ(text(ui::LineRole::transmit), "");
+  EXPECT_EQ(text(ui::LineRole::receive), "");
   advance(999);
-  EXPECT_EQ(caption("Label12"), "") << "no time-out mark after a release";
-  EXPECT_EQ(caption("Label22"), "kept");
+  EXPECT_EQ(text(ui::LineRole::receive), "") << "no time-out mark after a release";
+  EXPECT_EQ(text(ui::LineRole::status), "kept");
   advance(1);
-  EXPECT_EQ(caption("Label22"), "");
+  EXPECT_EQ(text(ui::LineRole::status), "");
 }
 
 TEST_F(HoldToRepeat, ReleaseWithoutPressSendsNothingAndResets) {
-  timer("Timer2").setInterval(2000);
-  timer("Timer2").setEnabled(true);
-  timer("Timer1").setEnabled(true);
-  tk.label("Label11").setCaption("x");
-  release("Command49");
+  timer(ui::TimerRole::replyWindow).setInterval(2000);
+  timer(ui::TimerRole::replyWindow).setEnabled(true);
+  timer(ui::TimerRole::repeat).setEnabled(true);
+  tk.line(ui::LineRole::transmit).setCaption("x");
+  release("d-zoom-minus");
   EXPECT_EQ(sent(), "");
-  EXPECT_EQ(caption("Label11"), "");
-  EXPECT_FALSE(timer("Timer1").enabled());
-  EXPECT_FALSE(timer("Timer2").enabled());
-  EXPECT_TRUE(timer("Timer4").enabled());
-  EXPECT_EQ(timer("Timer2").interval(), 500);
-  EXPECT_EQ(timer("Timer4").interval(), 1000);
-  EXPECT_EQ(timer("Timer1").interval(), 5);
-  press("Command8");
-  EXPECT_EQ(timer("Timer2").interval(), 5) << "the arrows are paced fast";
+  EXPECT_EQ(text(ui::LineRole::transmit), "");
+  EXPECT_FALSE(timer(ui::TimerRole::repeat).enabled());
+  EXPECT_FALSE(timer(ui::TimerRole::replyWindow).enabled());
+  EXPECT_TRUE(timer(ui::TimerRole::displayClear).enabled());
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 500);
+  EXPECT_EQ(timer(ui::TimerRole::displayClear).interval(), 1000);
+  EXPECT_EQ(timer(ui::TimerRole::repeat).interval(), 5);
+  press("cursor-right");
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 5) << "the arrows are paced fast";
 }
 
 TEST_F(HoldToRepeat, AReleaseStartsANewReply) {
-  press("Command15");
+  press("zoom-plus");
   serial.receive("\x06");
-  release("Command15");
+  release("zoom-plus");
   serial.receive("80\r");
-  EXPECT_EQ(caption("Label12"), " 8 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::receive), " 8 0 CR ");
 }
 
 TEST_F(HoldToRepeat, KeyboardActivationSendsNothing) {
-  click("Command1");
-  click("Command5");
+  click("vol-plus");
+  click("cursor-up");
   EXPECT_EQ(sent(), "");
 }
 
 TEST_F(HoldToRepeat, ASecondPressRestartsTheHoldWithItsControl) {
-  press("Command36");
-  press("Command37");
+  press("focus-plus");
+  press("focus-minus");
   advance(105);
   EXPECT_EQ(sent(), "C4B\rC4A\rC4A\r");
-  release("Command37");
+  release("focus-minus");
   advance(500);
   EXPECT_EQ(sent(), "");
 }
 
 TEST_F(HoldToRepeat, ALostWindowEndsTheHoldAsARelease) {
-  press("Command59");
+  press("lens-shift-up");
   advance(210);
   tk.window().deactivate();
-  EXPECT_FALSE(timer("Timer1").enabled());
-  EXPECT_EQ(caption("Label11"), "");
+  EXPECT_FALSE(timer(ui::TimerRole::repeat).enabled());
+  EXPECT_EQ(text(ui::LineRole::transmit), "");
   sent();
   advance(1000);
   EXPECT_EQ(sent(), "");
   // Nothing held: deactivation changes nothing.
-  tk.label("Label11").setCaption("kept");
+  tk.line(ui::LineRole::transmit).setCaption("kept");
   tk.window().deactivate();
-  EXPECT_EQ(caption("Label11"), "kept");
+  EXPECT_EQ(text(ui::LineRole::transmit), "kept");
 }
 
 TEST_F(HoldToRepeat, ALostDZoomHoldArmsTheFastArrowsAsItsReleaseWould) {
-  press("Command49");
+  press("d-zoom-minus");
   tk.window().deactivate();
-  EXPECT_EQ(timer("Timer1").interval(), 5);
-  press("Command8");
-  EXPECT_EQ(timer("Timer2").interval(), 5);
+  EXPECT_EQ(timer(ui::TimerRole::repeat).interval(), 5);
+  press("cursor-right");
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 5);
 }
 
 TEST_F(HoldToRepeat, NoTickQueuesALineWhileThePreviousIsStillGoingOut) {
-  press("Command8");
+  press("cursor-right");
   sent();
   serial.bytesToGo = 4;
   advance(600);
@@ -210,7 +191,7 @@ TEST_F(HoldToRepeat, NoTickQueuesALineWhileThePreviousIsStillGoingOut) {
   serial.bytesToGo = 0;
   advance(200);
   EXPECT_EQ(sent(), "C3A\r");
-  EXPECT_TRUE(timer("Timer1").enabled());
+  EXPECT_TRUE(timer(ui::TimerRole::repeat).enabled());
 }
 
 }  // namespace

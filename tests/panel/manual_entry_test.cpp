@@ -8,36 +8,36 @@ namespace {
 class ManualEntry : public PanelTest {};
 
 TEST_F(ManualEntry, EmptyBoxSendsALoneCarriageReturnWith2000And2500) {
-  click("Command95");
+  click(ui::ButtonRole::sendLine);
   EXPECT_EQ(sent(), "\r");
-  EXPECT_EQ(caption("Label11"), " CR ");
+  EXPECT_EQ(text(ui::LineRole::transmit), " CR ");
   advance(1999);
-  EXPECT_EQ(caption("Label12"), "");
+  EXPECT_EQ(text(ui::LineRole::receive), "");
   advance(1);
-  EXPECT_EQ(caption("Label12"), " X X X X");
+  EXPECT_EQ(text(ui::LineRole::receive), " X X X X");
   advance(500);
-  EXPECT_EQ(caption("Label11"), "");
+  EXPECT_EQ(text(ui::LineRole::transmit), "");
 }
 
 TEST_F(ManualEntry, SendsExactlyAsTypedAndKeepsTheText) {
-  tk.textBox("Text1").setText(" cr0 x ");
-  click("Command95");
-  click("Command95");
+  tk.commandBox().setText(" cr0 x ");
+  click(ui::ButtonRole::sendLine);
+  click(ui::ButtonRole::sendLine);
   EXPECT_EQ(sent(), " cr0 x \r cr0 x \r");
-  EXPECT_EQ(tk.textBox("Text1").text(), " cr0 x ");
+  EXPECT_EQ(tk.commandBox().text(), " cr0 x ");
 }
 
 TEST_F(ManualEntry, TypedStatusReadsDecodeOnlyWhenExact) {
-  tk.textBox("Text1").setText("CR0");
-  click("Command95");
+  tk.commandBox().setText("CR0");
+  click(ui::ButtonRole::sendLine);
   serial.receive("00\r");
-  EXPECT_EQ(caption("Label22"), " Power ON");
+  EXPECT_EQ(text(ui::LineRole::status), " Power ON");
 
-  tk.label("Label22").setCaption("");
-  tk.textBox("Text1").setText("CR0 ");
-  click("Command95");
+  tk.line(ui::LineRole::status).setCaption("");
+  tk.commandBox().setText("CR0 ");
+  click(ui::ButtonRole::sendLine);
   serial.receive("00\r");
-  EXPECT_EQ(caption("Label22"), "");
+  EXPECT_EQ(text(ui::LineRole::status), "");
 }
 
 TEST_F(ManualEntry, ReadsWithoutButtonsAreReachedHere) {
@@ -46,41 +46,41 @@ TEST_F(ManualEntry, ReadsWithoutButtonsAreReachedHere) {
       {"CR9", "V1\r", " V 1 CR "},
       {"CR PRESSURE", "512\r", "650 hPa"}};
   for (const auto& [typed, reply, status] : cases) {
-    tk.textBox("Text1").setText(typed);
-    click("Command95");
+    tk.commandBox().setText(typed);
+    click(ui::ButtonRole::sendLine);
     serial.receive(reply);
-    EXPECT_EQ(caption("Label22"), status) << typed;
+    EXPECT_EQ(text(ui::LineRole::status), status) << typed;
     advance(3000);
   }
 }
 
 TEST_F(ManualEntry, InputCodeTypedRunsWith2000AndLeavesItForUntimedButtons) {
-  tk.textBox("Text1").setText("C50");
-  click("Command95");
-  EXPECT_EQ(timer("Timer2").interval(), 2000);
-  EXPECT_EQ(timer("Timer4").interval(), 2500);
-  click("Command17");
-  EXPECT_EQ(timer("Timer2").interval(), 2000);
-  EXPECT_EQ(timer("Timer4").interval(), 2500);
+  tk.commandBox().setText("C50");
+  click(ui::ButtonRole::sendLine);
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 2000);
+  EXPECT_EQ(timer(ui::TimerRole::displayClear).interval(), 2500);
+  click("power-on");
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 2000);
+  EXPECT_EQ(timer(ui::TimerRole::displayClear).interval(), 2500);
 }
 
 TEST_F(ManualEntry, NonAsciiGoesOutAsUtf8Bytes) {
-  tk.textBox("Text1").setText("C\xc3\xa9");  // "Cé"
-  click("Command95");
+  tk.commandBox().setText("C\xc3\xa9");  // "Cé"
+  click(ui::ButtonRole::sendLine);
   EXPECT_EQ(sent(), "C\xc3\xa9\r");
-  EXPECT_EQ(caption("Label11"), " C ? ? CR ");
+  EXPECT_EQ(text(ui::LineRole::transmit), " C ? ? CR ");
 }
 
 TEST_F(ManualEntry, ClsEmptiesTheBoxAndNothingElse) {
-  tk.textBox("Text1").setText("C00");
-  click("Command17");
-  const std::string line = caption("Label11");
-  click("Command96");
-  EXPECT_EQ(tk.textBox("Text1").text(), "");
-  click("Command96");
+  tk.commandBox().setText("C00");
+  click("power-on");
+  const std::string line = text(ui::LineRole::transmit);
+  click(ui::ButtonRole::clearLine);
+  EXPECT_EQ(tk.commandBox().text(), "");
+  click(ui::ButtonRole::clearLine);
   EXPECT_EQ(sent(), "C00\r");
-  EXPECT_EQ(caption("Label11"), line);
-  EXPECT_EQ(timer("Timer2").interval(), 500);
+  EXPECT_EQ(text(ui::LineRole::transmit), line);
+  EXPECT_EQ(timer(ui::TimerRole::replyWindow).interval(), 500);
 }
 
 }  // namespace

@@ -12,9 +12,9 @@ const std::string kHide = "データを表示しない";
 class Views : public PanelTest {
  protected:
   double height() { return tk.window().height(); }
-  const std::string& toggle() { return tk.button("Command34").caption(); }
+  const std::string& toggle() { return tk.button(ui::ButtonRole::dataToggle).caption(); }
   void ctrlH() { tk.window().keyDown(kH, ui::kCtrlMask); }
-  void doubleClick() { tk.picture("Image1").doubleClick(); }
+  void doubleClick() { tk.picture().doubleClick(); }
 };
 
 TEST_F(Views, OnlyCtrlAloneWithHUnlocks) {
@@ -23,7 +23,7 @@ TEST_F(Views, OnlyCtrlAloneWithHUnlocks) {
   for (const std::int16_t mask : masks) tk.window().keyDown(kH, mask);
   tk.window().keyDown(71, ui::kCtrlMask);
   EXPECT_EQ(height(), 5350);
-  EXPECT_FALSE(tk.button("Command34").visible());
+  EXPECT_FALSE(tk.button(ui::ButtonRole::dataToggle).visible());
   tk.window().keyDown(kH, ui::kCtrlMask | 8);  // bits above Alt do not count
   EXPECT_EQ(height(), 7200);
 }
@@ -31,7 +31,7 @@ TEST_F(Views, OnlyCtrlAloneWithHUnlocks) {
 TEST_F(Views, DoubleClickBeforeCtrlHDoesNothing) {
   doubleClick();
   EXPECT_EQ(height(), 5350);
-  EXPECT_FALSE(tk.button("Command34").visible());
+  EXPECT_FALSE(tk.button(ui::ButtonRole::dataToggle).visible());
 }
 
 // Compact, Data, Unlocked and Full, through every transition; a double-click shows whether the
@@ -61,45 +61,45 @@ TEST_F(Views, ViewStateMachine) {
       {"toggle", 6645, kHide},         // Compact -> Data
       {"toggle", 5350, kShow},         // Data -> Compact
   };
-  tk.button("Command34").setVisible(true);
+  tk.button(ui::ButtonRole::dataToggle).setVisible(true);
   for (const Step& step : walk) {
     const std::string action = step.action;
-    if (action == "toggle") click("Command34");
+    if (action == "toggle") click(ui::ButtonRole::dataToggle);
     if (action == "doubleClick") doubleClick();
     if (action == "ctrlH") ctrlH();
     EXPECT_EQ(height(), step.height) << action;
     EXPECT_EQ(toggle(), step.caption) << action;
-    EXPECT_TRUE(tk.button("Command34").visible());
+    EXPECT_TRUE(tk.button(ui::ButtonRole::dataToggle).visible());
   }
 }
 
 TEST_F(Views, ToggleWhileThePortFrameIsShownClosesIt5000MsLater) {
-  click("Command33");
+  click(ui::ButtonRole::com);
   advance(3000);
-  click("Command34");
+  click(ui::ButtonRole::dataToggle);
   advance(4999);
-  EXPECT_TRUE(tk.frame("Frame8").visible());
+  EXPECT_TRUE(tk.portFrame().visible());
   advance(1);
-  EXPECT_FALSE(tk.frame("Frame8").visible());
-  EXPECT_FALSE(timer("Timer3").enabled());
+  EXPECT_FALSE(tk.portFrame().visible());
+  EXPECT_FALSE(timer(ui::TimerRole::portFrame).enabled());
 }
 
 TEST_F(Views, DisplayClearSendsC1EAndChangesNoView) {
   ctrlH();
-  click("Command3");
+  click("display-clear");
   EXPECT_EQ(sent(), "C1E\r");
-  EXPECT_EQ(caption("Label11"), " C 1 E CR ");
+  EXPECT_EQ(text(ui::LineRole::transmit), " C 1 E CR ");
   EXPECT_EQ(height(), 7200);
   doubleClick();
   EXPECT_EQ(height(), 9100) << "still unlocked";
 }
 
 TEST_F(Views, LinesAreWrittenWhateverTheHeight) {
-  click("Command44");
+  click("read-status");
   serial.receive("00\r");
   EXPECT_EQ(height(), 5350);
-  EXPECT_EQ(caption("Label12"), " 0 0 CR ");
-  EXPECT_EQ(caption("Label22"), " Power ON");
+  EXPECT_EQ(text(ui::LineRole::receive), " 0 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::status), " Power ON");
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ ModelSettings settings() {
 
 // What the panel's STATUS line shows for `reply` to the status read `code`.
 std::optional<std::string> decoded(std::string_view code, std::string_view reply) {
-  std::int16_t pressureValue = 0;
-  return decodeStatus(commandLine(code), renderMonitor(reply), pressureValue);
+  const auto status = decodeStatus(commandLine(code), renderMonitor(reply));
+  return status ? std::optional(status->text) : std::nullopt;
 }
 
 struct StatusCase {

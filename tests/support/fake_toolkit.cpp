@@ -86,34 +86,6 @@ FakeToolkit::FakeToolkit() {
   }
 }
 
-ui::Label& FakeToolkit::line(ui::LineRole role) {
-  return label(ui::controlName(role));
-}
-
-ui::Timer& FakeToolkit::timer(ui::TimerRole role) {
-  return timer(ui::controlName(role));
-}
-
-ui::Button& FakeToolkit::button(ui::ButtonRole role) {
-  return button(ui::controlName(role));
-}
-
-ui::OptionButton& FakeToolkit::option(ui::OptionRole role) {
-  return option(ui::controlName(role));
-}
-
-ui::Frame& FakeToolkit::portFrame() {
-  return frame(ui::kPortFrame);
-}
-
-ui::TextBox& FakeToolkit::commandBox() {
-  return textBox(ui::kCommandBox);
-}
-
-ui::Picture& FakeToolkit::picture() {
-  return picture(ui::kPicture);
-}
-
 void FakeToolkit::selectInGroup(FakeOption& option) {
   for (auto& [name, other] : options_) {
     if (other->group() == option.group()) other->setSelected(other.get() == &option);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "panel/toolkit.h"
+#include "widgets/layout.h"
 
 namespace pv7100::testing {
 
@@ -144,16 +145,16 @@ class FakePicture : public ui::Picture {
   ui::Handler doubleClick_;
 };
 
-// A window 9495 x 8730 twips inside a frame of 120 x 435 twips, on a 1920 x 1080 pixel screen.
+// A window 9495 x 8730 twips inside a decoration of 120 x 435 twips, on a 1920 x 1080 pixel screen.
 class FakeWindow : public ui::Window {
  public:
-  static constexpr double kFrameWidth = 120;
-  static constexpr double kFrameHeight = 435;
+  static constexpr double kDecorationWidth = 120;
+  static constexpr double kDecorationHeight = 435;
   double screenWidth() const override { return 1920 * 15; }
   double screenHeight() const override { return 1080 * 15; }
   double left() const override { return left_; }
   double top() const override { return top_; }
-  double width() const override { return 9495 + kFrameWidth; }
+  double width() const override { return 9495 + kDecorationWidth; }
   double height() const override { return height_; }
   void setLeft(double twips) override { left_ = twips; }
   void setTop(double twips) override { top_ = twips; }
@@ -178,7 +179,7 @@ class FakeWindow : public ui::Window {
  private:
   double left_ = 0;
   double top_ = 0;
-  double height_ = 8730 + kFrameHeight;
+  double height_ = 8730 + kDecorationHeight;
   std::function<void(std::int16_t, std::int16_t)> keyDown_;
   ui::Handler deactivate_;
 };
@@ -187,18 +188,22 @@ class FakeToolkit : public ui::Toolkit {
  public:
   FakeToolkit();
   FakeWindow& window() override { return window_; }
-  ui::Label& line(ui::LineRole role) override;
-  ui::Timer& timer(ui::TimerRole role) override;
-  ui::Button& button(ui::ButtonRole role) override;
-  ui::Button& commandButton(std::string_view control) override { return button(control); }
-  ui::OptionButton& option(ui::OptionRole role) override;
-  ui::Frame& portFrame() override;
-  ui::TextBox& commandBox() override;
-  ui::Picture& picture() override;
+  FakeLabel& line(ui::LineRole role) override { return label(ui::controlName(role)); }
+  FakeTimer& timer(ui::TimerRole role) override { return timer(ui::controlName(role)); }
+  FakeButton& button(ui::ButtonRole role) override { return button(ui::controlName(role)); }
+  FakeButton& commandButton(std::string_view command) override {
+    return button(ui::commandControl(command));
+  }
+  FakeOption& option(ui::OptionRole role) override { return option(ui::controlName(role)); }
+  FakeFrame& portFrame() override { return frame(ui::kPortFrame); }
+  FakeTextBox& commandBox() override { return textBox(ui::kCommandBox); }
+  FakePicture& picture() override { return picture(ui::kPicture); }
 
   // The controls by their names in the layout table.
   FakeLabel& label(std::string_view name) { return find(labels_, name); }
   FakeButton& button(std::string_view name) { return find(buttons_, name); }
+  // The button that sends the command called `name`.
+  FakeButton& command(std::string_view name) { return commandButton(name); }
   FakeOption& option(std::string_view name) { return find(options_, name); }
   FakeFrame& frame(std::string_view name) { return find(frames_, name); }
   FakeTextBox& textBox(std::string_view name) { return find(textBoxes_, name); }

@@ -19,18 +19,20 @@ class PanelTest : public ::testing::Test {
     serial.log.clear();
   }
 
-  void click(std::string_view name) { tk.button(name).click(); }
-  void press(std::string_view name) { tk.button(name).press(); }
-  void release(std::string_view name) { tk.button(name).release(); }
+  // The button of the command called `command`, or of a role.
+  void click(std::string_view command) { tk.command(command).click(); }
+  void click(ui::ButtonRole role) { tk.button(role).click(); }
+  void press(std::string_view command) { tk.command(command).press(); }
+  void release(std::string_view command) { tk.command(command).release(); }
   void advance(long long ms) { tk.clock().advance(ms); }
-  const std::string& caption(std::string_view label) { return tk.label(label).caption(); }
-  FakeTimer& timer(std::string_view name) { return tk.timer(name); }
+  const std::string& text(ui::LineRole role) { return tk.line(role).caption(); }
+  FakeTimer& timer(ui::TimerRole role) { return tk.timer(role); }
   // What went out since the last call.
   std::string sent() { return std::exchange(serial.written, {}); }
   // Sends `line` from the manual command line.
   void type(const std::string& line) {
-    tk.textBox("Text1").setText(line);
-    click("Command95");
+    tk.commandBox().setText(line);
+    click(ui::ButtonRole::sendLine);
   }
 
   FakeSerial serial;

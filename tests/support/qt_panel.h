@@ -27,10 +27,12 @@ class QtPanel {
   explicit QtPanel(PortDevices devices);
 
   QWidget& widget(std::string_view name) { return assembled.toolkit().widget(name); }
-  const std::string& caption(std::string_view label) {
-    return assembled.toolkit().label(label).caption();
-  }
-  ui::QtTimer& timer(std::string_view name) { return assembled.toolkit().timer(name); }
+  QWidget& widget(ui::ButtonRole role) { return widget(ui::controlName(role)); }
+  QWidget& widget(ui::OptionRole role) { return widget(ui::controlName(role)); }
+  // The button of the command called `name`.
+  QWidget& command(std::string_view name) { return widget(ui::commandControl(name)); }
+  const std::string& text(ui::LineRole role) { return assembled.toolkit().line(role).caption(); }
+  ui::QtTimer& timer(ui::TimerRole role) { return assembled.toolkit().timer(role); }
   bool portOpen() { return assembled.serialPort().isOpen(); }
   // The client area's height in logical pixels.
   int clientHeight() { return assembled.toolkit().window().widget().height(); }

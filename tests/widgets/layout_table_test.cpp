@@ -41,20 +41,23 @@ TEST(LayoutTable, NamesAreUniqueAndParentsAreFramesBeforeTheirControls) {
   }
 }
 
-TEST(LayoutTable, EveryHoldToRepeatButtonAndNoOtherHasDownUp) {
-  std::set<std::string_view> repeat;
-  for (const RepeatCommand& row : pv7100::repeatCommands()) repeat.insert(row.control);
-  std::set<std::string_view> oneShot;
-  for (const OneShotCommand& row : pv7100::oneShotCommands()) oneShot.insert(row.control);
-  EXPECT_EQ(repeat.size(), 21u);
-  EXPECT_EQ(oneShot.size(), 46u);
-  for (const ControlRow& row : layoutControls()) {
-    if (row.kind != Kind::Button) continue;
-    EXPECT_EQ(row.events == Events::DownUp, repeat.contains(row.name)) << row.name;
-    if (oneShot.contains(row.name)) {
-      EXPECT_EQ(row.events, Events::Click) << row.name;
-    }
+// Each command has its own button, captioned as the command and with the events of its kind;
+// a button that sends no command serves a role.
+TEST(LayoutTable, EveryCommandHasItsOwnButton) {
+  std::set<std::string_view> bound;
+  for (const pv7100::Command& command : pv7100::commands()) {
+    SCOPED_TRACE(command.name);
+    const ControlRow& row = layoutRow(commandControl(command.name));
+    EXPECT_TRUE(bound.insert(row.name).second);
+    EXPECT_EQ(row.caption, command.caption);
+    const bool repeat = command.kind == pv7100::CommandKind::repeat;
+    EXPECT_EQ(row.events, repeat ? Events::DownUp : Events::Click);
   }
+  for (const ButtonRole role : {ButtonRole::com, ButtonRole::end, ButtonRole::dataToggle,
+                                ButtonRole::sendLine, ButtonRole::clearLine})
+    EXPECT_TRUE(bound.insert(controlName(role)).second);
+  for (const ControlRow& row : layoutControls())
+    EXPECT_EQ(row.kind == Kind::Button, bound.contains(row.name)) << row.name;
 }
 
 TEST(LayoutTable, TheFocusVisitsEveryButtonOptionAndTheBoxOnce) {

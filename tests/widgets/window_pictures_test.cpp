@@ -1,6 +1,6 @@
 // Renders the window at each of its four heights to PNG files under the build tree, and checks
-// what each height shows. The client area is the outer height less the 435 twips of frame the
-// heights were made for, whatever frame the window system draws: 328, 414, 451 and 578 px.
+// what each height shows. The client area is the outer height less the 435 twips of decoration the
+// heights were made for, whatever decoration the window system draws: 328, 414, 451 and 578 px.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -23,25 +23,27 @@ class WindowPictures : public ::testing::Test {
     panel.start();
     toolkit.show();
   }
-  void click(std::string_view name) { QTest::mouseClick(&toolkit.widget(name), Qt::LeftButton); }
-  void ctrlH() { QTest::keyClick(&toolkit.widget("Command17"), Qt::Key_H, Qt::ControlModifier); }
+  void click(ui::ButtonRole role) { QTest::mouseClick(&widget(role), Qt::LeftButton); }
+  void ctrlH() { QTest::keyClick(&command("power-on"), Qt::Key_H, Qt::ControlModifier); }
 
-  // The bottom edge of a control, in the window's client coordinates.
-  int bottom(std::string_view name) {
-    QWidget& w = toolkit.widget(name);
-    return w.mapTo(&toolkit.window().widget(), QPoint(0, w.height())).y();
+  template <typename Role>
+  QWidget& widget(Role role) {
+    return toolkit.widget(ui::controlName(role));
   }
-  int top(std::string_view name) {
-    return toolkit.widget(name).mapTo(&toolkit.window().widget(), QPoint(0, 0)).y();
-  }
+  QWidget& command(std::string_view name) { return toolkit.widget(ui::commandControl(name)); }
+
+  // The edges of a control, in the window's client coordinates.
+  int bottom(QWidget& w) { return w.mapTo(&toolkit.window().widget(), QPoint(0, w.height())).y(); }
+  int top(QWidget& w) { return w.mapTo(&toolkit.window().widget(), QPoint(0, 0)).y(); }
   int clientHeight() { return toolkit.window().widget().height(); }
 
   void save(const char* name) {
-    // The labels show their newest captions at the next frame.
-    for (const char* name : {"Label11", "Label12", "Label22"}) {
-      const auto& label = static_cast<QLabel&>(toolkit.widget(name));
-      const QString caption = QString::fromStdString(toolkit.label(name).caption());
-      ASSERT_TRUE(waitUntil([&] { return label.text() == caption; })) << name;
+    // The labels show their newest captions at the next repaint.
+    for (const ui::LineRole role :
+         {ui::LineRole::transmit, ui::LineRole::receive, ui::LineRole::status}) {
+      const auto& label = static_cast<QLabel&>(toolkit.widget(ui::controlName(role)));
+      const QString caption = QString::fromStdString(toolkit.line(role).caption());
+      ASSERT_TRUE(waitUntil([&] { return label.text() == caption; }));
     }
     QDir().mkpath(QStringLiteral(PV7100_PICTURES));
     const QString path = QStringLiteral(PV7100_PICTURES "/%1.png").arg(name);
@@ -56,19 +58,19 @@ class WindowPictures : public ::testing::Test {
 TEST_F(WindowPictures, CompactShowsEverythingAboveTheMonitorGroup) {
   EXPECT_EQ(toolkit.window().widget().width(), 633);
   EXPECT_EQ(clientHeight(), 328);
-  EXPECT_GE(clientHeight(), bottom("Command16"));
-  EXPECT_GE(clientHeight(), bottom("Command42"));
-  EXPECT_LE(clientHeight(), toolkit.widget("Frame9").y());
+  EXPECT_GE(clientHeight(), bottom(widget(ui::ButtonRole::end)));
+  EXPECT_GE(clientHeight(), bottom(command("image-custom-3")));
+  EXPECT_LE(clientHeight(), top(widget(ui::LineRole::transmit)));
   save("compact");
 }
 
 TEST_F(WindowPictures, DataShowsTheMonitorGroupAndTheStatusButtons) {
-  toolkit.button("Command34").setVisible(true);
-  click("Command34");
+  toolkit.button(ui::ButtonRole::dataToggle).setVisible(true);
+  click(ui::ButtonRole::dataToggle);
   EXPECT_EQ(clientHeight(), 414);
-  EXPECT_GE(clientHeight(), bottom("Frame9"));
-  EXPECT_GE(clientHeight(), bottom("Command55"));
-  EXPECT_LE(clientHeight(), toolkit.widget("Frame14").y());
+  EXPECT_GE(clientHeight(), bottom(widget(ui::LineRole::status)));
+  EXPECT_GE(clientHeight(), bottom(command("read-l-mode")));
+  EXPECT_LE(clientHeight(), top(command("input-1-dvi-av-hdcp")));
   serial.receive("00\r");
   save("data");
 }
@@ -76,18 +78,19 @@ TEST_F(WindowPictures, DataShowsTheMonitorGroupAndTheStatusButtons) {
 TEST_F(WindowPictures, UnlockedShowsTheDataBandWithALittleMore) {
   ctrlH();
   EXPECT_EQ(clientHeight(), 451);
-  EXPECT_GE(clientHeight(), bottom("Command55"));
-  EXPECT_LE(clientHeight(), top("Command63")) << "the input-selection buttons are not in view";
+  EXPECT_GE(clientHeight(), bottom(command("read-l-mode")));
+  EXPECT_LE(clientHeight(), top(command("input-1-dvi-av-hdcp")))
+      << "the input-selection buttons are not in view";
   save("unlocked");
 }
 
 TEST_F(WindowPictures, FullShowsTheManualCommandLine) {
   ctrlH();
-  QTest::mouseDClick(&toolkit.widget("Image1"), Qt::LeftButton);
+  QTest::mouseDClick(&toolkit.widget(ui::kPicture), Qt::LeftButton);
   EXPECT_EQ(clientHeight(), 578);
-  EXPECT_GE(clientHeight(), bottom("Frame15"));
+  EXPECT_GE(clientHeight(), bottom(widget(ui::ButtonRole::sendLine)));
   toolkit.commandBox().setText("CR PRESSURE");
-  click("Command95");
+  click(ui::ButtonRole::sendLine);
   serial.receive("853\r");
   save("full");
 }

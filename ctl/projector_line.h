@@ -18,11 +18,11 @@ namespace pv7100::ctl {
 
 using Clock = std::chrono::steady_clock;
 
-class Link {
+class ProjectorLine {
  public:
   // Opens `device`; `logFile` empty means no log. Throws LogFileError before it tries the
   // port, and PortError when the port will not open.
-  Link(const std::string& device, int baud, const std::string& logFile);
+  ProjectorLine(const std::string& device, int baud, const std::string& logFile);
 
   const std::string& device() const { return port_->device(); }
 

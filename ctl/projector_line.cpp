@@ -1,4 +1,4 @@
-#include "ctl/link.h"
+#include "ctl/projector_line.h"
 
 #include <array>
 
@@ -9,7 +9,7 @@
 
 namespace pv7100::ctl {
 
-Link::Link(const std::string& device, int baud, const std::string& logFile) {
+ProjectorLine::ProjectorLine(const std::string& device, int baud, const std::string& logFile) {
   if (!logFile.empty()) {
     logged_ = std::make_unique<LoggedSerialPort>(serial_, logFile);
     port_ = logged_.get();
@@ -23,13 +23,13 @@ Link::Link(const std::string& device, int baud, const std::string& logFile) {
   port_->open(device, LineSettings{.baud = baud});
 }
 
-void Link::send(std::string_view line) {
+void ProjectorLine::send(std::string_view line) {
   if (lost_) throw *lost_;
   port_->write(line);
 }
 
 // False once `deadline` has passed.
-bool Link::waitUntil(Clock::time_point deadline) {
+bool ProjectorLine::waitUntil(Clock::time_point deadline) {
   if (lost_) throw *lost_;
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
   if (left.count() <= 0) return false;
@@ -42,14 +42,15 @@ bool Link::waitUntil(Clock::time_point deadline) {
   return true;
 }
 
-std::optional<std::string> Link::nextReply(Clock::time_point deadline) {
+std::optional<std::string> ProjectorLine::nextReply(Clock::time_point deadline) {
   for (;;) {
     if (auto reply = cutter_.take()) return reply;
     if (!waitUntil(deadline)) return std::nullopt;
   }
 }
 
-std::optional<std::string> Link::ask(std::string_view line, std::chrono::milliseconds timeout) {
+std::optional<std::string> ProjectorLine::ask(std::string_view line,
+                                              std::chrono::milliseconds timeout) {
   cutter_.clear();
   send(line);
   auto reply = nextReply(Clock::now() + timeout);
@@ -57,12 +58,12 @@ std::optional<std::string> Link::ask(std::string_view line, std::chrono::millise
   return reply;
 }
 
-void Link::dropLateReply(std::chrono::milliseconds linger) {
+void ProjectorLine::dropLateReply(std::chrono::milliseconds linger) {
   nextReply(Clock::now() + linger);
   cutter_.clear();
 }
 
-void Link::idleUntil(Clock::time_point deadline) {
+void ProjectorLine::idleUntil(Clock::time_point deadline) {
   while (waitUntil(deadline)) {
   }
 }

@@ -1,4 +1,4 @@
-// The serial link: which device stands behind COM1 and COM2, opening the port at start-up and on
+// The port link: which device stands behind COM1 and COM2, opening the port at start-up and on
 // a choice in the port-settings frame, the speed, the frame itself, the end of the program, and
 // the notice line that says what could not be done with the port.
 #pragma once
@@ -6,14 +6,14 @@
 #include <string_view>
 
 #include "panel/port_devices.h"
-#include "port/serial_port.h"
 #include "panel/toolkit.h"
+#include "port/serial_port.h"
 
 namespace pv7100 {
 
-class Link {
+class PortLink {
  public:
-  Link(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices);
+  PortLink(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices);
 
   // Opens COM1 at 19200 baud, then chooses COM1 as a click would.
   void start();

@@ -1,4 +1,4 @@
-#include "panel/link.h"
+#include "panel/port_link.h"
 
 #include <string>
 
@@ -6,7 +6,7 @@
 
 namespace pv7100 {
 
-Link::Link(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices)
+PortLink::PortLink(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices)
     : port_(port),
       window_(toolkit.window()),
       notice_(toolkit.line(ui::LineRole::notice)),
@@ -15,7 +15,7 @@ Link::Link(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices)
       com1_(toolkit.option(ui::OptionRole::com1)),
       devices_(std::move(devices)) {}
 
-void Link::start() {
+void PortLink::start() {
   // A port that does not open here is tried again, and reported, by the COM1 choice below.
   try {
     port_.open(devices_.device(1), settings_);
@@ -28,7 +28,7 @@ void Link::start() {
 // failed to open or went away: a choice opens the chosen port in any case, and is how the user
 // brings a lost or mistaken port back. The port already open on the chosen device with the
 // same settings stays as it is.
-void Link::choosePort(int port) {
+void PortLink::choosePort(int port) {
   const std::string& device = devices_.device(port);
   if (!port_.isOpen() || port_.device() != device || port_.settings() != settings_) {
     port_.close();
@@ -44,7 +44,7 @@ void Link::choosePort(int port) {
   frame_.setVisible(false);
 }
 
-void Link::chooseSpeed(int baud) {
+void PortLink::chooseSpeed(int baud) {
   settings_.baud = baud;
   try {
     port_.setSettings(settings_);
@@ -54,22 +54,22 @@ void Link::chooseSpeed(int baud) {
   frame_.setVisible(false);
 }
 
-void Link::showPortFrame() {
+void PortLink::showPortFrame() {
   frame_.setVisible(true);
   frameTimer_.setEnabled(true);
 }
 
-void Link::hidePortFrame() {
+void PortLink::hidePortFrame() {
   frame_.setVisible(false);
   frameTimer_.setEnabled(false);
 }
 
-void Link::end() {
+void PortLink::end() {
   port_.close();
   window_.unload();
 }
 
-void Link::portLost(const PortError& error) {
+void PortLink::portLost(const PortError& error) {
   const std::string text = portLostText(portNumber_, error);
   showNotice(text);
   window_.messageBox(text);
@@ -77,7 +77,7 @@ void Link::portLost(const PortError& error) {
 
 // A line that cannot go out is never silent and never stops the panel: the notice line says so
 // at once, in every view, and the reply window runs as for any send.
-void Link::write(std::string_view line) {
+void PortLink::write(std::string_view line) {
   try {
     port_.write(line);
     showNotice("");
@@ -89,7 +89,7 @@ void Link::write(std::string_view line) {
 }
 
 // Written only when the text changes: a held button may be failing every 5 ms.
-void Link::showNotice(const std::string& text) {
+void PortLink::showNotice(const std::string& text) {
   if (notice_.caption() != text) notice_.setCaption(text);
 }
 
