@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/panel_port_texts.h"
+
 namespace pv7100 {
 namespace {
 
@@ -14,7 +16,8 @@ std::unique_ptr<LoggedSerialPort> logTo(SerialPort& port, const std::string& log
 
 AssembledPanel::AssembledPanel(PortDevices devices, const std::string& logFile)
     : logged_(logTo(serial_, logFile)),
-      panel_(logged_ ? static_cast<SerialPort&>(*logged_) : serial_, toolkit_, std::move(devices)) {
+      panel_(logged_ ? static_cast<SerialPort&>(*logged_) : serial_, toolkit_, std::move(devices),
+             panelPortTexts()) {
   if (!logged_) return;
   // Said once, on standard error and on the notice line; the panel goes on without its log.
   // The notice is set after the send that found the failure has cleared the line.

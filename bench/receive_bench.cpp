@@ -19,6 +19,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/panel_port_texts.h"
 #include "bench/monotonic.h"
 #include "panel/panel.h"
 #include "protocol/commands.h"
@@ -150,7 +151,8 @@ struct Receiver {
   PaintCounter rxdPaints;
   pv7100::testing::FakeSerial serial;
   VirtualTimers<Inner> toolkit;
-  pv7100::Panel panel{serial, toolkit, pv7100::PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
+  pv7100::Panel panel{serial, toolkit, pv7100::PortDevices{"/dev/ttyS0", "/dev/ttyS1"},
+                      pv7100::panelPortTexts()};
 };
 
 // Characters per second for bursts of `range(0)` characters per receive event; the reply

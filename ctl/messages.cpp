@@ -6,7 +6,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "serial/port_names.h"
+#include "serial/open_failure_remedies.h"
 
 namespace pv7100::ctl {
 
@@ -16,25 +16,9 @@ std::string inParentheses(const std::string& reason) {
   return reason.empty() ? "" : " (" + reason + ")";
 }
 
-std::string holderText(const PortError& error) {
-  if (error.holder() <= 0) return "another program";
-  const std::string& name = error.holderName();
-  return "another program (PID " + std::to_string(error.holder()) +
-         (name.empty() ? "" : ", " + name) + ")";
-}
-
-// What carries the line to the projector.
-std::string whatToCheck(const std::string& device) {
-  switch (portKindOf(device)) {
-    case PortKind::tcp:
-      return "the converter and the network";
-    case PortKind::local:
-      return "that pv7100d runs";
-    case PortKind::device:
-      break;
-  }
-  return "the cable or adapter";
-}
+const RemedyHints kHints{.nameDevice = "--port DEVICE (pv7100ctl probe looks for it)",
+                         .retry = "try again",
+                         .otherSpeed = "Try the other speed with --baud"};
 
 }  // namespace
 
@@ -69,34 +53,7 @@ std::string outputFailure() {
 }
 
 std::string openFailureText(const PortError& error) {
-  const std::string start = error.device() + " cannot be opened";
-  const std::string reason = inParentheses(error.reason());
-  // A socket's reasons say what to do themselves; a group and a holder are as for a device.
-  if (portKindOf(error.device()) != PortKind::device && error.fault() != PortFault::noPermission &&
-      error.fault() != PortFault::busy)
-    return start + ": " + error.reason() + ".";
-  switch (error.fault()) {
-    case PortFault::noDevice:
-      return start + ": there is no such device" + reason +
-             ". Plug in the cable or adapter, or name the device with --port DEVICE "
-             "(pv7100ctl probe looks for it).";
-    case PortFault::noPermission:
-      return start + ": permission denied" + reason +
-             ". Your user must be in the dialout group: sudo adduser $USER dialout, then log "
-             "out and in.";
-    case PortFault::busy:
-      return start + ": " + holderText(error) + " holds it" + reason +
-             ". Close that program and try again.";
-    case PortFault::notSerial:
-      return start + ": it is not a serial device" + reason +
-             ". Name the serial device with --port DEVICE.";
-    case PortFault::settingsRefused:
-      return start + ": the device refused the line settings" + reason +
-             ". Try the other speed with --baud.";
-    default:
-      break;
-  }
-  return start + reason + ". Check the device, or name another with --port DEVICE.";
+  return pv7100::openFailureText(error.device(), error, kHints);
 }
 
 std::string noReplyText(std::string_view what, const std::string& device, int timeoutMs) {
@@ -110,9 +67,7 @@ std::string_view withoutLeadingBlanks(std::string_view text) {
 }
 
 std::string portFailureText(const PortError& error) {
-  if (error.fault() == PortFault::gone)
-    return error.device() + " went away" + inParentheses(error.reason()) + ". Check " +
-           whatToCheck(error.device()) + " and try again.";
+  if (error.fault() == PortFault::gone) return portLostText(error.device(), error, kHints);
   return error.device() + " failed" + inParentheses(error.reason()) +
          ". Check the device and try again.";
 }

@@ -2,8 +2,8 @@
 
 namespace pv7100 {
 
-Panel::Panel(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices)
-    : portLink_(port, toolkit, std::move(devices)),
+Panel::Panel(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices, PortTroubleTexts texts)
+    : portLink_(port, toolkit, std::move(devices), std::move(texts)),
       exchange_(portLink_, toolkit),
       pad_(exchange_, portLink_, toolkit),
       views_(exchange_, toolkit) {

@@ -1,11 +1,13 @@
 // The whole panel's behaviour: its parts, bound to the controls of the toolkit and to the
-// serial port. The world comes in only through these two interfaces.
+// serial port. The world comes in only through these two interfaces; the program words what
+// went wrong with a port.
 #pragma once
 
 #include "panel/command_pad.h"
 #include "panel/exchange.h"
 #include "panel/port_devices.h"
 #include "panel/port_link.h"
+#include "panel/port_messages.h"
 #include "panel/toolkit.h"
 #include "panel/views.h"
 #include "port/serial_port.h"
@@ -14,7 +16,7 @@ namespace pv7100 {
 
 class Panel {
  public:
-  Panel(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices);
+  Panel(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices, PortTroubleTexts texts);
   Panel(const Panel&) = delete;
   Panel& operator=(const Panel&) = delete;
 

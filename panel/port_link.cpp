@@ -6,14 +6,16 @@
 
 namespace pv7100 {
 
-PortLink::PortLink(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices)
+PortLink::PortLink(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices,
+                   PortTroubleTexts texts)
     : port_(port),
       window_(toolkit.window()),
       notice_(toolkit.line(ui::LineRole::notice)),
       frame_(toolkit.portFrame()),
       frameTimer_(toolkit.timer(ui::TimerRole::portFrame)),
       com1_(toolkit.option(ui::OptionRole::com1)),
-      devices_(std::move(devices)) {}
+      devices_(std::move(devices)),
+      texts_(std::move(texts)) {}
 
 void PortLink::start() {
   // A port that does not open here is tried again, and reported, by the COM1 choice below.
@@ -35,7 +37,7 @@ void PortLink::choosePort(int port) {
     try {
       port_.open(device, settings_);
     } catch (const PortError& e) {
-      window_.messageBox(openFailureText(port, e));
+      window_.messageBox(texts_.openFailure(port, e));
       return;
     }
   }
@@ -70,7 +72,7 @@ void PortLink::end() {
 }
 
 void PortLink::portLost(const PortError& error) {
-  const std::string text = portLostText(portNumber_, error);
+  const std::string text = texts_.lost(portNumber_, error);
   showNotice(text);
   window_.messageBox(text);
 }

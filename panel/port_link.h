@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "panel/port_devices.h"
+#include "panel/port_messages.h"
 #include "panel/toolkit.h"
 #include "port/serial_port.h"
 
@@ -13,7 +14,7 @@ namespace pv7100 {
 
 class PortLink {
  public:
-  PortLink(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices);
+  PortLink(SerialPort& port, ui::Toolkit& toolkit, PortDevices devices, PortTroubleTexts texts);
 
   // Opens COM1 at 19200 baud, then chooses COM1 as a click would.
   void start();
@@ -40,6 +41,7 @@ class PortLink {
   ui::Timer& frameTimer_;
   ui::OptionButton& com1_;
   PortDevices devices_;
+  PortTroubleTexts texts_;
   LineSettings settings_;
   int portNumber_ = 1;  // of the port open now, or last open
 };

@@ -2,6 +2,7 @@
 // names the port and its device the way the user knows them: "COM1 (/dev/ttyS0)".
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "port/serial_port.h"
@@ -11,10 +12,15 @@ namespace pv7100 {
 // "COM1 (/dev/ttyS0)".
 std::string portLabel(int port, const std::string& device);
 
-std::string openFailureText(int port, const PortError& error);
+// The texts for a port that will not open and for one that went away. The program words them:
+// their remedies depend on what a port's name stands for (a device, a converter, pv7100d).
+struct PortTroubleTexts {
+  std::function<std::string(int port, const PortError& error)> openFailure;
+  std::function<std::string(int port, const PortError& error)> lost;
+};
+
 // No port names itself: after a failed choice no port is open, whatever option is selected.
 std::string notOpenText();
-std::string portLostText(int port, const PortError& error);
 std::string settingsRefusedText(int port, const PortError& error);
 std::string outputRefusedText(int port, const PortError& error);
 

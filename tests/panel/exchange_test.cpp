@@ -137,7 +137,8 @@ TEST(ExchangeSplits, AnySplitOfAnyStreamRendersAndDecodesAsOneBurst) {
     }
     FakeSerial serial[2];
     FakeToolkit tk[2];
-    Panel whole(serial[0], tk[0], {}), split(serial[1], tk[1], {});
+    Panel whole(serial[0], tk[0], {}, panelPortTexts()),
+        split(serial[1], tk[1], {}, panelPortTexts());
     for (int i = 0; i < 2; ++i) {
       (i == 0 ? whole : split).start();
       tk[i].commandBox().setText(reads[round % 9]);

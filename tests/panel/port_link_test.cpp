@@ -12,7 +12,7 @@ class StartUp : public ::testing::Test {
  protected:
   FakeSerial serial;
   FakeToolkit tk;
-  Panel panel{serial, tk, PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
+  Panel panel{serial, tk, PortDevices{"/dev/ttyS0", "/dev/ttyS1"}, panelPortTexts()};
 };
 
 TEST_F(StartUp, PlacesTheCompactWindowCentredOnTheDesignSize) {
@@ -84,8 +84,8 @@ TEST_F(PortChoice, AFailedOpenIsShownTheChoiceStaysAndTheFrameWaitsForItsTimer) 
 TEST_F(PortChoice, AChoiceOpensAClosedPortAndClearsTheNotice) {
   serial.lose();
   EXPECT_EQ(text(ui::LineRole::notice),
-            "COM1 (/dev/ttyS0) went away (the device is gone). Plug it back in and choose COM1 "
-            "under COM.");
+            "COM1 (/dev/ttyS0) went away (the device is gone). Check the cable or adapter and "
+            "choose COM1 or COM2 under COM.");
   EXPECT_EQ(tk.window().messages, Log{text(ui::LineRole::notice)});
   tk.option(ui::OptionRole::com1).click();
   EXPECT_EQ(serial.log, (Log{"close", "open /dev/ttyS0 19200"}));

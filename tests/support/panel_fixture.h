@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/panel_port_texts.h"
 #include "panel/panel.h"
 #include "tests/support/fake_serial.h"
 #include "tests/support/fake_toolkit.h"
@@ -37,7 +38,7 @@ class PanelTest : public ::testing::Test {
 
   FakeSerial serial;
   FakeToolkit tk;
-  Panel panel{serial, tk, PortDevices{"/dev/ttyS0", "/dev/ttyS1"}};
+  Panel panel{serial, tk, PortDevices{"/dev/ttyS0", "/dev/ttyS1"}, panelPortTexts()};
 };
 
 }  // namespace pv7100::testing

@@ -9,6 +9,7 @@
 
 #include <QTest>
 
+#include "app/panel_port_texts.h"
 #include "panel/panel.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/fake_serial.h"
@@ -52,7 +53,7 @@ class WindowPictures : public ::testing::Test {
 
   FakeSerial serial;
   ui::QtToolkit toolkit;
-  Panel panel{serial, toolkit, {}};
+  Panel panel{serial, toolkit, {}, panelPortTexts()};
 };
 
 TEST_F(WindowPictures, CompactShowsEverythingAboveTheMonitorGroup) {
