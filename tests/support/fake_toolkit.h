@@ -70,8 +70,10 @@ class FakeLabel : public ui::Label {
   }
   const std::string& caption() const override { return caption_; }
   int writes = 0;
+  // As built, its room given back.
   void reset() {
     caption_ = built_;
+    caption_.shrink_to_fit();
     writes = 0;
   }
 
