@@ -77,8 +77,8 @@ case "$what" in
       pv7100_fuzz_receive pv7100_fuzz_ctl_options pv7100_fuzz_pjlink
     # The seeds in fuzz/corpus are only read: what the fuzzers find goes to build-fuzz/corpus,
     # where the next run starts from it, and crashing inputs to build-fuzz/crashes. The whole
-    # panel (receive) is slow to build for every program and gets a third of the time; the
-    # exchange on its own gets the full time.
+    # panel (receive) is slow on long replies and gets a third of the time; the exchange on its
+    # own gets the full time.
     mkdir -p build-fuzz/crashes
     for f in build-fuzz/fuzz/pv7100_fuzz_*; do
       name=${f##*/pv7100_fuzz_}

@@ -46,6 +46,7 @@ constexpr std::array kStatusReads = std::to_array<std::string_view>(
     {"CR0", "CR1", "CR3", "CR4", "CR6", "CR7", "CR9", "CRA", "CR PRESSURE"});
 
 constexpr std::string_view kTimedOut = " X X X X";
+constexpr std::array kMonitorLines{LineRole::transmit, LineRole::receive, LineRole::status};
 
 class Program {
  public:
@@ -68,11 +69,36 @@ class Program {
   std::size_t at_ = 0;
 };
 
+// The commands of one kind, in table order.
+std::vector<const pv7100::Command*> commandsOf(pv7100::CommandKind kind) {
+  std::vector<const pv7100::Command*> rows;
+  for (const pv7100::Command& row : pv7100::commands()) {
+    if (row.kind == kind) rows.push_back(&row);
+  }
+  return rows;
+}
+
+// The panel on its doubles, built and bound once per process: each program starts on a reset
+// panel, which costs a tenth of building one, and the model's strings keep their room.
 class Session {
  public:
-  Session() {
+  Session() { reset(); }
+
+  // A started panel, as a program finds it. Done at the end of each program, so that what a
+  // program allocates is freed before it returns: libFuzzer takes more allocations than frees
+  // in a program for a leak, and runs a costly leak check.
+  void reset() {
+    serial_.reset();
+    tk_.reset();
+    panel_.reset();
     panel_.start();
     serial_.log.clear();
+    writesFail_ = false;
+    held_ = nullptr;
+    line_.clear();
+    emptyReply();
+    awaiting_ = false;
+    shown_.clear();
   }
 
   void step(Program& program) {
@@ -136,10 +162,11 @@ class Session {
   const std::string& caption(LineRole role) { return tk_.line(role).caption(); }
   // The command of kind `kind` that `choice` picks, modulo their number.
   static const pv7100::Command& pick(pv7100::CommandKind kind, std::size_t choice) {
-    std::vector<const pv7100::Command*> rows;
-    for (const pv7100::Command& row : pv7100::commands()) {
-      if (row.kind == kind) rows.push_back(&row);
-    }
+    static const std::vector<const pv7100::Command*> oneShot =
+        commandsOf(pv7100::CommandKind::oneShot);
+    static const std::vector<const pv7100::Command*> repeat =
+        commandsOf(pv7100::CommandKind::repeat);
+    const auto& rows = kind == pv7100::CommandKind::oneShot ? oneShot : repeat;
     return *rows[choice % rows.size()];
   }
   pv7100::ui::Timer& timer(TimerRole role) { return tk_.timer(role); }
@@ -169,7 +196,7 @@ class Session {
             "the RXD line shows what arrived since the reply began, up to its capacity");
     maybeEmptied_ = false;
     awaiting_ = false;
-    shown_ = rxd;
+    shown_.assign(rxd);
     if (const auto status = pv7100::decodeStatus(line_, rxd))
       require(caption(LineRole::status) == status->text, "the STATUS line shows the decoded reply");
   }
@@ -213,8 +240,8 @@ class Session {
   }
 
   void portEvent() {
-    const std::array lines{caption(LineRole::transmit), caption(LineRole::receive),
-                           caption(LineRole::status)};
+    for (std::size_t i = 0; i < kMonitorLines.size(); ++i)
+      lines_[i].assign(caption(kMonitorLines[i]));
     if (serial_.isOpen()) {
       serial_.lose();
       require(!caption(LineRole::notice).empty() && tk_.window().messages.size() == 1,
@@ -224,9 +251,8 @@ class Session {
       require(serial_.isOpen() && caption(LineRole::notice).empty(),
               "choosing COM1 opens the port again");
     }
-    require(lines == std::array{caption(LineRole::transmit), caption(LineRole::receive),
-                                caption(LineRole::status)},
-            "the port's events leave the monitor lines");
+    for (std::size_t i = 0; i < kMonitorLines.size(); ++i)
+      require(lines_[i] == caption(kMonitorLines[i]), "the port's events leave the monitor lines");
   }
 
   // Only a held button sends on its own. A tick of the reply window empties the reply, and a
@@ -235,7 +261,8 @@ class Session {
   void advance(int ms) {
     const bool windowOpen = timer(TimerRole::replyWindow).enabled();
     const bool clearPending = timer(TimerRole::displayClear).enabled();
-    const std::string rxd = caption(LineRole::receive);
+    // Only needed when nothing runs that could change it.
+    if (!windowOpen && !clearPending) rxd_.assign(caption(LineRole::receive));
     tk_.clock().advance(ms);
     const bool sent = writeAttempts() > 0;
     const bool openNow = timer(TimerRole::replyWindow).enabled();
@@ -256,7 +283,7 @@ class Session {
               "a window with no reply times out");
     if (windowOpen && !openNow && !sent) awaiting_ = false;
     if (!sent && !openNow && !windowOpen && !clearPending)
-      require(caption(LineRole::receive) == rxd, "with nothing running the RXD line stays");
+      require(caption(LineRole::receive) == rxd_, "with nothing running the RXD line stays");
     if (cleared)
       require(caption(LineRole::transmit).empty() && caption(LineRole::status).empty(),
               "the display clear empties TXD and STATUS");
@@ -294,13 +321,17 @@ class Session {
   bool maybeEmptied_ = false;  // a close hidden by a repeat send may have emptied reply_
   bool awaiting_ = false;      // a line went out and nothing came back yet
   std::string shown_;          // what the last receive put on the RXD line
+  // Room kept from program to program for what a step copies.
+  std::string rxd_;
+  std::array<std::string, 3> lines_;
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Program program(std::string_view(reinterpret_cast<const char*>(data), size));
-  Session session;
+  static Session session;
   while (!program.done()) session.step(program);
+  session.reset();
   return 0;
 }

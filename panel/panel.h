@@ -24,9 +24,16 @@ class Panel {
   void start();
   // Ends the program as "END" does: the port closed, the window unloaded.
   void end() { portLink_.end(); }
+  // Back to the state it was built in, with its bindings kept: the parts, which hold all the
+  // state, are built again in place, where the bound handlers find them. A fuzzer runs each of
+  // its programs on one panel so, rather than binding a hundred controls for every program.
+  void reset();
 
  private:
-  void bind(SerialPort& port, ui::Toolkit& toolkit);
+  void bind();
+
+  SerialPort& port_;
+  ui::Toolkit& toolkit_;
 
   PortLink portLink_;
   Exchange exchange_;

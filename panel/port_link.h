@@ -30,6 +30,8 @@ class PortLink {
   void write(std::string_view line);
   // Bytes written that have not gone down the line yet.
   std::size_t bytesToWrite() const { return port_.bytesToWrite(); }
+  const PortDevices& devices() const { return devices_; }
+  const PortTroubleTexts& texts() const { return texts_; }
 
  private:
   void showNotice(const std::string& text);

@@ -1,5 +1,6 @@
 #include "protocol/status_decoder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -17,11 +18,15 @@ std::string_view chars(std::string_view r, std::size_t from, std::size_t to) {
   return r.substr(from - 1, to - from + 1);
 }
 
-// The reply's characters up to the first one the monitor shows by a name ("CR ", "ACK "):
-// each shown one is itself and a space.
-std::string shownReply(std::string_view r) {
-  std::string reply;
-  for (std::size_t i = 1; i + 1 < r.size() && r[i + 1] == ' '; i += 2) reply += r[i];
+// The reply's characters up to the first one the monitor shows by a name ("CR ", "ACK "), at
+// most `limit` of them: each shown one is itself and a space. Written into room made at once,
+// since a reply may run to thousands of characters and is decoded again at every burst.
+std::string shownReply(std::string_view r, std::size_t limit = std::string_view::npos) {
+  // Character n stands at 2n + 1 with its space after it.
+  std::string reply(std::min(limit, r.empty() ? 0 : (r.size() - 1) / 2), '\0');
+  std::size_t n = 0;
+  for (std::size_t i = 1; n < reply.size() && r[i + 1] == ' '; i += 2) reply[n++] = r[i];
+  reply.resize(n);
   return reply;
 }
 
@@ -66,7 +71,7 @@ DecodedStatus temperatures(std::string_view r) {
   text += " C ";
   DecodedStatus decoded{std::move(text), {}};
   // Reply characters 1-5, 8-11, 14-17 and 21-24 hold S1 to S4.
-  const std::string reply = shownReply(r);
+  const std::string reply = shownReply(r, 24);
   const std::string_view shown = reply;
   Temperatures sensors;
   const std::size_t starts[] = {0, 7, 13, 20};

@@ -139,6 +139,27 @@ TEST_F(PortFrame, AChoiceHidesAtOnceAndTheTimerStillRunsOut) {
   EXPECT_FALSE(timer(ui::TimerRole::portFrame).enabled());
 }
 
+// As the fuzzer runs one program after another: the doubles and the panel back as built, the
+// bindings kept, nothing of the last exchange left.
+TEST_F(PanelTest, AResetPanelStartsAsABuiltOne) {
+  click("read-status");
+  serial.receive("0");
+  tk.option(ui::OptionRole::baud9600).click();
+  serial.reset();
+  tk.reset();
+  panel.reset();
+  panel.start();
+  EXPECT_EQ(serial.log, Log{"open /dev/ttyS0 19200"});
+  EXPECT_FALSE(timer(ui::TimerRole::replyWindow).enabled());
+  serial.receive("0\r");  // no line went out: nothing to decode it against
+  EXPECT_EQ(text(ui::LineRole::receive), " 0 CR ");
+  EXPECT_EQ(text(ui::LineRole::status), FakeToolkit().line(ui::LineRole::status).caption());
+  click("read-status");
+  serial.receive("00\r");
+  EXPECT_EQ(sent(), "CR0\r");
+  EXPECT_EQ(text(ui::LineRole::status), " Power ON");
+}
+
 TEST_F(PanelTest, EndClosesThePortThenUnloads) {
   click(ui::ButtonRole::end);
   EXPECT_EQ(serial.log, Log{"close"});

@@ -46,4 +46,16 @@ void FakeSerial::lose() {
   if (onLost_) onLost_(PortError(PortFault::gone, device_, "the device is gone"));
 }
 
+void FakeSerial::reset() {
+  log.clear();
+  written.clear();
+  bytesToGo = 0;
+  open_ = false;
+  device_.clear();
+  settings_ = {};
+  openFailures_.clear();
+  failSettings_ = false;
+  failWrites_ = false;
+}
+
 }  // namespace pv7100::testing

@@ -36,6 +36,8 @@ class FakeSerial : public SerialPort {
   void receive(std::string_view bytes);
   // The device goes away: the port closes and the loss is reported.
   void lose();
+  // Closed, failing nothing, the log and the bytes written empty; the handlers stay.
+  void reset();
 
   // Every operation, in order: "open /dev/ttyS0 19200", "close", "speed 9600", "write".
   std::vector<std::string> log;

@@ -24,6 +24,19 @@ void FakeTimer::fire() {
   if (tick_) tick_();
 }
 
+void FakeTimer::reset() {
+  interval_ = builtInterval_;
+  enabled_ = false;
+  due_ = 0;
+  order_ = 0;
+}
+
+void VirtualClock::reset() {
+  now_ = 0;
+  order_ = 0;
+  for (FakeTimer* t : timers_) t->reset();
+}
+
 void VirtualClock::advance(long long ms) {
   const long long until = now_ + ms;
   for (;;) {
@@ -84,6 +97,19 @@ FakeToolkit::FakeToolkit() {
     clock_.add(*timer);
     timers_[std::string(row.name)] = std::move(timer);
   }
+}
+
+void FakeToolkit::reset() {
+  clock_.reset();
+  window_.reset();
+  const auto resetAll = [](auto& controls) {
+    for (auto& [name, control] : controls) control->reset();
+  };
+  resetAll(labels_);
+  resetAll(buttons_);
+  resetAll(options_);
+  resetAll(frames_);
+  resetAll(textBoxes_);
 }
 
 void FakeToolkit::selectInGroup(FakeOption& option) {

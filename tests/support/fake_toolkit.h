@@ -19,7 +19,8 @@ class VirtualClock;
 
 class FakeTimer : public ui::Timer {
  public:
-  FakeTimer(VirtualClock& clock, int interval) : clock_(clock), interval_(interval) {}
+  FakeTimer(VirtualClock& clock, int interval)
+      : clock_(clock), builtInterval_(interval), interval_(interval) {}
   void setInterval(int ms) override;
   int interval() const override { return interval_; }
   void setEnabled(bool enabled) override;
@@ -29,10 +30,13 @@ class FakeTimer : public ui::Timer {
   long long due() const { return due_; }
   unsigned long long order() const { return order_; }
   void fire();
+  // Stopped at the interval it was built with; the handler stays.
+  void reset();
 
  private:
   void arm();
   VirtualClock& clock_;
+  int builtInterval_;
   int interval_;
   bool enabled_ = false;
   long long due_ = 0;
@@ -48,6 +52,8 @@ class VirtualClock {
   void advance(long long ms);
   void add(FakeTimer& timer) { timers_.push_back(&timer); }
   unsigned long long nextOrder() { return ++order_; }
+  // Back to time 0 with every timer reset.
+  void reset();
 
  private:
   long long now_ = 0;
@@ -57,21 +63,29 @@ class VirtualClock {
 
 class FakeLabel : public ui::Label {
  public:
-  explicit FakeLabel(std::string caption) : caption_(std::move(caption)) {}
+  explicit FakeLabel(std::string caption) : built_(caption), caption_(std::move(caption)) {}
   void setCaption(std::string caption) override {
     caption_ = std::move(caption);
     ++writes;
   }
   const std::string& caption() const override { return caption_; }
   int writes = 0;
+  // As built, its room given back.
+  void reset() {
+    caption_ = built_;
+    caption_.shrink_to_fit();
+    writes = 0;
+  }
 
  private:
+  std::string built_;
   std::string caption_;
 };
 
 class FakeButton : public ui::Button {
  public:
-  FakeButton(std::string caption, bool visible) : caption_(std::move(caption)), visible_(visible) {}
+  FakeButton(std::string caption, bool visible)
+      : built_(caption), builtVisible_(visible), caption_(std::move(caption)), visible_(visible) {}
   void setCaption(std::string caption) override { caption_ = std::move(caption); }
   const std::string& caption() const override { return caption_; }
   void setVisible(bool visible) override { visible_ = visible; }
@@ -84,11 +98,17 @@ class FakeButton : public ui::Button {
   void click() { call(click_); }
   void press() { call(press_); }
   void release() { call(release_); }
+  void reset() {
+    caption_ = built_;
+    visible_ = builtVisible_;
+  }
 
  private:
   static void call(const ui::Handler& h) {
     if (h) h();
   }
+  std::string built_;
+  bool builtVisible_;
   std::string caption_;
   bool visible_;
   ui::Handler click_, press_, release_;
@@ -99,7 +119,10 @@ class FakeToolkit;
 class FakeOption : public ui::OptionButton {
  public:
   FakeOption(FakeToolkit& toolkit, std::string group, bool selected)
-      : toolkit_(toolkit), group_(std::move(group)), selected_(selected) {}
+      : toolkit_(toolkit),
+        group_(std::move(group)),
+        builtSelected_(selected),
+        selected_(selected) {}
   void select() override;
   bool selected() const override { return selected_; }
   void onClick(ui::Handler h) override { click_ = std::move(h); }
@@ -107,21 +130,25 @@ class FakeOption : public ui::OptionButton {
   void click();
   const std::string& group() const { return group_; }
   void setSelected(bool selected) { selected_ = selected; }
+  void reset() { selected_ = builtSelected_; }
 
  private:
   FakeToolkit& toolkit_;
   std::string group_;
+  bool builtSelected_;
   bool selected_;
   ui::Handler click_;
 };
 
 class FakeFrame : public ui::Frame {
  public:
-  explicit FakeFrame(bool visible) : visible_(visible) {}
+  explicit FakeFrame(bool visible) : builtVisible_(visible), visible_(visible) {}
   void setVisible(bool visible) override { visible_ = visible; }
   bool visible() const override { return visible_; }
+  void reset() { visible_ = builtVisible_; }
 
  private:
+  bool builtVisible_;
   bool visible_;
 };
 
@@ -129,6 +156,7 @@ class FakeTextBox : public ui::TextBox {
  public:
   std::string text() const override { return text_; }
   void setText(std::string text) override { text_ = std::move(text); }
+  void reset() { text_.clear(); }
 
  private:
   std::string text_;
@@ -175,11 +203,19 @@ class FakeWindow : public ui::Window {
 
   std::vector<std::string> messages;
   bool unloaded = false;
+  void reset() {
+    messages.clear();
+    unloaded = false;
+    left_ = 0;
+    top_ = 0;
+    height_ = kBuiltHeight;
+  }
 
  private:
+  static constexpr double kBuiltHeight = 8730 + kDecorationHeight;
   double left_ = 0;
   double top_ = 0;
-  double height_ = 8730 + kDecorationHeight;
+  double height_ = kBuiltHeight;
   std::function<void(std::int16_t, std::int16_t)> keyDown_;
   ui::Handler deactivate_;
 };
@@ -213,6 +249,9 @@ class FakeToolkit : public ui::Toolkit {
   VirtualClock& clock() { return clock_; }
   // Deselects the other options of `option`'s frame.
   void selectInGroup(FakeOption& option);
+  // Every control and timer as built, the clock at 0; the handlers stay bound. Allocates
+  // nothing once the captions have been long enough: a fuzzer resets for every program.
+  void reset();
 
  private:
   // Hashed: the panel binds its handlers to a hundred controls by name, and a fuzzer builds a
