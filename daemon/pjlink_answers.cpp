@@ -119,7 +119,14 @@ Decision mute(const Request& request, const Knowledge& knowledge) {
   std::vector<std::string> codes;
   if (what != 2) codes.push_back(code(on ? Command::pictureMuteOn : Command::pictureMuteOff));
   if (what != 1) codes.push_back(code(on ? Command::soundMuteOn : Command::soundMuteOff));
-  return act(std::move(codes), {Read::mute});
+  // Acknowledged, the mutes are known at once: a question that comes before the read of them
+  // (one read a second) is answered with what was set, not what stood before.
+  Mutes after = state.mutes.value_or(Mutes{});
+  if (what != 2) after.picture = on;
+  if (what != 1) after.sound = on;
+  Decision decision = act(std::move(codes), {Read::mute});
+  decision.mutes = after;
+  return decision;
 }
 
 Decision errors(const Knowledge& knowledge) {

@@ -46,6 +46,7 @@ struct Decision {
   std::vector<std::string> codes;  // act: sent in order, each to be acknowledged
   std::vector<Read> refresh;       // act: the reads of what the codes change
   std::optional<int> selectedInput;
+  std::optional<Mutes> mutes;  // act: the mutes once every code is acknowledged
 };
 
 Decision decide(const Request& request, const Knowledge& knowledge, const Identity& identity);

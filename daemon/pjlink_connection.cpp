@@ -163,6 +163,7 @@ void Connection::consider(bool mayWait) {
 void Connection::sendNext() {
   if (plan_.codes.empty()) {
     if (plan_.selectedInput) server_.poller_.state().selectedInput = plan_.selectedInput;
+    if (plan_.mutes) server_.poller_.state().mutes = plan_.mutes;
     for (const Read read : plan_.refresh) server_.poller_.refresh(read);
     answer(kDone);
     return;

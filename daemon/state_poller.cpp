@@ -54,8 +54,9 @@ void StatePoller::whenRead(Read read, std::function<void()> then) {
     wake(read);
     return;
   }
-  // Someone waits for it: it goes before the reads that are merely due.
-  entry.due = Clock::time_point{};
+  // Someone waits for it: it goes before the reads that are merely due, unless it is under way
+  // already and its answer wakes the waiter.
+  if (!reading_ || inFlight_ != read) entry.due = Clock::time_point{};
   schedule();
 }
 
@@ -80,6 +81,7 @@ void StatePoller::poll() {
   }
   const Read read = static_cast<Read>(next - reads_.begin());
   reading_ = true;
+  inFlight_ = read;
   lastRead_ = now;
   next->due = now + interval(read);
   port_.queue(std::string(readCode(read)),

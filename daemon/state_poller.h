@@ -62,6 +62,7 @@ class StatePoller : public QObject {
   ProjectorState state_;
   std::array<ReadState, kReadCount> reads_{};
   bool reading_ = false;
+  Read inFlight_ = Read::state;  // what the read under way reads, while reading_
   Clock::time_point lastRead_{};
   QTimer timer_;
 };
