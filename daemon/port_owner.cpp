@@ -49,7 +49,11 @@ void PortOwner::stop() {
 }
 
 bool PortOwner::idle() const {
-  return !current_ && queue_.empty() && !settleTimer_.isActive();
+  return !current_ && queue_.empty() && clientQueue_.empty() && !settleTimer_.isActive();
+}
+
+bool PortOwner::clientsHolding() const {
+  return std::chrono::steady_clock::now() - lastClientLine_ < kHoldGap;
 }
 
 void PortOwner::tryOpen() {
@@ -81,9 +85,11 @@ void PortOwner::lost(const PortError& error) {
   if (onPortChange_) onPortChange_();
 }
 
-PortOwner::Ticket PortOwner::queue(std::string code, Done done) {
+PortOwner::Ticket PortOwner::queue(std::string code, Done done, Priority priority) {
   const Ticket ticket = ++lastTicket_;
-  queue_.push_back({ticket, std::move(code), std::move(done)});
+  if (priority == Priority::client) lastClientLine_ = std::chrono::steady_clock::now();
+  (priority == Priority::client ? clientQueue_ : queue_)
+      .push_back({ticket, std::move(code), std::move(done)});
   // Never from inside the caller: a closed port fails the exchange on the next turn.
   QMetaObject::invokeMethod(
       this,
@@ -96,26 +102,31 @@ PortOwner::Ticket PortOwner::queue(std::string code, Done done) {
 }
 
 void PortOwner::drop(Ticket ticket) {
-  std::erase_if(queue_, [ticket](const Exchange& exchange) { return exchange.ticket == ticket; });
+  const auto same = [ticket](const Exchange& exchange) { return exchange.ticket == ticket; };
+  std::erase_if(clientQueue_, same);
+  std::erase_if(queue_, same);
 }
 
 bool PortOwner::waiting(Ticket ticket) const {
-  return std::ranges::any_of(
-      queue_, [ticket](const Exchange& exchange) { return exchange.ticket == ticket; });
+  const auto same = [ticket](const Exchange& exchange) { return exchange.ticket == ticket; };
+  return std::ranges::any_of(clientQueue_, same) || std::ranges::any_of(queue_, same);
 }
 
 void PortOwner::failQueued() {
-  while (!queue_.empty()) {
-    Exchange exchange = std::move(queue_.front());
-    queue_.pop_front();
-    if (exchange.done) exchange.done({Outcome::portDown, {}});
+  for (std::deque<Exchange>* waiting : {&clientQueue_, &queue_}) {
+    while (!waiting->empty()) {
+      Exchange exchange = std::move(waiting->front());
+      waiting->pop_front();
+      if (exchange.done) exchange.done({Outcome::portDown, {}});
+    }
   }
 }
 
 void PortOwner::next() {
-  if (current_ || queue_.empty() || settleTimer_.isActive() || !isOpen()) return;
-  current_ = std::move(queue_.front());
-  queue_.pop_front();
+  std::deque<Exchange>& from = clientQueue_.empty() ? queue_ : clientQueue_;
+  if (current_ || from.empty() || settleTimer_.isActive() || !isOpen()) return;
+  current_ = std::move(from.front());
+  from.pop_front();
   logLate();
   reply_.clear();
   try {

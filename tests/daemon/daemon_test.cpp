@@ -125,7 +125,7 @@ class Daemon {
   explicit Daemon(std::vector<std::string> options, std::map<std::string, std::string> env = {})
       : directory_(temporaryDirectory()), port_(freePort()) {
     options.insert(options.begin(), {PV7100D, "--config", "/dev/null", "--listen",
-                                     "127.0.0.1:" + std::to_string(port_)});
+                                     "127.0.0.1:" + std::to_string(port_), "--socket", socket()});
     testing::Spawn spawn = stderrTo(directory_ + "/stderr");
     spawn.env = std::move(env);
     process_ = std::make_unique<ChildProcess>(options, spawn);
@@ -133,6 +133,7 @@ class Daemon {
       ::poll(nullptr, 0, 20);
   }
   int port() const { return port_; }
+  std::string socket() const { return directory_ + "/line.sock"; }
   ChildProcess& process() { return *process_; }
   std::string events() const { return readFile(directory_ + "/stderr"); }
   static constexpr auto npos = std::string::npos;
