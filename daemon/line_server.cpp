@@ -1,7 +1,5 @@
 #include "daemon/line_server.h"
 
-#include <fstream>
-
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,21 +9,17 @@
 #include <QLocalSocket>
 
 #include "daemon/line_client.h"
-#include "serial/port_lock.h"
-#include "serial/port_names.h"
 
 namespace pv7100::daemon {
 
-LineServer::LineServer(std::string path, std::string device, PortOwner& port, StatePoller& poller,
-                       EventLog& log)
-    : path_(std::move(path)), device_(std::move(device)), port_(port), poller_(poller), log_(log) {
+LineServer::LineServer(std::string path, PortOwner& port, StatePoller& poller, EventLog& log)
+    : path_(std::move(path)), port_(port), poller_(poller), log_(log) {
   connect(&server_, &QLocalServer::newConnection, this, [this] { accept(); });
 }
 
 LineServer::~LineServer() {
   qDeleteAll(findChildren<LineClient*>(Qt::FindDirectChildrenOnly));
   server_.close();
-  if (!note_.empty()) ::unlink(note_.c_str());
 }
 
 bool LineServer::listen(std::string& error) {
@@ -47,13 +41,6 @@ bool LineServer::listen(std::string& error) {
     return false;
   }
   shareMode();
-  if (portKindOf(device_) == PortKind::device) {
-    const std::string lock = portLockFile(device_);
-    if (!lock.empty()) {
-      note_ = sharingNoteFile(lock);
-      std::ofstream(note_) << path_ << '\n';
-    }
-  }
   return true;
 }
 

@@ -21,10 +21,7 @@ class LineServer : public QObject {
   // Clients at once; more are turned away.
   static constexpr int kMaxClients = 16;
 
-  // `device` is the projector's port as configured: a serial device gets a note beside its
-  // lock that names the socket, for the programs that find the device held.
-  LineServer(std::string path, std::string device, PortOwner& port, StatePoller& poller,
-             EventLog& log);
+  LineServer(std::string path, PortOwner& port, StatePoller& poller, EventLog& log);
   // The clients go first: they reach into the server as they close.
   ~LineServer() override;
 
@@ -38,8 +35,6 @@ class LineServer : public QObject {
   void shareMode();
 
   std::string path_;
-  std::string device_;
-  std::string note_;  // the file that names the socket beside the device's lock
   PortOwner& port_;
   StatePoller& poller_;
   EventLog& log_;

@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
         PortSettings{.device = options.port,
                      .line = LineSettings{.baud = options.baud},
                      .logFile = options.logFile,
+                     .sharedAt = options.socket,
                      .replyTimeout = std::chrono::milliseconds(options.replyTimeoutMs)},
         log);
     if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
@@ -105,7 +106,7 @@ int main(int argc, char** argv) {
     return fail("cannot listen on " + options.listenHost + ":" +
                     std::to_string(options.listenPort) + ": " + error,
                 kCannotListen);
-  LineServer lines(options.socket, options.port, *port, poller, log);
+  LineServer lines(options.socket, *port, poller, log);
   if (!lines.listen(error))
     return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);
   StopSignals stop([&](const char* name) {

@@ -1,9 +1,14 @@
 #include "daemon/port_owner.h"
 
 #include <algorithm>
+#include <fstream>
+
+#include <unistd.h>
 
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
+#include "serial/port_lock.h"
+#include "serial/port_names.h"
 
 namespace pv7100::daemon {
 
@@ -44,6 +49,7 @@ void PortOwner::stop() {
   stopped_ = true;
   reopenTimer_.stop();
   port_->close();
+  removeNote();
   if (current_) finish(Outcome::portDown, {});
   failQueued();
 }
@@ -69,6 +75,7 @@ void PortOwner::tryOpen() {
   }
   failing_ = false;
   answering_ = true;
+  writeNote();
   log_.event("port " + settings_.device + " open at " + std::to_string(settings_.line.baud) +
              " baud");
   if (onPortChange_) onPortChange_();
@@ -76,7 +83,22 @@ void PortOwner::tryOpen() {
   if (idle()) becameIdle();
 }
 
+void PortOwner::writeNote() {
+  if (settings_.sharedAt.empty() || portKindOf(settings_.device) != PortKind::device) return;
+  const std::string lock = portLockFile(settings_.device);
+  if (lock.empty()) return;
+  note_ = sharingNoteFile(lock);
+  std::ofstream(note_) << settings_.sharedAt << '\n';
+}
+
+// The lock goes with the port, and the note with it.
+void PortOwner::removeNote() {
+  if (!note_.empty()) ::unlink(note_.c_str());
+  note_.clear();
+}
+
 void PortOwner::lost(const PortError& error) {
+  removeNote();
   log_.event("lost " + std::string(error.what()) + "; trying again every 2 s");
   failing_ = true;
   if (current_) finish(Outcome::portDown, {});

@@ -29,6 +29,9 @@ struct PortSettings {
   std::string device;  // a serial device, or tcp:HOST:PORT for a serial device server
   LineSettings line;
   std::string logFile;  // the traffic log, "" for none
+  // The local socket that shares the line: named in a note beside the device's lock while the
+  // port is held, for the programs that find the device busy.
+  std::string sharedAt;
   std::chrono::milliseconds replyTimeout{1000};
 };
 
@@ -86,6 +89,8 @@ class PortOwner : public QObject {
   };
 
   void tryOpen();
+  void writeNote();
+  void removeNote();
   void lost(const PortError& error);
   void next();
   void received(std::string_view bytes);
@@ -106,6 +111,7 @@ class PortOwner : public QObject {
   std::optional<Exchange> current_;
   std::string reply_;
   std::string late_;
+  std::string note_;  // the note beside the lock, "" when none was written
   Ticket lastTicket_ = 0;
   bool answering_ = true;
   bool failing_ = false;  // the failure to open has been told

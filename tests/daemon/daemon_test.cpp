@@ -139,6 +139,8 @@ class Daemon {
     for (int i = 0; i < 100 && readFile(directory_ + "/stderr").find("PJLink on") == npos; ++i)
       ::poll(nullptr, 0, 20);
   }
+  // Ended as systemd ends it, so that its lock and its note go with it.
+  ~Daemon() { process_->stop(); }
   int port() const { return port_; }
   std::string socket() const { return directory_ + "/line.sock"; }
   ChildProcess& process() { return *process_; }
