@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <utility>
 
 #include <unistd.h>
 
@@ -59,7 +60,8 @@ bool PortOwner::idle() const {
 }
 
 bool PortOwner::clientsHolding() const {
-  return std::chrono::steady_clock::now() - lastClientLine_ < kHoldGap;
+  return std::chrono::steady_clock::now() - lastClientLine_ < kHoldGap &&
+         lastClientLine_ - clientLineBefore_ < kHoldGap;
 }
 
 void PortOwner::tryOpen() {
@@ -109,7 +111,8 @@ void PortOwner::lost(const PortError& error) {
 
 PortOwner::Ticket PortOwner::queue(std::string code, Done done, Priority priority) {
   const Ticket ticket = ++lastTicket_;
-  if (priority == Priority::client) lastClientLine_ = std::chrono::steady_clock::now();
+  if (priority == Priority::client)
+    clientLineBefore_ = std::exchange(lastClientLine_, std::chrono::steady_clock::now());
   (priority == Priority::client ? clientQueue_ : queue_)
       .push_back({ticket, std::move(code), std::move(done)});
   // Never from inside the caller: a closed port fails the exchange on the next turn.

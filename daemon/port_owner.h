@@ -48,8 +48,9 @@ class PortOwner : public QObject {
   using Ticket = std::uint64_t;
 
   static constexpr std::chrono::milliseconds kReopenPeriod{2000};
-  // A socket client's line less than this long ago means a button may be held: the longest
-  // repeat period is 500 ms.
+  // Two socket client lines less than this far apart, the last less than this long ago, mean
+  // a button may be held: the longest repeat period is 500 ms. A single line (a power command)
+  // is no hold, and what it changed is read at once.
   static constexpr std::chrono::milliseconds kHoldGap{600};
 
   // Throws LogFileError when the traffic log cannot be opened.
@@ -75,7 +76,8 @@ class PortOwner : public QObject {
   bool answering() const { return isOpen() && answering_; }
   // No exchange running or waiting.
   bool idle() const;
-  // A socket client sent a line within kHoldGap: its pace comes before the daemon's own reads.
+  // A socket client's lines come as a held button's: their pace comes before the daemon's own
+  // reads.
   bool clientsHolding() const;
   // Called when the owner becomes idle, and when the port opens or goes away.
   void onIdle(std::function<void()> handler) { onIdle_ = std::move(handler); }
@@ -108,6 +110,7 @@ class PortOwner : public QObject {
   std::deque<Exchange> clientQueue_;
   std::deque<Exchange> queue_;
   std::chrono::steady_clock::time_point lastClientLine_{};
+  std::chrono::steady_clock::time_point clientLineBefore_{};
   std::optional<Exchange> current_;
   std::string reply_;
   std::string late_;
