@@ -8,7 +8,8 @@ namespace {
 RemedyHints hintsFor(int port) {
   return {.nameDevice = "--com" + std::to_string(port) + " DEVICE",
           .retry = "choose COM1 or COM2 under COM",
-          .otherSpeed = "Choose the other speed under COM"};
+          .otherSpeed = "Choose the other speed under COM",
+          .usePort = "--com" + std::to_string(port)};
 }
 
 }  // namespace

@@ -3,22 +3,30 @@
 // The real panel (AssembledPanel: Qt toolkit, QSerialPort) runs on this thread with COM1 on the
 // slave side of a pty; a second thread reads the master side and stamps each command line. For each
 // button: one long hold gives the periods between consecutive lines, and short presses give the
-// time from the mouse button going down to the first byte at the far end.
+// time from the mouse button going down to the first byte at the far end. With --through-daemon
+// the panel's COM1 is pv7100d's local socket and pv7100d holds the pty: the same figures
+// through the daemon (19200 baud only: the speed is the daemon's).
 //
-//   pv7100_bench_repeat [--periods N] [--presses N]
+//   pv7100_bench_repeat [--periods N] [--presses N] [--through-daemon]
 #include <QApplication>
+#include <QTcpServer>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "app/assembled_panel.h"
 #include "bench/far_end.h"
 #include "bench/monotonic.h"
 #include "bench/qt_user.h"
 #include "bench/stats.h"
+#include "tests/support/child_process.h"
 #include "tests/support/pty.h"
 #include "widgets/qt_controls.h"
 
@@ -37,6 +45,7 @@ struct Case {
 struct Options {
   int periods = 100;  // periods per long hold, at least 3 s of holding
   int presses = 50;
+  bool throughDaemon = false;
 };
 
 struct Row {
@@ -132,13 +141,19 @@ class Bench {
 
 Options parse(int argc, char** argv) {
   Options options;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--periods") == 0) {
+  for (int i = 1; i < argc; i += 2) {
+    if (std::strcmp(argv[i], "--through-daemon") == 0) {
+      options.throughDaemon = true;
+      --i;
+    } else if (i + 1 == argc) {
+      std::fprintf(stderr, "%s needs a value\n", argv[i]);
+      std::exit(2);
+    } else if (std::strcmp(argv[i], "--periods") == 0) {
       options.periods = std::atoi(argv[i + 1]);
     } else if (std::strcmp(argv[i], "--presses") == 0) {
       options.presses = std::atoi(argv[i + 1]);
     } else {
-      std::fprintf(stderr, "usage: %s [--periods N] [--presses N]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--periods N] [--presses N] [--through-daemon]\n", argv[0]);
       std::exit(2);
     }
   }
@@ -189,6 +204,23 @@ int main(int argc, char** argv) {
   FarEnd far(pty.masterFd());
   pv7100::PortDevices devices;
   devices.com1 = pty.slavePath();
+  std::optional<pv7100::testing::ChildProcess> daemon;
+  if (options.throughDaemon) {
+    char folder[] = "/tmp/pv7100-bench-XXXXXX";
+    const std::string socket = std::string(::mkdtemp(folder)) + "/line.sock";
+    QTcpServer free;
+    free.listen(QHostAddress::LocalHost);
+    const std::string listen = "127.0.0.1:" + std::to_string(free.serverPort());
+    free.close();
+    pv7100::testing::Spawn quiet;
+    quiet.quiet = true;
+    daemon.emplace(
+        std::vector<std::string>{PV7100D, "--config", "/dev/null", "--port", pty.slavePath(),
+                                 "--listen", listen, "--socket", socket},
+        quiet);
+    for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i) ::usleep(20'000);
+    devices.com1 = "unix:" + socket;
+  }
   pv7100::AssembledPanel panel(devices);
   panel.start();
   pv7100::ui::QtToolkit& toolkit = panel.toolkit();
@@ -217,6 +249,10 @@ int main(int argc, char** argv) {
   const Row fast = bench.measure(arrow, 19200);
   print(fast);
 
+  if (options.throughDaemon) {
+    printWire(fast);
+    return 0;
+  }
   toolkit.option(pv7100::ui::OptionRole::baud9600).select();
   runEventLoop(50);
   const Row slow = bench.measure(arrow, 9600);

@@ -18,7 +18,8 @@ std::string inParentheses(const std::string& reason) {
 
 const RemedyHints kHints{.nameDevice = "--port DEVICE (pv7100ctl probe looks for it)",
                          .retry = "try again",
-                         .otherSpeed = "Try the other speed with --baud"};
+                         .otherSpeed = "Try the other speed with --baud",
+                         .usePort = "--port"};
 
 }  // namespace
 

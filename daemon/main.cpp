@@ -7,6 +7,7 @@
 #include <QHostAddress>
 
 #include "daemon/event_log.h"
+#include "daemon/line_server.h"
 #include "daemon/options.h"
 #include "daemon/pjlink_server.h"
 #include "daemon/port_owner.h"
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
         PortSettings{.device = options.port,
                      .line = LineSettings{.baud = options.baud},
                      .logFile = options.logFile,
+                     .sharedAt = options.socket,
                      .replyTimeout = std::chrono::milliseconds(options.replyTimeoutMs)},
         log);
     if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
@@ -104,6 +106,9 @@ int main(int argc, char** argv) {
     return fail("cannot listen on " + options.listenHost + ":" +
                     std::to_string(options.listenPort) + ": " + error,
                 kCannotListen);
+  LineServer lines(options.socket, *port, poller, log);
+  if (!lines.listen(error))
+    return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);
   StopSignals stop([&](const char* name) {
     log.event(std::string(name) + ": stopping");
     notifyStopping();
@@ -115,8 +120,8 @@ int main(int argc, char** argv) {
     where.insert(where.begin(), '[');
     where += ']';
   }
-  const std::string status =
-      "PJLink on " + where + ":" + std::to_string(options.listenPort) + " for " + options.port;
+  const std::string status = "PJLink on " + where + ":" + std::to_string(options.listenPort) +
+                             " for " + options.port + ", its line on " + options.socket;
   log.event(status + (server.password.empty() ? "" : ", with a password"));
   notifyReady(status);
   application.exec();

@@ -65,6 +65,9 @@ void apply(Options& options, const std::string& key, const std::string& value) {
     if (value != "yes" && value != "no")
       throw UsageError("allow-open-network takes yes or no, not \"" + value + "\"");
     options.openNetwork = value == "yes";
+  } else if (key == "socket") {
+    if (value.empty()) throw UsageError("socket takes a path, such as /run/pv7100/hall.sock");
+    options.socket = value;
   } else if (key == "log") {
     options.logFile = value;
   } else if (key == "max-clients") {
@@ -82,7 +85,7 @@ void apply(Options& options, const std::string& key, const std::string& value) {
 
 bool onCommandLine(const std::string& option) {
   return option == "--port" || option == "--baud" || option == "--listen" || option == "--name" ||
-         option == "--password-file" || option == "--log";
+         option == "--password-file" || option == "--log" || option == "--socket";
 }
 
 }  // namespace
@@ -166,6 +169,11 @@ Options loadOptions(const std::vector<std::string>& args,
   if (options.port.empty())
     throw UsageError("no serial port: give --port DEVICE or port = DEVICE in " +
                      options.configFile);
+  if (options.socket.empty()) {
+    std::string name = options.configFile.substr(options.configFile.rfind('/') + 1);
+    if (name.ends_with(".conf")) name.resize(name.size() - 5);
+    options.socket = std::string(kSocketDirectory) + "/" + name + ".sock";
+  }
   return options;
 }
 
@@ -177,7 +185,8 @@ as a PJLink Class 1 projector.
 Options (each overrides the setting of the same name in the config file):
   --config FILE         the config file (default /etc/pv7100/pv7100d.conf; a missing default
                         file is no error)
-  --port DEVICE         the projector's serial device, such as /dev/ttyUSB0
+  --port DEVICE         the projector's serial device, such as /dev/ttyUSB0, or
+                        tcp:HOST:PORT for a serial device server (ser2net in raw mode)
   --baud 19200|9600     the line speed (default 19200); 8 data bits, no parity, 1 stop bit
   --listen ADDR:PORT    where PJLink clients connect (default 127.0.0.1:4352; [::1]:4352 for
                         IPv6); an address beyond loopback needs a password, or
@@ -185,6 +194,9 @@ Options (each overrides the setting of the same name in the config file):
   --name NAME           the projector's name for PJLink's NAME query (default PV7100)
   --password-file FILE  the PJLink password, the first line of FILE (at most 32 characters);
                         never on the command line, where every user could read it
+  --socket PATH         the local socket that shares the projector's line with the panel
+                        and pv7100ctl (default /run/pv7100/NAME.sock, NAME the config
+                        file's name without .conf)
   --log FILE            append every line on the serial port and every PJLink request and
                         reply to FILE
   --help                show this help and exit
@@ -192,7 +204,7 @@ Options (each overrides the setting of the same name in the config file):
 
 Config file: INI, one "key = value" a line, "#" or ";" starts a comment, section headers are
 ignored. Keys:
-  port, baud, listen, name, password-file, log   as the options above
+  port, baud, listen, name, password-file, socket, log   as the options above
   manufacturer          the maker for PJLink's INF1 query (default QUIVA)
   allow-open-network    yes: listen beyond loopback without a password (default no)
   max-clients           PJLink clients at once, 1 to 1024 (default 64); more are refused
@@ -201,6 +213,10 @@ ignored. Keys:
   busy-poll-interval    the same while the projector counts down or cools down (default 1000,
                         at least 1000)
 
+Local socket (mode 0660, group dialout): what a client writes goes to the projector line by
+line, each line whole, before the daemon's own reads; the reply to each line comes back to
+that client alone. pv7100ctl --port unix:PATH and pv7100-panel --com1 unix:PATH use it.
+
 PJLink: POWR, INPT, INST, AVMT, ERST, LAMP, NAME, INF1, INF2, INFO and CLSS; clients idle for
 30 s are closed. Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon,
 closing the port. Under systemd, readiness and stopping are told through sd_notify.
@@ -208,7 +224,7 @@ closing the port. Under systemd, readiness and stopping are told through sd_noti
 Exit status:
   0  ended by SIGTERM or SIGINT
   2  bad usage or config, or a password file or log file that cannot be read or written
-  3  the listening address cannot be had
+  3  the listening address or the socket cannot be had
 
 Examples:
   pv7100d --port /dev/ttyUSB0

@@ -10,6 +10,8 @@
 namespace pv7100::daemon {
 
 inline constexpr std::string_view kDefaultConfig = "/etc/pv7100/pv7100d.conf";
+// The local socket's folder; the socket is named for the config file: hall.conf, hall.sock.
+inline constexpr std::string_view kSocketDirectory = "/run/pv7100";
 
 // Bad arguments or a bad config file; what() says which and why.
 class UsageError : public std::runtime_error {
@@ -28,6 +30,7 @@ struct Options {
   std::string passwordFile;
   bool openNetwork = false;  // listening beyond loopback without a password is allowed
   std::string logFile;
+  std::string socket;  // the local socket; from the config file's name when not given
   int maxClients = 64;
   int replyTimeoutMs = 1000;
   int pollMs = 10'000;

@@ -141,7 +141,8 @@ void Connection::consider(bool mayWait) {
   const Knowledge knowledge{.state = poller.state(),
                             .answering = server_.port_.answering(),
                             .fresh = poller.freshness(),
-                            .mayWait = mayWait};
+                            // While a button is held, questions are answered from the state.
+                            .mayWait = mayWait && !server_.port_.clientsHolding()};
   plan_ = decide(*request_, knowledge, server_.settings_.identity);
   switch (plan_.kind) {
     case Decision::Kind::answer:

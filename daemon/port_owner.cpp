@@ -1,9 +1,15 @@
 #include "daemon/port_owner.h"
 
 #include <algorithm>
+#include <fstream>
+#include <utility>
+
+#include <unistd.h>
 
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
+#include "serial/port_lock.h"
+#include "serial/port_names.h"
 
 namespace pv7100::daemon {
 
@@ -44,12 +50,18 @@ void PortOwner::stop() {
   stopped_ = true;
   reopenTimer_.stop();
   port_->close();
+  removeNote();
   if (current_) finish(Outcome::portDown, {});
   failQueued();
 }
 
 bool PortOwner::idle() const {
-  return !current_ && queue_.empty() && !settleTimer_.isActive();
+  return !current_ && queue_.empty() && clientQueue_.empty() && !settleTimer_.isActive();
+}
+
+bool PortOwner::clientsHolding() const {
+  return std::chrono::steady_clock::now() - lastClientLine_ < kHoldGap &&
+         lastClientLine_ - clientLineBefore_ < kHoldGap;
 }
 
 void PortOwner::tryOpen() {
@@ -65,6 +77,7 @@ void PortOwner::tryOpen() {
   }
   failing_ = false;
   answering_ = true;
+  writeNote();
   log_.event("port " + settings_.device + " open at " + std::to_string(settings_.line.baud) +
              " baud");
   if (onPortChange_) onPortChange_();
@@ -72,7 +85,22 @@ void PortOwner::tryOpen() {
   if (idle()) becameIdle();
 }
 
+void PortOwner::writeNote() {
+  if (settings_.sharedAt.empty() || portKindOf(settings_.device) != PortKind::device) return;
+  const std::string lock = portLockFile(settings_.device);
+  if (lock.empty()) return;
+  note_ = sharingNoteFile(lock);
+  std::ofstream(note_) << settings_.sharedAt << '\n';
+}
+
+// The lock goes with the port, and the note with it.
+void PortOwner::removeNote() {
+  if (!note_.empty()) ::unlink(note_.c_str());
+  note_.clear();
+}
+
 void PortOwner::lost(const PortError& error) {
+  removeNote();
   log_.event("lost " + std::string(error.what()) + "; trying again every 2 s");
   failing_ = true;
   if (current_) finish(Outcome::portDown, {});
@@ -81,9 +109,12 @@ void PortOwner::lost(const PortError& error) {
   if (onPortChange_) onPortChange_();
 }
 
-PortOwner::Ticket PortOwner::queue(std::string code, Done done) {
+PortOwner::Ticket PortOwner::queue(std::string code, Done done, Priority priority) {
   const Ticket ticket = ++lastTicket_;
-  queue_.push_back({ticket, std::move(code), std::move(done)});
+  if (priority == Priority::client)
+    clientLineBefore_ = std::exchange(lastClientLine_, std::chrono::steady_clock::now());
+  (priority == Priority::client ? clientQueue_ : queue_)
+      .push_back({ticket, std::move(code), std::move(done)});
   // Never from inside the caller: a closed port fails the exchange on the next turn.
   QMetaObject::invokeMethod(
       this,
@@ -96,26 +127,31 @@ PortOwner::Ticket PortOwner::queue(std::string code, Done done) {
 }
 
 void PortOwner::drop(Ticket ticket) {
-  std::erase_if(queue_, [ticket](const Exchange& exchange) { return exchange.ticket == ticket; });
+  const auto same = [ticket](const Exchange& exchange) { return exchange.ticket == ticket; };
+  std::erase_if(clientQueue_, same);
+  std::erase_if(queue_, same);
 }
 
 bool PortOwner::waiting(Ticket ticket) const {
-  return std::ranges::any_of(
-      queue_, [ticket](const Exchange& exchange) { return exchange.ticket == ticket; });
+  const auto same = [ticket](const Exchange& exchange) { return exchange.ticket == ticket; };
+  return std::ranges::any_of(clientQueue_, same) || std::ranges::any_of(queue_, same);
 }
 
 void PortOwner::failQueued() {
-  while (!queue_.empty()) {
-    Exchange exchange = std::move(queue_.front());
-    queue_.pop_front();
-    if (exchange.done) exchange.done({Outcome::portDown, {}});
+  for (std::deque<Exchange>* waiting : {&clientQueue_, &queue_}) {
+    while (!waiting->empty()) {
+      Exchange exchange = std::move(waiting->front());
+      waiting->pop_front();
+      if (exchange.done) exchange.done({Outcome::portDown, {}});
+    }
   }
 }
 
 void PortOwner::next() {
-  if (current_ || queue_.empty() || settleTimer_.isActive() || !isOpen()) return;
-  current_ = std::move(queue_.front());
-  queue_.pop_front();
+  std::deque<Exchange>& from = clientQueue_.empty() ? queue_ : clientQueue_;
+  if (current_ || from.empty() || settleTimer_.isActive() || !isOpen()) return;
+  current_ = std::move(from.front());
+  from.pop_front();
   logLate();
   reply_.clear();
   try {

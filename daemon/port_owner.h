@@ -1,6 +1,7 @@
 // The one owner of the projector's serial port. Exchanges (a command line out, then its reply,
-// complete at ACK or at CR, or its time-out) run one at a time in the order they were queued,
-// whoever queued them: the state poller, PJLink clients, and any other client of the daemon.
+// complete at ACK or at CR, or its time-out) run one at a time, whoever queued them: the state
+// poller, PJLink clients, and the clients of the local socket, whose lines go first so that a
+// held button keeps its pace.
 // A reply that comes after its exchange timed out is logged and dropped, never taken as the
 // answer to a later exchange. When the device goes away, or will not open, the owner says so
 // once and tries again every 2 s.
@@ -19,15 +20,18 @@
 
 #include "daemon/event_log.h"
 #include "port/serial_port.h"
+#include "serial/any_port.h"
 #include "serial/logged_serial_port.h"
-#include "serial/qt_serial_port.h"
 
 namespace pv7100::daemon {
 
 struct PortSettings {
-  std::string device;
+  std::string device;  // a serial device, or tcp:HOST:PORT for a serial device server
   LineSettings line;
   std::string logFile;  // the traffic log, "" for none
+  // The local socket that shares the line: named in a note beside the device's lock while the
+  // port is held, for the programs that find the device busy.
+  std::string sharedAt;
   std::chrono::milliseconds replyTimeout{1000};
 };
 
@@ -44,6 +48,10 @@ class PortOwner : public QObject {
   using Ticket = std::uint64_t;
 
   static constexpr std::chrono::milliseconds kReopenPeriod{2000};
+  // Two socket client lines less than this far apart, the last less than this long ago, mean
+  // a button may be held: the longest repeat period is 500 ms. A single line (a power command)
+  // is no hold, and what it changed is read at once.
+  static constexpr std::chrono::milliseconds kHoldGap{600};
 
   // Throws LogFileError when the traffic log cannot be opened.
   PortOwner(PortSettings settings, EventLog& log);
@@ -54,8 +62,10 @@ class PortOwner : public QObject {
   // Closes the port (releasing its lock); every exchange still queued ends with portDown.
   void stop();
 
+  enum class Priority { normal, client };
   // Queues `code` (without its CR); `done` is called once, never from inside this call.
-  Ticket queue(std::string code, Done done);
+  // Exchanges of priority client go before all normal ones, in their own order.
+  Ticket queue(std::string code, Done done, Priority priority = Priority::normal);
   // Takes a queued exchange out before it starts; `done` is not called.
   void drop(Ticket ticket);
   // The exchange is queued and has not started.
@@ -66,6 +76,9 @@ class PortOwner : public QObject {
   bool answering() const { return isOpen() && answering_; }
   // No exchange running or waiting.
   bool idle() const;
+  // A socket client's lines come as a held button's: their pace comes before the daemon's own
+  // reads.
+  bool clientsHolding() const;
   // Called when the owner becomes idle, and when the port opens or goes away.
   void onIdle(std::function<void()> handler) { onIdle_ = std::move(handler); }
   void onPortChange(std::function<void()> handler) { onPortChange_ = std::move(handler); }
@@ -78,6 +91,8 @@ class PortOwner : public QObject {
   };
 
   void tryOpen();
+  void writeNote();
+  void removeNote();
   void lost(const PortError& error);
   void next();
   void received(std::string_view bytes);
@@ -89,13 +104,17 @@ class PortOwner : public QObject {
 
   PortSettings settings_;
   EventLog& log_;
-  QtSerialPort serial_;
+  AnyPort serial_;
   std::unique_ptr<LoggedSerialPort> logged_;
   SerialPort* port_ = &serial_;
+  std::deque<Exchange> clientQueue_;
   std::deque<Exchange> queue_;
+  std::chrono::steady_clock::time_point lastClientLine_{};
+  std::chrono::steady_clock::time_point clientLineBefore_{};
   std::optional<Exchange> current_;
   std::string reply_;
   std::string late_;
+  std::string note_;  // the note beside the lock, "" when none was written
   Ticket lastTicket_ = 0;
   bool answering_ = true;
   bool failing_ = false;  // the failure to open has been told

@@ -73,6 +73,11 @@ void StatePoller::poll() {
   if (reading_ || !port_.isOpen()) return;
   // Another exchange waits or runs: the port calls back once it is idle.
   if (!port_.idle()) return;
+  // A held button keeps its pace: the reads wait for the gap after its last line.
+  if (port_.clientsHolding()) {
+    timer_.start(PortOwner::kHoldGap);
+    return;
+  }
   const auto now = Clock::now();
   const auto next = std::ranges::min_element(reads_, {}, &ReadState::due);
   if (next->due > now || now < lastRead_ + kMinGap) {

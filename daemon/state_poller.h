@@ -1,7 +1,8 @@
 // Keeps the projector's state fresh, gently: the operating state every 10 s, every 1 s while the
 // projector counts down or cools down; the input and the mutes every 30 s, the lamp hours every
 // 60 s, the version once after each opening. A read goes out only when the port has nothing
-// else to do, and never less than 1 s after the last read began.
+// else to do and no socket client holds a button, and never less than 1 s after the last read
+// began.
 #pragma once
 
 #include <array>

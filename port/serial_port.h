@@ -35,24 +35,32 @@ enum class PortFault {
   other,
 };
 
+// The program that can hold a port and share its line on a local socket, as the system names
+// its process, and the form of the socket it shares on by default.
+inline constexpr std::string_view kDaemonName = "pv7100d";
+inline constexpr std::string_view kDefaultSocketForm = "/run/pv7100/NAME.sock";
+
 class PortError : public std::runtime_error {
  public:
   // `reason` is the system's own words ("No such file or directory"), or empty; `holder` the
-  // PID of the program that holds a busy device, 0 when not known, and `holderName` its name.
+  // PID of the program that holds a busy device, 0 when not known, `holderName` its name, and
+  // `sharedAt` the local socket on which the holder (pv7100d) shares the line, or empty.
   PortError(PortFault fault, std::string device, std::string reason, long holder = 0,
-            std::string holderName = "")
+            std::string holderName = "", std::string sharedAt = "")
       : std::runtime_error(reason.empty() ? device : device + ": " + reason),
         fault_(fault),
         device_(std::move(device)),
         reason_(std::move(reason)),
         holder_(holder),
-        holderName_(std::move(holderName)) {}
+        holderName_(std::move(holderName)),
+        sharedAt_(std::move(sharedAt)) {}
 
   PortFault fault() const { return fault_; }
   const std::string& device() const { return device_; }
   const std::string& reason() const { return reason_; }
   long holder() const { return holder_; }
   const std::string& holderName() const { return holderName_; }
+  const std::string& sharedAt() const { return sharedAt_; }
 
  private:
   PortFault fault_;
@@ -60,6 +68,7 @@ class PortError : public std::runtime_error {
   std::string reason_;
   long holder_;
   std::string holderName_;
+  std::string sharedAt_;
 };
 
 class SerialPort {

@@ -35,7 +35,14 @@ struct Remedy {
   std::string remedy;  // what to do
 };
 
+// pv7100d shares what it holds: its socket is the way in, named where it says, else the form
+// of its default.
 Remedy busyRemedy(const PortError& error, const RemedyHints& hints) {
+  if (error.holderName() == kDaemonName)
+    return {holderText(error) + " holds it",
+            "Reach the projector through the daemon's socket instead: " + hints.usePort + " unix:" +
+                (error.sharedAt().empty() ? std::string(kDefaultSocketForm) : error.sharedAt()) +
+                "."};
   return {holderText(error) + " holds it", "Close that program and " + hints.retry + "."};
 }
 

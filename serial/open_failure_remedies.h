@@ -14,6 +14,7 @@ struct RemedyHints {
   std::string nameDevice;  // "--port DEVICE": how to name another device
   std::string retry;       // "try again": how to open the port once more
   std::string otherSpeed;  // "Try the other speed with --baud": a sentence of its own
+  std::string usePort;     // "--port": the option that takes a port's name, such as unix:PATH
 };
 
 // "`subject` cannot be opened: " the reason and the remedy; `subject` names the port as the

@@ -26,9 +26,11 @@ std::optional<PortError> examine(const std::string& device) {
   if (S_ISREG(info.st_mode)) return PortError{PortFault::notSerial, device, "it is a regular file"};
   if (!S_ISCHR(info.st_mode))
     return PortError{PortFault::notSerial, device, "it is not a character device"};
-  if (const long holder = portLockHolder(device))
-    return PortError{PortFault::busy, device, "lock file " + portLockFile(device), holder,
-                     processName(holder)};
+  if (const long holder = portLockHolder(device)) {
+    const std::string name = processName(holder);
+    return PortError{PortFault::busy, device, "lock file " + portLockFile(device),
+                     holder,          name,   name == kDaemonName ? sharedSocketOf(device) : ""};
+  }
   if (::access(path.c_str(), R_OK | W_OK) != 0) return fromErrno(device, errno);
   const int probe = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (probe < 0) return fromErrno(device, errno);

@@ -64,6 +64,19 @@ long portLockHolder(const std::string& device) {
   return processAlive(pid) ? static_cast<long>(pid) : 0;
 }
 
+std::string sharingNoteFile(const std::string& lockFile) {
+  return lockFile + ".socket";
+}
+
+std::string sharedSocketOf(const std::string& device) {
+  const std::string lock = portLockFile(device);
+  if (lock.empty()) return "";
+  std::ifstream note(sharingNoteFile(lock));
+  std::string path;
+  std::getline(note, path);
+  return path;
+}
+
 std::string processName(long pid) {
   std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
   std::string name;

@@ -25,6 +25,13 @@ std::string portLockFile(const std::string& device);
 // The PID of the living process that holds `device` through its lock file, 0 when none does.
 long portLockHolder(const std::string& device);
 
+// The file beside a lock in which pv7100d, holding the device, names the local socket through
+// which it shares the line.
+std::string sharingNoteFile(const std::string& lockFile);
+
+// The socket pv7100d shares `device` on, from the note beside its lock; "" when none is named.
+std::string sharedSocketOf(const std::string& device);
+
 // The name of process `pid` from /proc/PID/comm, "" when it cannot be read.
 std::string processName(long pid);
 

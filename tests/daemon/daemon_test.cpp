@@ -58,11 +58,18 @@ int freePort() {
   return ntohs(address.sin_port);
 }
 
-// A PJLink client on a plain socket; every read bounded.
+// A PJLink client on a plain socket, or a client of the daemon's local socket; every read
+// bounded.
 class Client {
  public:
   explicit Client(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
     sockaddr_in address = loopback(port);
+    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  explicit Client(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
     connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   }
   ~Client() { ::close(fd_); }
@@ -125,14 +132,17 @@ class Daemon {
   explicit Daemon(std::vector<std::string> options, std::map<std::string, std::string> env = {})
       : directory_(temporaryDirectory()), port_(freePort()) {
     options.insert(options.begin(), {PV7100D, "--config", "/dev/null", "--listen",
-                                     "127.0.0.1:" + std::to_string(port_)});
+                                     "127.0.0.1:" + std::to_string(port_), "--socket", socket()});
     testing::Spawn spawn = stderrTo(directory_ + "/stderr");
     spawn.env = std::move(env);
     process_ = std::make_unique<ChildProcess>(options, spawn);
     for (int i = 0; i < 100 && readFile(directory_ + "/stderr").find("PJLink on") == npos; ++i)
       ::poll(nullptr, 0, 20);
   }
+  // Ended as systemd ends it, so that its lock and its note go with it.
+  ~Daemon() { process_->stop(); }
   int port() const { return port_; }
+  std::string socket() const { return directory_ + "/line.sock"; }
   ChildProcess& process() { return *process_; }
   std::string events() const { return readFile(directory_ + "/stderr"); }
   static constexpr auto npos = std::string::npos;
@@ -322,6 +332,101 @@ TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
   EXPECT_NE(daemon.events().find("SIGTERM: stopping"), Daemon::npos);
   EXPECT_EQ(datagram(notify), "STOPPING=1");
   ::close(notify);
+}
+
+testing::Finished runCtl(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{PV7100CTL};
+  argv.insert(argv.end(), args.begin(), args.end());
+  testing::Spawn spawn;
+  spawn.captureStderr = true;
+  return ChildProcess(argv, spawn).finish(15s);
+}
+
+int countOf(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
+  Projector projector(link_, {});
+  const std::string log = temporaryDirectory() + "/traffic.log";
+  Daemon daemon({"--port", link_, "--log", log});
+  Client half(daemon.socket());
+  Client first(daemon.socket());
+  Client second(daemon.socket());
+  Client pjlink(daemon.port());
+  pjlink.line();
+  half.send("C4");
+  first.send("CR");
+  EXPECT_EQ(second.ask("CR1"), "1");
+  EXPECT_EQ(pjlink.ask("%1POWR ?"), "%1POWR=0");
+  first.send("0\r");
+  EXPECT_EQ(first.line(), "80");
+  EXPECT_EQ(first.line(300ms), "");
+  EXPECT_EQ(half.line(300ms), "");
+  const std::string traffic = readFile(log);
+  EXPECT_EQ(countOf(traffic, " TX C R 1 CR \n"), 1) << traffic;
+  EXPECT_EQ(countOf(traffic, " TX C 4"), 0) << traffic;
+  const testing::Finished busy = runCtl({"--port", link_, "status", "state"});
+  EXPECT_NE(busy.err.find(", pv7100d) holds it"), std::string::npos) << busy.err;
+  EXPECT_NE(busy.err.find("--port unix:" + daemon.socket() + "."), std::string::npos) << busy.err;
+}
+
+TEST_F(DaemonTest, AButtonHeldThroughTheSocketKeepsItsPaceWhilePjlinkAsks) {
+  Projector projector(link_, {"--count-down", "0"});
+  const std::string log = temporaryDirectory() + "/traffic.log";
+  Daemon daemon({"--port", link_, "--log", log});
+  const std::string port = "unix:" + daemon.socket();
+  EXPECT_EQ(runCtl({"--port", port, "power-on"}).status, 0);
+  Client pjlink(daemon.port());
+  pjlink.line();
+  EXPECT_EQ(askUntil(pjlink, "%1POWR ?", "%1POWR=1"), "%1POWR=1");
+  testing::Spawn quiet;
+  quiet.quiet = true;
+  ChildProcess held({PV7100CTL, "--port", port, "zoom-plus", "--for", "1000"}, quiet);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(runCtl({"--port", port, "status", "state"}).out, "state: Power ON\n");
+    EXPECT_EQ(pjlink.ask("%1POWR ?"), "%1POWR=1");
+  }
+  EXPECT_EQ(held.waitForExit(5s), 0);
+  const int sent = countOf(readFile(log), " TX C 4 7 CR \n");
+  EXPECT_EQ(sent, 10);
+  ::poll(nullptr, 0, 500);
+  EXPECT_EQ(countOf(readFile(log), " TX C 4 7 CR \n"), sent);
+}
+
+// ser2net serving the projector raw at 19200,8N1 on a free port of 127.0.0.1, as the README
+// says.
+std::unique_ptr<ChildProcess> converter(const std::string& device, int port) {
+  const std::string config = temporaryDirectory() + "/ser2net.yaml";
+  std::ofstream(config) << "%YAML 1.1\n---\nconnection: &projector\n  accepter: tcp,127.0.0.1,"
+                        << port << "\n  connector: serialdev," << device << ",19200n81,local\n";
+  testing::Spawn quiet;
+  quiet.quiet = true;
+  return std::make_unique<ChildProcess>(
+      std::vector<std::string>{"/usr/sbin/ser2net", "-n", "-u", "-c", config}, quiet);
+}
+
+TEST_F(DaemonTest, ServesAProjectorBehindSer2netAndReopensADroppedConnection) {
+  if (::access("/usr/sbin/ser2net", X_OK) != 0) GTEST_SKIP() << "apt install ser2net";
+  Projector projector(link_, {});
+  const int port = freePort();
+  auto ser2net = converter(link_, port);
+  ::poll(nullptr, 0, 300);
+  Daemon daemon({"--port", "tcp:127.0.0.1:" + std::to_string(port)});
+  Client client(daemon.port());
+  client.line();
+  EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=0"), "%1POWR=0");
+  EXPECT_EQ(runCtl({"--port", "unix:" + daemon.socket(), "status", "input"}).out,
+            "input: Input mode 1\n");
+  ser2net.reset();
+  EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=ERR4", 3s), "%1POWR=ERR4");
+  ser2net = converter(link_, port);
+  EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=0"), "%1POWR=0");
+  EXPECT_NE(daemon.events().find("the converter closed the connection; trying again every 2 s"),
+            Daemon::npos)
+      << daemon.events();
 }
 
 TEST(DaemonUsage, RefusesBadSettingsWithExitTwo) {

@@ -49,7 +49,8 @@ async function startProjector() {
 
 async function startDaemon(device, port, passwordFile) {
   const args = ['--config', '/dev/null', '--port', device, '--listen', `127.0.0.1:${port}`,
-                '--name', 'Hall-A'];
+                '--name', 'Hall-A', '--socket',
+                path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'pv7100d-npm-')), 'line.sock')];
   if (passwordFile) args.push('--password-file', passwordFile);
   const daemon = childProcess.spawn(daemonPath, args, {stdio: ['ignore', 'ignore', 'pipe']});
   const ready = await firstLine(daemon.stderr);

@@ -36,6 +36,16 @@ TEST(PortMessages, AnOpenFailureSaysWhatToDo) {
     EXPECT_NE(text.find("why"), std::string::npos) << text;
     EXPECT_NE(text.find(c.remedy), std::string::npos) << text;
   }
+  // Held by the daemon: its socket is the way in.
+  for (const std::string socket : {"/run/pv7100/hall.sock", ""}) {
+    const std::string text = panelPortTexts().openFailure(
+        1, PortError(PortFault::busy, "/dev/ttyUSB0", "why", 812, "pv7100d", socket));
+    EXPECT_NE(text.find("(PID 812, pv7100d) holds it (why). Reach the projector through the "
+                        "daemon's socket instead: --com1 unix:" +
+                        (socket.empty() ? "/run/pv7100/NAME.sock." : socket + ".")),
+              std::string::npos)
+        << text;
+  }
 }
 
 TEST(PortMessages, ALostPortSaysWhatToCheck) {

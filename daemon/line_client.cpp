@@ -1,0 +1,101 @@
+#include "daemon/line_client.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QPointer>
+
+#include "daemon/line_server.h"
+#include "daemon/projector_vocabulary.h"
+#include "protocol/line_format.h"
+
+namespace pv7100::daemon {
+namespace {
+
+// What a client's line may have changed, read again once it is acknowledged, as after the
+// same change asked through PJLink.
+std::vector<Read> changedBy(std::string_view code) {
+  if (code == commandCode(Command::powerOn) || code == commandCode(Command::powerOff))
+    return {Read::state, Read::mute};
+  for (const Command mute : {Command::pictureMuteOn, Command::pictureMuteOff, Command::soundMuteOn,
+                             Command::soundMuteOff}) {
+    if (code == commandCode(mute)) return {Read::mute};
+  }
+  const auto inputs = inputChoices();
+  if (std::ranges::any_of(inputs,
+                          [code](const InputChoice& choice) { return choice.code == code; }))
+    return {Read::input};
+  return {};
+}
+
+}  // namespace
+
+LineClient::LineClient(QLocalSocket* socket, LineServer& server, int number)
+    : QObject(&server),
+      socket_(socket),
+      server_(server),
+      name_("socket client " + std::to_string(number)) {
+  socket_->setParent(this);
+  // Bytes beyond a line and a half stay in the client's socket, so that a client that writes
+  // faster than the projector answers sees its own output waiting, as on a device.
+  socket_->setReadBufferSize(static_cast<qint64>(kMaxLineBytes));
+  ++server_.clients_;
+  connect(socket_, &QLocalSocket::readyRead, this, [this] { readable(); });
+  connect(socket_, &QLocalSocket::disconnected, this, [this] {
+    server_.log_.event(name_ + " left");
+    deleteLater();
+  });
+  server_.log_.event(name_ + " connected");
+}
+
+LineClient::~LineClient() {
+  for (const PortOwner::Ticket ticket : tickets_) server_.port_.drop(ticket);
+  --server_.clients_;
+}
+
+// Whole lines only go to the port: a half line waits here, costing the others nothing.
+void LineClient::readable() {
+  char byte = 0;
+  while (!closing_ && std::ssize(tickets_) < kMaxQueuedLines && socket_->getChar(&byte)) {
+    if (byte == kCarriageReturn) {
+      send(std::exchange(partial_, {}));
+    } else if (partial_.size() < kMaxLineBytes) {
+      partial_ += byte;
+    } else {
+      close("a line longer than " + std::to_string(kMaxLineBytes) + " bytes");
+    }
+  }
+}
+
+void LineClient::send(std::string code) {
+  std::string sent = code;
+  tickets_.push_back(server_.port_.queue(
+      std::move(code),
+      [self = QPointer(this), sent = std::move(sent)](const PortOwner::Result& result) {
+        if (self) self->answered(sent, result);
+      },
+      PortOwner::Priority::client));
+}
+
+// One client's lines are answered in the order it sent them.
+void LineClient::answered(const std::string& code, const PortOwner::Result& result) {
+  tickets_.pop_front();
+  if (result.outcome == PortOwner::Outcome::replied) {
+    if (!closing_) {
+      socket_->write(result.reply.data(), static_cast<qint64>(result.reply.size()));
+      socket_->flush();
+    }
+    if (result.reply == std::string(1, kAck)) {
+      for (const Read read : changedBy(code)) server_.poller_.refresh(read);
+    }
+  }
+  readable();
+}
+
+void LineClient::close(const std::string& why) {
+  closing_ = true;
+  server_.log_.event("closed the connection of " + name_ + ": " + why);
+  socket_->disconnectFromServer();
+}
+
+}  // namespace pv7100::daemon
