@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/program.h"
 #include "fuzz/require.h"
 #include "panel/exchange.h"
 #include "panel/port_link.h"
@@ -37,6 +38,7 @@
 namespace {
 
 using pv7100::ReplyText;
+using pv7100::fuzz::Program;
 using pv7100::fuzz::require;
 using pv7100::ui::LineRole;
 using pv7100::ui::TimerRole;
@@ -47,22 +49,6 @@ constexpr std::array kStatusReads = std::to_array<std::string_view>(
 constexpr std::array<std::array<int, 2>, 7> kIntervals = {
     {{500, 1000}, {2000, 2500}, {5000, 5500}, {200, 245}, {100, 100}, {150, 190}, {5, 5}}};
 constexpr std::string_view kTimedOut = " X X X X";
-
-class Program {
- public:
-  explicit Program(std::string_view bytes) : bytes_(bytes) {}
-  bool done() const { return at_ == bytes_.size(); }
-  std::uint8_t next() { return done() ? 0 : static_cast<std::uint8_t>(bytes_[at_++]); }
-  std::string_view take(std::size_t n) {
-    const std::string_view taken = bytes_.substr(at_, n);
-    at_ += taken.size();
-    return taken;
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t at_ = 0;
-};
 
 // The doubles, built once.
 struct World {

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/program.h"
 #include "fuzz/require.h"
 #include "panel/panel.h"
 #include "protocol/commands.h"
@@ -36,6 +37,7 @@
 namespace {
 
 using pv7100::ReplyText;
+using pv7100::fuzz::Program;
 using pv7100::fuzz::require;
 using pv7100::ui::ButtonRole;
 using pv7100::ui::LineRole;
@@ -47,27 +49,6 @@ constexpr std::array kStatusReads = std::to_array<std::string_view>(
 
 constexpr std::string_view kTimedOut = " X X X X";
 constexpr std::array kMonitorLines{LineRole::transmit, LineRole::receive, LineRole::status};
-
-class Program {
- public:
-  explicit Program(std::string_view bytes) : bytes_(bytes) {}
-  bool done() const { return at_ == bytes_.size(); }
-  std::uint8_t next() { return done() ? 0 : static_cast<std::uint8_t>(bytes_[at_++]); }
-  // Two bytes, the low one first.
-  std::uint16_t word() {
-    const std::uint8_t low = next();
-    return static_cast<std::uint16_t>(low + 256 * next());
-  }
-  std::string_view take(std::size_t n) {
-    const std::string_view taken = bytes_.substr(at_, n);
-    at_ += taken.size();
-    return taken;
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t at_ = 0;
-};
 
 // The commands of one kind, in table order.
 std::vector<const pv7100::Command*> commandsOf(pv7100::CommandKind kind) {
