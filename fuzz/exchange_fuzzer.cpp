@@ -25,19 +25,18 @@
 #include <vector>
 
 #include "fuzz/program.h"
+#include "fuzz/reply_model.h"
 #include "fuzz/require.h"
 #include "panel/exchange.h"
 #include "panel/port_link.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
-#include "protocol/reply_text.h"
 #include "protocol/status_decoder.h"
 #include "tests/support/fake_serial.h"
 #include "tests/support/fake_toolkit.h"
 
 namespace {
 
-using pv7100::ReplyText;
 using pv7100::fuzz::Program;
 using pv7100::fuzz::require;
 using pv7100::ui::LineRole;
@@ -138,19 +137,11 @@ class Session {
   const std::string& caption(LineRole role) { return world_.tk.line(role).caption(); }
   pv7100::ui::Timer& timer(TimerRole role) { return world_.tk.timer(role); }
 
-  // The reply grows by `chars` up to kCapacity characters, its rendering with it.
-  void grow(std::string_view chars) {
-    const std::string_view kept =
-        chars.substr(0, ReplyText::kCapacity - std::min(reply_.size(), ReplyText::kCapacity));
-    reply_.append(kept);
-    pv7100::appendMonitorTokens(rendered_, kept);
-  }
-
   void receive(std::string_view chars) {
     world_.serial.receive(chars);
-    grow(chars);
+    reply_.grow(chars);
     const std::string& rxd = caption(LineRole::receive);
-    require(rxd == rendered_,
+    require(rxd == reply_.rendered(),
             "the RXD line shows what arrived since the reply began, up to its capacity");
     awaiting_ = false;
     shown_ = rxd;
@@ -197,10 +188,7 @@ class Session {
               "the display clear empties TXD and STATUS");
   }
 
-  void emptyReply() {
-    reply_.clear();
-    rendered_ = " ";
-  }
+  void emptyReply() { reply_.empty(); }
 
   void checkInvariants() {
     const std::string& rxd = caption(LineRole::receive);
@@ -214,11 +202,10 @@ class Session {
   World& world_;
   pv7100::Exchange exchange_;
   bool writesFail_ = false;
-  std::string line_;            // the last command line sent
-  std::string reply_;           // what arrived since the reply began, up to its capacity
-  std::string rendered_ = " ";  // its monitor rendering
-  bool awaiting_ = false;       // a line went out and nothing came back yet
-  std::string shown_;           // what the last receive put on the RXD line
+  std::string line_;                // the last command line sent
+  pv7100::fuzz::ReplyModel reply_;  // what arrived since the reply began, and its rendering
+  bool awaiting_ = false;           // a line went out and nothing came back yet
+  std::string shown_;               // what the last receive put on the RXD line
 };
 
 }  // namespace

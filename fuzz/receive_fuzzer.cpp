@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "fuzz/program.h"
+#include "fuzz/reply_model.h"
 #include "fuzz/require.h"
 #include "panel/panel.h"
 #include "protocol/commands.h"
@@ -155,25 +156,15 @@ class Session {
     return static_cast<std::size_t>(std::count(serial_.log.begin(), serial_.log.end(), "write"));
   }
 
-  // The reply grows by `chars` up to kCapacity characters, and its rendering with it, piece by
-  // piece as the panel renders it: rendering the whole reply at each receive would cost the
-  // fuzzer most of its time on long replies.
-  void grow(std::string_view chars) {
-    const std::string_view kept =
-        chars.substr(0, ReplyText::kCapacity - std::min(reply_.size(), ReplyText::kCapacity));
-    reply_.append(kept);
-    pv7100::appendMonitorTokens(rendered_, kept);
-  }
-
   void receive(std::string_view chars) {
     serial_.receive(chars);
     const std::string& rxd = caption(LineRole::receive);
-    grow(chars);
-    if (rxd != rendered_ && maybeEmptied_) {
+    reply_.grow(chars);
+    if (rxd != reply_.rendered() && maybeEmptied_) {
       emptyReply();
-      grow(chars);
+      reply_.grow(chars);
     }
-    require(rxd == rendered_,
+    require(rxd == reply_.rendered(),
             "the RXD line shows what arrived since the reply began, up to its capacity");
     maybeEmptied_ = false;
     awaiting_ = false;
@@ -271,8 +262,7 @@ class Session {
   }
 
   void emptyReply() {
-    reply_.clear();
-    rendered_ = " ";
+    reply_.empty();
     maybeEmptied_ = false;
   }
 
@@ -297,8 +287,7 @@ class Session {
   bool writesFail_ = false;
   const pv7100::Command* held_ = nullptr;  // the button held down, if any
   std::string line_;                       // the last command line sent
-  std::string reply_;                      // what arrived since the reply began, up to its capacity
-  std::string rendered_ = " ";             // its monitor rendering
+  pv7100::fuzz::ReplyModel reply_;         // what arrived since the reply began, and its rendering
   bool maybeEmptied_ = false;  // a close hidden by a repeat send may have emptied reply_
   bool awaiting_ = false;      // a line went out and nothing came back yet
   std::string shown_;          // what the last receive put on the RXD line
