@@ -6,12 +6,12 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 
-#include "daemon/event_log.h"
-#include "daemon/line_server.h"
+#include "daemon/core/event_log.h"
+#include "daemon/share/line_server.h"
 #include "daemon/options.h"
-#include "daemon/pjlink_server.h"
-#include "daemon/port_owner.h"
-#include "daemon/state_poller.h"
+#include "daemon/pjlink/server.h"
+#include "daemon/core/port_owner.h"
+#include "daemon/core/state_poller.h"
 #include "daemon/stop_signals.h"
 #include "daemon/system_notify.h"
 

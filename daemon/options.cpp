@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "daemon/pjlink_answers.h"
+#include "daemon/pjlink/answers.h"
 
 namespace pv7100::daemon {
 namespace {

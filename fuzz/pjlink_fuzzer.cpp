@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "daemon/pjlink_request.h"
+#include "daemon/pjlink/request.h"
 #include "fuzz/require.h"
 
 namespace {

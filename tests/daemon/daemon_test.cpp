@@ -17,7 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "daemon/pjlink_digest.h"
+#include "daemon/pjlink/digest.h"
 #include "serial/port_lock.h"
 #include "tests/support/child_process.h"
 

@@ -13,8 +13,8 @@
 #include <QObject>
 #include <QTimer>
 
-#include "daemon/port_owner.h"
-#include "daemon/projector_state.h"
+#include "daemon/core/port_owner.h"
+#include "daemon/core/projector_state.h"
 
 namespace pv7100::daemon {
 

@@ -18,7 +18,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "daemon/event_log.h"
+#include "daemon/core/event_log.h"
 #include "port/serial_port.h"
 #include "serial/any_port.h"
 #include "serial/logged_serial_port.h"

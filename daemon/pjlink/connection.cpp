@@ -1,10 +1,10 @@
-#include "daemon/pjlink_connection.h"
+#include "daemon/pjlink/connection.h"
 
 #include <QPointer>
 #include <QRandomGenerator>
 
-#include "daemon/pjlink_digest.h"
-#include "daemon/pjlink_server.h"
+#include "daemon/pjlink/digest.h"
+#include "daemon/pjlink/server.h"
 
 namespace pv7100::daemon {
 namespace {

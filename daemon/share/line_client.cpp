@@ -1,12 +1,12 @@
-#include "daemon/line_client.h"
+#include "daemon/share/line_client.h"
 
 #include <algorithm>
 #include <vector>
 
 #include <QPointer>
 
-#include "daemon/line_server.h"
-#include "daemon/projector_vocabulary.h"
+#include "daemon/share/line_server.h"
+#include "daemon/core/projector_vocabulary.h"
 #include "protocol/line_format.h"
 
 namespace pv7100::daemon {

@@ -1,4 +1,4 @@
-#include "daemon/line_server.h"
+#include "daemon/share/line_server.h"
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 
-#include "daemon/line_client.h"
+#include "daemon/share/line_client.h"
 
 namespace pv7100::daemon {
 

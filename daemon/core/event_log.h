@@ -3,19 +3,34 @@
 //
 //   2026-12-07T09:12:03.141+01:00 PJLINK 127.0.0.1:40312 < %1POWR ?
 //   2026-12-07T09:12:03.142+01:00 PJLINK 127.0.0.1:40312 > %1POWR=0
+//
+// Events that can come in a flood (a line that talks without end, a client guessing the
+// password) are told at most once every kQuietPeriod per kind, with what they add up to.
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
+
+#include <QTimer>
 
 namespace pv7100::daemon {
 
 class EventLog {
  public:
+  static constexpr std::chrono::milliseconds kQuietPeriod{5000};
+  // The line that tells an amount of a counted event: "dropped 1048576 bytes of ...".
+  using Describe = std::function<std::string(long amount)>;
+
   // "pv7100d: " and `message` on standard error.
   void event(std::string_view message);
+  // `amount` more of the event `kind`. The first of a kind after a quiet period is told at once;
+  // what comes within the period after it is added up and told in one line when it ends.
+  void counted(const std::string& kind, long amount, Describe describe);
 
-  EventLog() = default;
+  EventLog();
   EventLog(const EventLog&) = delete;
   EventLog& operator=(const EventLog&) = delete;
   ~EventLog();
@@ -27,8 +42,19 @@ class EventLog {
   void pjlink(std::string_view peer, bool fromClient, std::string_view text);
 
  private:
+  using Clock = std::chrono::steady_clock;
+  struct Tally {
+    long pending = 0;
+    Clock::time_point told{};
+    Describe describe;
+  };
+
+  void tellDue();
+
   int traffic_ = -1;
   bool failed_ = false;  // a line could not be written, and that has been told
+  std::map<std::string, Tally, std::less<>> tallies_;
+  QTimer tallyTimer_;
 };
 
 }  // namespace pv7100::daemon

@@ -9,7 +9,7 @@
 #include <QLocalSocket>
 #include <QObject>
 
-#include "daemon/port_owner.h"
+#include "daemon/core/port_owner.h"
 
 namespace pv7100::daemon {
 

@@ -1,4 +1,4 @@
-#include "daemon/pjlink_request.h"
+#include "daemon/pjlink/request.h"
 
 #include <algorithm>
 

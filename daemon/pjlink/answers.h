@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "daemon/pjlink_request.h"
-#include "daemon/projector_state.h"
+#include "daemon/pjlink/request.h"
+#include "daemon/core/projector_state.h"
 
 namespace pv7100::daemon {
 

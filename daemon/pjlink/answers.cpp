@@ -1,6 +1,6 @@
-#include "daemon/pjlink_answers.h"
+#include "daemon/pjlink/answers.h"
 
-#include "daemon/projector_vocabulary.h"
+#include "daemon/core/projector_vocabulary.h"
 
 namespace pv7100::daemon {
 namespace {

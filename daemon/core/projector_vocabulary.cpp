@@ -1,4 +1,4 @@
-#include "daemon/projector_vocabulary.h"
+#include "daemon/core/projector_vocabulary.h"
 
 #include <algorithm>
 #include <array>

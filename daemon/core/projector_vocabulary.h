@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "daemon/projector_state.h"
+#include "daemon/core/projector_state.h"
 
 namespace pv7100::daemon {
 

@@ -1,6 +1,6 @@
-#include "daemon/pjlink_server.h"
+#include "daemon/pjlink/server.h"
 
-#include "daemon/pjlink_connection.h"
+#include "daemon/pjlink/connection.h"
 
 namespace pv7100::daemon {
 

@@ -10,9 +10,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include "daemon/pjlink_answers.h"
-#include "daemon/pjlink_request.h"
-#include "daemon/port_owner.h"
+#include "daemon/pjlink/answers.h"
+#include "daemon/pjlink/request.h"
+#include "daemon/core/port_owner.h"
 
 namespace pv7100::daemon {
 

@@ -1,8 +1,8 @@
-#include "daemon/state_poller.h"
+#include "daemon/core/state_poller.h"
 
 #include <algorithm>
 
-#include "daemon/projector_vocabulary.h"
+#include "daemon/core/projector_vocabulary.h"
 
 namespace pv7100::daemon {
 

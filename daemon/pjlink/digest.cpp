@@ -1,4 +1,4 @@
-#include "daemon/pjlink_digest.h"
+#include "daemon/pjlink/digest.h"
 
 #include <QCryptographicHash>
 

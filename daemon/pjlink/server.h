@@ -10,10 +10,10 @@
 #include <QObject>
 #include <QTcpServer>
 
-#include "daemon/event_log.h"
-#include "daemon/pjlink_answers.h"
-#include "daemon/port_owner.h"
-#include "daemon/state_poller.h"
+#include "daemon/core/event_log.h"
+#include "daemon/pjlink/answers.h"
+#include "daemon/core/port_owner.h"
+#include "daemon/core/state_poller.h"
 
 namespace pv7100::daemon {
 

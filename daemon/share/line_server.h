@@ -8,9 +8,9 @@
 #include <QLocalServer>
 #include <QObject>
 
-#include "daemon/event_log.h"
-#include "daemon/port_owner.h"
-#include "daemon/state_poller.h"
+#include "daemon/core/event_log.h"
+#include "daemon/core/port_owner.h"
+#include "daemon/core/state_poller.h"
 
 namespace pv7100::daemon {
 

@@ -1,4 +1,4 @@
-#include "daemon/port_owner.h"
+#include "daemon/core/port_owner.h"
 
 #include <algorithm>
 #include <fstream>
