@@ -31,10 +31,17 @@ if(PV7100_MANPAGES)
   install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
+# The licence (its text in LICENSE), as the package's machine-readable copyright file names it.
+set(PV7100_LICENSE GPL-3.0-or-later)
+set(PV7100_MAINTAINER "PV7100 control software team <pv7100-team@example.org>"
+  CACHE STRING "The package's maintainer: the team, with the address that reaches it")
+configure_file(packaging/copyright.in ${CMAKE_BINARY_DIR}/packaging/copyright @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pv7100)
 set(CPACK_PACKAGE_VENDOR "QUIVA PV7100 control software team")
-set(CPACK_PACKAGE_CONTACT "PV7100 control software team <pv7100@localhost>")
+set(CPACK_PACKAGE_CONTACT "${PV7100_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "control panel, script tool, PJLink daemon and simulator for the QUIVA PV7100 projector")
 set(CPACK_PACKAGE_DESCRIPTION
@@ -50,4 +57,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads at run time.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-qpa-plugins")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 include(CPack)
