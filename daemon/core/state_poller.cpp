@@ -59,7 +59,9 @@ bool StatePoller::wanted(const ReadState& entry) const {
 
 void StatePoller::refresh(Read read) {
   reads_[index(read)].fresh = false;
-  reads_[index(read)].due = Clock::now();
+  // Before the reads that are merely due: after a power command the state is read at once,
+  // not behind the details.
+  reads_[index(read)].due = Clock::time_point{};
   schedule();
 }
 
