@@ -9,6 +9,7 @@
 #include "daemon/core/event_log.h"
 #include "daemon/core/port_owner.h"
 #include "daemon/core/state_poller.h"
+#include "daemon/mqtt/mqtt_face.h"
 #include "daemon/options.h"
 #include "daemon/pjlink/server.h"
 #include "daemon/share/line_server.h"
@@ -43,6 +44,37 @@ std::string readPassword(const std::string& path) {
   return password;
 }
 
+// The MQTT face's settings. Throws UsageError for a password or CA file that cannot be read.
+MqttSettings mqttSettings(const Options& options) {
+  MqttSettings mqtt;
+  mqtt.broker.host = options.mqttHost;
+  mqtt.broker.port = options.mqttPort != 0        ? options.mqttPort
+                     : options.mqttCaFile.empty() ? 1883
+                                                  : 8883;
+  mqtt.broker.clientId = "pv7100d-" + options.mqttId;
+  mqtt.broker.username = options.mqttUsername;
+  if (!options.mqttPasswordFile.empty()) {
+    const std::optional<std::string> text = readFile(options.mqttPasswordFile);
+    if (!text) throw UsageError("cannot read the MQTT password file " + options.mqttPasswordFile);
+    mqtt.broker.password = text->substr(0, text->find('\n'));
+    if (mqtt.broker.password.ends_with('\r')) mqtt.broker.password.pop_back();
+    if (mqtt.broker.password.empty() || options.mqttUsername.empty())
+      throw UsageError(
+          "mqtt-password-file needs an mqtt-username and a password in its first line");
+  }
+  if (!options.mqttCaFile.empty() && !readFile(options.mqttCaFile))
+    throw UsageError("cannot read the MQTT CA file " + options.mqttCaFile);
+  mqtt.broker.caFile = options.mqttCaFile;
+  mqtt.topic = options.mqttTopic;
+  mqtt.discoveryPrefix = options.mqttDiscoveryPrefix;
+  mqtt.device.id = options.mqttId;
+  mqtt.device.name = options.name;
+  mqtt.device.manufacturer = options.manufacturer;
+  mqtt.device.model = "PV7100";
+  mqtt.device.daemonVersion = PV7100_VERSION;
+  return mqtt;
+}
+
 int fail(const std::string& message, int code) {
   std::cerr << "pv7100d: " << message << '\n';
   return code;
@@ -54,10 +86,12 @@ int main(int argc, char** argv) {
   blockStopSignals();
   Options options;
   ServerSettings server;
+  std::optional<MqttSettings> mqttSettingsGiven;
   try {
     options = loadOptions(std::vector<std::string>(argv + 1, argv + argc), readFile);
     if (!options.help && !options.version) {
       if (!options.passwordFile.empty()) server.password = readPassword(options.passwordFile);
+      if (!options.mqttHost.empty()) mqttSettingsGiven = mqttSettings(options);
       if (!server.address.setAddress(QString::fromStdString(options.listenHost)))
         throw UsageError("listen: \"" + options.listenHost + "\" is not an IP address");
     }
@@ -94,7 +128,8 @@ int main(int argc, char** argv) {
                      .sharedAt = options.socket,
                      .replyTimeout = std::chrono::milliseconds(options.replyTimeoutMs)},
         PollSettings{std::chrono::milliseconds(options.pollMs),
-                     std::chrono::milliseconds(options.busyPollMs)},
+                     std::chrono::milliseconds(options.busyPollMs),
+                     std::chrono::milliseconds(mqttSettingsGiven ? options.detailPollMs : 0)},
         log);
     if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
   } catch (const LogFileError& error) {
@@ -109,12 +144,19 @@ int main(int argc, char** argv) {
   LineServer lines(options.socket, *projector);
   if (!lines.listen(error))
     return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);
+  std::unique_ptr<MqttFace> mqtt;
+  try {
+    if (mqttSettingsGiven) mqtt = std::make_unique<MqttFace>(*mqttSettingsGiven, *projector);
+  } catch (const std::runtime_error& error) {
+    return fail(error.what(), kUsage);
+  }
   StopSignals stop([&](const char* name) {
     log.event(std::string(name) + ": stopping");
     notifyStopping();
     application.quit();
   });
   projector->port().start();
+  if (mqtt) mqtt->start();
   std::string where = server.address.toString().toStdString();
   if (server.address.protocol() == QAbstractSocket::IPv6Protocol) {
     where.insert(where.begin(), '[');
@@ -122,7 +164,8 @@ int main(int argc, char** argv) {
   }
   const std::string status = "PJLink on " + where + ":" + std::to_string(options.listenPort) +
                              " for " + options.port + ", its line on " + options.socket;
-  log.event(status + (server.password.empty() ? "" : ", with a password"));
+  log.event(status + (server.password.empty() ? "" : ", with a password") +
+            (mqtt ? ", on MQTT as " + options.mqttTopic : ""));
   notifyReady(status);
   application.exec();
   projector->port().stop();

@@ -1,5 +1,6 @@
 #include "daemon/options.h"
 
+#include <cctype>
 #include <charconv>
 
 #include "daemon/pjlink/answers.h"
@@ -44,6 +45,35 @@ void applyListen(Options& options, const std::string& value) {
   options.listenPort = number("the port of listen", value.substr(colon + 1), 1, 65535);
 }
 
+// "HOST[:PORT]", an IPv6 address in brackets: "broker.lan", "10.0.0.5:1883", "[::1]:8883".
+void applyMqtt(Options& options, const std::string& value) {
+  const std::size_t bracket = value.find(']');
+  const std::size_t colon = value.find(':', bracket == std::string::npos ? 0 : bracket);
+  std::string host = value.substr(0, colon);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+    host = host.substr(1, host.size() - 2);
+  if (host.empty() || host.find_first_of(" []/") != std::string::npos ||
+      (bracket == std::string::npos && colon != std::string::npos &&
+       value.find(':', colon + 1) != std::string::npos))
+    throw UsageError("mqtt takes HOST[:PORT], such as 127.0.0.1 or [::1]:1883, not \"" + value +
+                     "\"");
+  options.mqttHost = host;
+  options.mqttPort = colon == std::string::npos
+                         ? 0
+                         : number("the port of mqtt", value.substr(colon + 1), 1, 65535);
+}
+
+// A topic to publish under: printable, no wildcards, no empty level at either end.
+std::string topic(const std::string& name, const std::string& value) {
+  printableText(name, value, 200);
+  if (value.find_first_of("+# ") != std::string::npos || value.front() == '/' ||
+      value.back() == '/')
+    throw UsageError(name +
+                     " takes a topic such as pv7100/hall: no +, # or blanks, and no / "
+                     "at either end");
+  return value;
+}
+
 // Applies `key` = `value` from the config file or the command line (without its "--").
 void apply(Options& options, const std::string& key, const std::string& value) {
   if (key == "port") {
@@ -78,6 +108,19 @@ void apply(Options& options, const std::string& key, const std::string& value) {
     options.pollMs = number(key, value, 1000, 3'600'000);
   } else if (key == "busy-poll-interval") {
     options.busyPollMs = number(key, value, 1000, 60'000);
+  } else if (key == "detail-poll-interval") {
+    options.detailPollMs = number(key, value, 1000, 3'600'000);
+  } else if (key == "mqtt") {
+    applyMqtt(options, value);
+  } else if (key == "mqtt-topic") {
+    options.mqttTopic = topic(key, value);
+  } else if (key == "mqtt-username") {
+    options.mqttUsername = printableText(key, value, 256);
+  } else if (key == "mqtt-password-file" || key == "mqtt-ca-file") {
+    if (value.empty()) throw UsageError(key + " takes a file");
+    (key == "mqtt-ca-file" ? options.mqttCaFile : options.mqttPasswordFile) = value;
+  } else if (key == "mqtt-discovery-prefix") {
+    options.mqttDiscoveryPrefix = value == "none" ? "" : topic(key, value);
   } else {
     throw UsageError("unknown setting " + key);
   }
@@ -85,7 +128,10 @@ void apply(Options& options, const std::string& key, const std::string& value) {
 
 bool onCommandLine(const std::string& option) {
   return option == "--port" || option == "--baud" || option == "--listen" || option == "--name" ||
-         option == "--password-file" || option == "--log" || option == "--socket";
+         option == "--password-file" || option == "--log" || option == "--socket" ||
+         option == "--detail-poll-interval" || option == "--mqtt" || option == "--mqtt-topic" ||
+         option == "--mqtt-username" || option == "--mqtt-ca-file" ||
+         option == "--mqtt-discovery-prefix";
 }
 
 }  // namespace
@@ -144,7 +190,8 @@ Options loadOptions(const std::vector<std::string>& args,
   }
   if (options.help || options.version) return options;
   // The default file may be missing: the command line can say it all.
-  if (const std::optional<std::string> text = readFile(options.configFile)) {
+  const std::optional<std::string> text = readFile(options.configFile);
+  if (text) {
     try {
       for (const ConfigEntry& entry : parseConfig(*text)) {
         try {
@@ -169,11 +216,19 @@ Options loadOptions(const std::vector<std::string>& args,
   if (options.port.empty())
     throw UsageError("no serial port: give --port DEVICE or port = DEVICE in " +
                      options.configFile);
-  if (options.socket.empty()) {
-    std::string name = options.configFile.substr(options.configFile.rfind('/') + 1);
-    if (name.ends_with(".conf")) name.resize(name.size() - 5);
-    options.socket = std::string(kSocketDirectory) + "/" + name + ".sock";
+  std::string name = options.configFile.substr(options.configFile.rfind('/') + 1);
+  const bool named = text && name.ends_with(".conf");
+  if (name.ends_with(".conf")) name.resize(name.size() - 5);
+  if (options.socket.empty()) options.socket = std::string(kSocketDirectory) + "/" + name + ".sock";
+  // The MQTT ID names the projector among others on one broker: the config file's name, else
+  // the projector's name, as a topic level and an identifier may hold it.
+  std::string id = named ? name : options.name;
+  for (char& c : id) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') c = '-';
   }
+  options.mqttId = id;
+  if (options.mqttTopic.empty()) options.mqttTopic = "pv7100/" + id;
   return options;
 }
 
@@ -199,12 +254,25 @@ Options (each overrides the setting of the same name in the config file):
                         file's name without .conf)
   --log FILE            append every line on the serial port and every PJLink request and
                         reply to FILE
+  --mqtt HOST[:PORT]    also serve the projector on this MQTT broker (port 1883, or 8883 with
+                        TLS; [::1]:1883 for IPv6)
+  --mqtt-topic TOPIC    its base topic (default pv7100/ID, ID the config file's name without
+                        .conf, or without a config file the name in lower case)
+  --mqtt-username USER  log in to the broker as USER, with the password in mqtt-password-file
+  --mqtt-ca-file FILE   TLS: the broker's certificate is checked against the CA in FILE
+  --mqtt-discovery-prefix PREFIX
+                        Home Assistant's discovery prefix (default homeassistant; none for no
+                        discovery messages)
+  --detail-poll-interval MS
+                        ms between reads of the temperatures, pressure, lamp mode and
+                        reversal while MQTT is on (default 60000, at least 1000)
   --help                show this help and exit
   --version             show the version and exit
 
 Config file: INI, one "key = value" a line, "#" or ";" starts a comment, section headers are
 ignored. Keys:
-  port, baud, listen, name, password-file, socket, log   as the options above
+  port, baud, listen, name, password-file, socket, log, mqtt, mqtt-topic, mqtt-username,
+  mqtt-ca-file, mqtt-discovery-prefix, detail-poll-interval   as the options above
   manufacturer          the maker for PJLink's INF1 query (default QUIVA)
   allow-open-network    yes: listen beyond loopback without a password (default no)
   max-clients           PJLink clients at once, 1 to 1024 (default 64); more are refused
@@ -212,23 +280,34 @@ ignored. Keys:
   poll-interval         ms between reads of the operating state (default 10000, at least 1000)
   busy-poll-interval    the same while the projector counts down or cools down (default 1000,
                         at least 1000)
+  mqtt-password-file    the broker's password, the first line of FILE; a file, so that it
+                        is never on the command line
 
 Local socket (mode 0660, group dialout): what a client writes goes to the projector line by
 line, each line whole, before the daemon's own reads; the reply to each line comes back to
 that client alone. pv7100ctl --port unix:PATH and pv7100-panel --com1 unix:PATH use it.
 
 PJLink: POWR, INPT, INST, AVMT, ERST, LAMP, NAME, INF1, INF2, INFO and CLSS; clients idle for
-30 s are closed. Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon,
+30 s are closed.
+
+MQTT, under the base topic T: T/availability (online or offline, retained; the last will),
+T/state (everything known, as JSON, retained), T/set (a command's name, or
+{"command": NAME, "for_ms": MS} to hold one), T/result (each command's outcome); Home
+Assistant's discovery messages under the prefix. A broker that goes away is tried again every
+1 s to 30 s.
+
+Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon,
 closing the port. Under systemd, readiness and stopping are told through sd_notify.
 
 Exit status:
   0  ended by SIGTERM or SIGINT
-  2  bad usage or config, or a password file or log file that cannot be read or written
+  2  bad usage or config, or a password, CA or log file that cannot be read or written
   3  the listening address or the socket cannot be had
 
 Examples:
   pv7100d --port /dev/ttyUSB0
   pv7100d --config /etc/pv7100/hall.conf
+  pv7100d --port /dev/ttyUSB0 --mqtt 127.0.0.1
 )";
 }
 

@@ -35,6 +35,17 @@ struct Options {
   int replyTimeoutMs = 1000;
   int pollMs = 10'000;
   int busyPollMs = 1000;
+  // The details (temperatures, pressure, lamp mode, reversal), read while a face shows them.
+  int detailPollMs = 60'000;
+  // MQTT, on when mqttHost is set; port 0 is 1883, or 8883 with a CA file (TLS).
+  std::string mqttHost;
+  int mqttPort = 0;
+  std::string mqttId;     // from the config file's name, else the name
+  std::string mqttTopic;  // pv7100/ID when not given
+  std::string mqttUsername;
+  std::string mqttPasswordFile;
+  std::string mqttCaFile;
+  std::string mqttDiscoveryPrefix = "homeassistant";  // "" for none
   bool help = false;
   bool version = false;
 };

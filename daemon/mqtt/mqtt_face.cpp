@@ -1,0 +1,135 @@
+#include "daemon/mqtt/mqtt_face.h"
+
+#include <QPointer>
+
+#include "daemon/mqtt/set_request.h"
+
+namespace pv7100::daemon {
+namespace {
+
+BrokerSettings withTopic(BrokerSettings broker, const std::string& topic) {
+  broker.willTopic = topic + "/availability";
+  broker.willPayload = "offline";
+  return broker;
+}
+
+std::string quoted(std::string_view text) {
+  std::string json = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') json += '\\';
+    // Names come from outside: control bytes go as escapes.
+    if (static_cast<unsigned char>(c) < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c);
+      json += escape;
+      continue;
+    }
+    json += c;
+  }
+  return json + '"';
+}
+
+}  // namespace
+
+MqttFace::MqttFace(MqttSettings settings, Projector& projector)
+    : settings_(std::move(settings)),
+      projector_(projector),
+      link_(withTopic(settings_.broker, settings_.topic), projector.log()) {
+  settings_.device.topic = settings_.topic;
+  settings_.device.prefix = settings_.discoveryPrefix;
+  connect(&link_, &BrokerLink::connectedChanged, this, [this](bool up) {
+    projector_.setClients("mqtt", up ? 1 : 0);
+    if (up) connected();
+  });
+  connect(&link_, &BrokerLink::message, this, &MqttFace::received);
+  connect(&projector_, &Projector::documentChanged, this, &MqttFace::changed);
+}
+
+MqttFace::~MqttFace() {
+  link_.publish(settings_.topic + "/availability", "offline", true);
+  link_.stop();
+}
+
+// Everything retained is published again at each connection: the broker may have lost it.
+void MqttFace::connected() {
+  link_.subscribe(settings_.topic + "/set");
+  if (!settings_.discoveryPrefix.empty()) link_.subscribe(settings_.discoveryPrefix + "/status");
+  state_.clear();
+  availability_.clear();
+  publishDiscovery();
+  changed();
+}
+
+void MqttFace::changed() {
+  if (!link_.connected()) return;
+  const StateDocument& document = projector_.document();
+  if (document.version != version_) publishDiscovery();
+  std::string state = stateJson(document);
+  if (state != state_ && link_.publish(settings_.topic + "/state", state, true))
+    state_ = std::move(state);
+  publishAvailability();
+}
+
+void MqttFace::publishAvailability() {
+  const std::string now = projector_.document().answering ? "online" : "offline";
+  if (now != availability_ && link_.publish(settings_.topic + "/availability", now, true))
+    availability_ = now;
+}
+
+void MqttFace::publishDiscovery() {
+  version_ = projector_.document().version;
+  if (settings_.discoveryPrefix.empty()) return;
+  settings_.device.version = version_;
+  for (const MqttMessage& message : discoveryMessages(settings_.device))
+    link_.publish(message.topic, message.payload, true);
+}
+
+void MqttFace::received(const std::string& topic, const std::string& payload, bool retained) {
+  if (topic == settings_.topic + "/set") {
+    command(payload, retained);
+  } else if (topic == settings_.discoveryPrefix + "/status" && payload == "online") {
+    // Home Assistant has started again and asks for its devices.
+    publishDiscovery();
+    state_.clear();
+    availability_.clear();
+    changed();
+  }
+}
+
+void MqttFace::command(const std::string& payload, bool retained) {
+  SetRequest request = parseSetRequest(payload);
+  CommandDoor::Result refusal{CommandDoor::Outcome::refused, CommandDoor::Refusal::none, {}, {}};
+  if (retained)
+    refusal.error =
+        "a retained message is no command: it would be carried out at every "
+        "connection (publish without retain)";
+  else if (!request.error.empty())
+    refusal.error = request.error;
+  else if (waiting_ >= kMaxWaiting)
+    refusal.error = std::to_string(kMaxWaiting) + " commands are waiting already";
+  if (!refusal.error.empty()) {
+    result(request.command, refusal);
+    return;
+  }
+  ++waiting_;
+  auto done = [self = QPointer(this), name = request.command](const CommandDoor::Result& outcome) {
+    if (!self) return;
+    --self->waiting_;
+    self->result(name, outcome);
+  };
+  if (request.holdFor)
+    projector_.commands().hold(request.command, *request.holdFor, std::move(done));
+  else
+    projector_.commands().run(request.command, std::move(done));
+}
+
+void MqttFace::result(const std::string& command, const CommandDoor::Result& result) {
+  link_.publish(settings_.topic + "/result",
+                "{\"command\": " + (command.empty() ? "null" : quoted(command)) +
+                    ", \"outcome\": " + quoted(outcomeWord(result.outcome)) + ", \"error\": " +
+                    (result.outcome == CommandDoor::Outcome::ack ? "null" : quoted(result.error)) +
+                    "}",
+                false);
+}
+
+}  // namespace pv7100::daemon

@@ -1,0 +1,64 @@
+// The projector on an MQTT broker, under its base topic T:
+//   T/availability  "online" while connected and the projector answers, else "offline"; retained,
+//                   and the last will
+//   T/state         the state document as JSON, retained, published when it changes
+//   T/set           a command by its public name, or {"command": NAME, "for_ms": MS} to hold one
+//   T/result        each command's outcome: {"command": ..., "outcome": ..., "error": ...}
+// and, unless discovery is off, Home Assistant's discovery messages under the prefix, published
+// again when PREFIX/status says "online" and when the projector's version becomes known.
+//
+// Bounds: a set payload of at most 1 KiB (kMaxSetPayload); at most kMaxWaiting commands from
+// here queued or on the wire at once, more are refused; one hold at a time (the command door's
+// rule). A retained message on T/set is no command: it would be carried out again at every
+// connection.
+#pragma once
+
+#include <string>
+
+#include <QObject>
+
+#include "daemon/core/projector.h"
+#include "daemon/mqtt/broker_link.h"
+#include "daemon/mqtt/discovery.h"
+
+namespace pv7100::daemon {
+
+struct MqttSettings {
+  BrokerSettings broker;        // its client id and will are set from the topic
+  std::string topic;            // T
+  std::string discoveryPrefix;  // "" for no discovery
+  DiscoveredDevice device;      // prefix, topic and version are filled in here
+};
+
+class MqttFace : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr int kMaxWaiting = 8;
+
+  // Throws std::runtime_error when libmosquitto refuses the settings.
+  MqttFace(MqttSettings settings, Projector& projector);
+  // Says "offline" and leaves the broker.
+  ~MqttFace() override;
+
+  void start() { link_.start(); }
+
+ private:
+  void connected();
+  void changed();
+  void received(const std::string& topic, const std::string& payload, bool retained);
+  void command(const std::string& payload, bool retained);
+  void result(const std::string& command, const CommandDoor::Result& result);
+  void publishDiscovery();
+  void publishAvailability();
+
+  MqttSettings settings_;
+  Projector& projector_;
+  BrokerLink link_;
+  int waiting_ = 0;
+  std::string state_;  // the state last published
+  std::string availability_;
+  std::optional<std::string> version_;  // the version in the discovery last published
+};
+
+}  // namespace pv7100::daemon

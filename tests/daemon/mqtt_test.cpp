@@ -1,0 +1,348 @@
+// pv7100d on a real mosquitto on loopback, against pv7100-sim, mosquitto_sub and mosquitto_pub
+// its other clients.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "tests/support/child_process.h"
+
+namespace pv7100::daemon {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+
+std::string temporaryDirectory() {
+  std::string pattern = PV7100_MQTT_DIR "/XXXXXX";
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+}
+
+std::string readFile(const std::string& path) {
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  return text.str();
+}
+
+// Connects to `port` of 127.0.0.1 (true when someone listens there), or with 0 finds a port
+// that nobody listens on now.
+std::pair<bool, int> probe(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
+  auto* raw = reinterpret_cast<sockaddr*>(&address);
+  socklen_t length = sizeof address;
+  const bool listening = port != 0 ? ::connect(fd, raw, sizeof address) == 0
+                                   : (::bind(fd, raw, length), ::getsockname(fd, raw, &length), 0);
+  ::close(fd);
+  return {listening, ntohs(address.sin_port)};
+}
+
+int countOf(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+void waitFor(auto done, std::chrono::milliseconds limit = 10s) {
+  for (auto end = std::chrono::steady_clock::now() + limit;
+       !done() && std::chrono::steady_clock::now() < end;)
+    ::poll(nullptr, 0, 50);
+}
+
+testing::Spawn quiet() {
+  testing::Spawn spawn;
+  spawn.quiet = true;
+  return spawn;
+}
+
+// mosquitto with a config file of its own; stopped and started again on the same port.
+class Broker {
+ public:
+  explicit Broker(std::string settings = "allow_anonymous true\n")
+      : config_(temporaryDirectory() + "/mosquitto.conf") {
+    std::ofstream(config_) << "listener " << port << " 127.0.0.1\npersistence false\nuser root\n"
+                           << settings;
+    start();
+  }
+  void start() {
+    process_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"/usr/sbin/mosquitto", "-c", config_}, quiet());
+    waitFor([&] { return probe(port).first; }, 5s);
+  }
+  void stop() { process_.reset(); }
+  const int port = probe(0).second;
+
+ private:
+  std::string config_;
+  std::unique_ptr<ChildProcess> process_;
+};
+
+// mosquitto_sub -v: "TOPIC PAYLOAD" lines, kept.
+class Watcher {
+ public:
+  Watcher(const Broker& broker, std::vector<std::string> args)
+      : process_(
+            [&] {
+              args.insert(args.begin(),
+                          {"/usr/bin/mosquitto_sub", "-p", std::to_string(broker.port), "-v"});
+              return args;
+            }(),
+            {}) {}
+  // The first line seen so far or within `limit` that holds `part`, "" when none did.
+  std::string line(const std::string& part, std::chrono::milliseconds limit = 10s) {
+    for (auto end = std::chrono::steady_clock::now() + limit;;) {
+      for (const std::string& seen : lines_)
+        if (seen.find(part) != std::string::npos) return seen;
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return "";
+      if (auto next = process_.readLine(left)) lines_.push_back(*next);
+    }
+  }
+  void forget() { lines_.clear(); }
+  std::string all() const {
+    std::string text;
+    for (const auto& l : lines_) text += l + "\n";
+    return text;
+  }
+
+ private:
+  ChildProcess process_;
+  std::vector<std::string> lines_;
+};
+
+void publish(const Broker& broker, const std::string& topic, const std::string& payload) {
+  ChildProcess(
+      {"/usr/bin/mosquitto_pub", "-p", std::to_string(broker.port), "-t", topic, "-m", payload},
+      quiet())
+      .waitForExit(5s);
+}
+
+// pv7100-sim on a pseudo-terminal reached through a link.
+std::unique_ptr<ChildProcess> simulator(const std::string& link,
+                                        std::vector<std::string> options = {}) {
+  options.insert(options.begin(), {PV7100_SIM, "--link", link});
+  auto process = std::make_unique<ChildProcess>(options, testing::Spawn{});
+  process->readLine(3s);
+  return process;
+}
+
+class Daemon {
+ public:
+  Daemon(const std::string& link, const Broker& broker, std::vector<std::string> options)
+      : directory_(temporaryDirectory()) {
+    options.insert(
+        options.begin(),
+        {PV7100D, "--port", link, "--listen", "127.0.0.1:" + std::to_string(probe(0).second),
+         "--socket", directory_ + "/line.sock", "--log", directory_ + "/traffic.log", "--mqtt",
+         "127.0.0.1:" + std::to_string(broker.port)});
+    if (std::find(options.begin(), options.end(), "--config") == options.end())
+      options.insert(options.end(), {"--config", "/dev/null"});
+    testing::Spawn spawn;
+    spawn.stderrFile = directory_ + "/stderr";
+    process = std::make_unique<ChildProcess>(options, spawn);
+  }
+  std::string events() const { return readFile(directory_ + "/stderr"); }
+  std::string traffic() const { return readFile(directory_ + "/traffic.log"); }
+  std::unique_ptr<ChildProcess> process;
+
+ private:
+  std::string directory_;
+};
+
+class MqttTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (::access("/usr/sbin/mosquitto", X_OK) != 0)
+      GTEST_SKIP() << "apt install mosquitto mosquitto-clients";
+  }
+  std::string link_ = temporaryDirectory() + "/projector";
+};
+
+TEST_F(MqttTest, StateThroughCountDownAndCoolDownCommandsHoldsAndRefusals) {
+  auto projector = simulator(link_, {"--count-down", "2000", "--cool-down", "2000"});
+  Broker broker;
+  Watcher watcher(broker, {"-t", "pv7100/pv7100/#"});
+  Daemon daemon(link_, broker, {});
+  EXPECT_NE(watcher.line("pv7100/pv7100/availability online"), "");
+  EXPECT_NE(watcher.line("\"power\": \"standby\", \"input\": \"input-1\", \"picture_mute\": false, "
+                         "\"sound_mute\": false, \"lamp_hours\": 1234"),
+            "");
+  publish(broker, "pv7100/pv7100/set", "power-on");
+  EXPECT_NE(watcher.line("pv7100/pv7100/result {\"command\": \"power-on\", \"outcome\": \"ack\", "
+                         "\"error\": null}"),
+            "");
+  EXPECT_NE(watcher.line("\"power\": \"counting-down\""), "") << watcher.all();
+  EXPECT_NE(watcher.line("\"power\": \"on\""), "");
+  EXPECT_EQ(countOf(daemon.traffic(), " TX C 0 0 CR \n"), 1);
+
+  publish(broker, "pv7100/pv7100/set", "{\"command\": \"zoom-plus\", \"for_ms\": 1000}");
+  EXPECT_NE(watcher.line("{\"command\": \"zoom-plus\", \"outcome\": \"ack\""), "");
+  ::poll(nullptr, 0, 500);
+  // Every 105 ms from the first line at once: 10 lines within the second, none after it.
+  const std::string traffic = daemon.traffic();
+  EXPECT_EQ(countOf(traffic, " TX C 4 7 CR \n"), 10) << traffic;
+
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"zoom",
+       "\"zoom\", \"outcome\": \"refused\", \"error\": \"there is no command called "
+       "\\\"zoom\\\"\"}"},
+      {"{\"command\": \"power-off\", \"for_ms\": 500}",
+       "\"error\": \"power-off is a one-shot command: it cannot be held\"}"},
+      {"{\"command\": \"zoom-plus\", \"for_ms\": 10001}",
+       "\"zoom-plus\", \"outcome\": \"refused\", \"error\": \"a hold lasts 1 to 10000 ms\"}"},
+      {"{\"command\": \"zoom-plus\"",
+       "{\"command\": null, \"outcome\": \"refused\", \"error\": "
+       "\"bad JSON: expected {\\\"command\\\": NAME}"},
+      {"{\"command\": \"zoom-plus\", \"for_ms\": \"1000\"}",
+       "\"error\": \"bad JSON: \\\"for_ms\\\" takes a whole number of milliseconds\"}"},
+      {std::string(1025, 'a'), "\"error\": \"too long: a command takes at most 1024 bytes\"}"},
+  };
+  for (const auto& [payload, result] : refused) {
+    publish(broker, "pv7100/pv7100/set", payload);
+    EXPECT_NE(watcher.line(result), "") << payload.substr(0, 50);
+  }
+  EXPECT_EQ(daemon.traffic().size(), traffic.size()) << "refused commands reached the wire";
+
+  publish(broker, "pv7100/pv7100/set", "power-off");
+  EXPECT_NE(watcher.line("\"power\": \"cooling-down\""), "");
+  watcher.forget();
+  EXPECT_NE(watcher.line("\"power\": \"standby\""), "");
+}
+
+TEST_F(MqttTest, OfflineByLastWillGoneBrokerAndGoneProjectorAndBackByItself) {
+  auto projector = simulator(link_);
+  Broker broker;
+  Watcher watcher(broker, {"-t", "pv7100/pv7100/availability"});
+  auto daemon = std::make_unique<Daemon>(link_, broker, std::vector<std::string>{});
+  EXPECT_NE(watcher.line("availability online"), "");
+  daemon->process->signal(SIGKILL);
+  EXPECT_NE(watcher.line("availability offline"), "");
+
+  watcher.forget();
+  daemon = std::make_unique<Daemon>(link_, broker, std::vector<std::string>{});
+  EXPECT_NE(watcher.line("availability online"), "");
+  broker.stop();
+  waitFor([&] { return daemon->events().find("lost the connection") != std::string::npos; });
+  broker.start();
+  // The restarted broker kept nothing: what a new subscriber gets, the daemon published again.
+  Watcher again(broker, {"-t", "pv7100/pv7100/#"});
+  EXPECT_NE(again.line("pv7100/pv7100/availability online"), "");
+  EXPECT_NE(again.line("pv7100/pv7100/state {\"power\": \"standby\""), "");
+  EXPECT_EQ(countOf(daemon->events(), "connected\n"), 2) << daemon->events();
+
+  projector.reset();
+  EXPECT_NE(again.line("availability offline"), "");
+  projector = simulator(link_);
+  again.forget();
+  EXPECT_NE(again.line("availability online"), "");
+}
+
+TEST_F(MqttTest, LogsInWithAPasswordFileAndChecksTheBrokersCertificate) {
+  const std::string dir = temporaryDirectory();
+  const int made = ChildProcess({"/bin/sh", "-c", "cd " + dir + R"( &&
+    printf 'projector:s3cret\n' > passwd && mosquitto_passwd -U passwd &&
+    key="-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes" &&
+    for ca in ca other; do
+      openssl req -x509 -days 2 $key -subj /CN=$ca -keyout $ca.key -out $ca.pem; done &&
+    openssl req $key -subj /CN=server -keyout server.key -out server.csr &&
+    printf 'subjectAltName=IP:127.0.0.1\n' > san &&
+    openssl x509 -req -days 2 -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial \
+      -extfile san -out server.pem)"},
+                                quiet())
+                       .waitForExit(30s)
+                       .value_or(-1);
+  ASSERT_EQ(made, 0);
+  std::ofstream(dir + "/right") << "s3cret\n";
+  std::ofstream(dir + "/wrong") << "guess\n";
+  struct Case {
+    std::string broker;
+    std::string config;
+    std::string event;
+  };
+  const std::vector<Case> cases = {
+      {"password_file " + dir + "/passwd\n", "mqtt-password-file = " + dir + "/right", "connected"},
+      {"password_file " + dir + "/passwd\n", "mqtt-password-file = " + dir + "/wrong",
+       "the login was refused (not authorised)"},
+      {"cafile " + dir + "/ca.pem\ncertfile " + dir + "/server.pem\nkeyfile " + dir +
+           "/server.key\nallow_anonymous true\n",
+       "mqtt-ca-file = " + dir + "/ca.pem", "connected"},
+      {"cafile " + dir + "/ca.pem\ncertfile " + dir + "/server.pem\nkeyfile " + dir +
+           "/server.key\nallow_anonymous true\n",
+       "mqtt-ca-file = " + dir + "/other.pem", "certificate verify failed"},
+  };
+  auto projector = simulator(link_);
+  for (const Case& c : cases) {
+    Broker broker(c.broker);
+    std::ofstream(dir + "/hall.conf") << "mqtt-username = projector\n" << c.config << "\n";
+    Daemon daemon(link_, broker, {"--config", dir + "/hall.conf"});
+    waitFor([&] { return daemon.events().find("MQTT broker") != std::string::npos; });
+    ::poll(nullptr, 0, 300);
+    EXPECT_NE(daemon.events().find(c.event), std::string::npos) << c.config << daemon.events();
+  }
+}
+
+TEST_F(MqttTest, ThreeProjectorsOnOneBrokerEachOnItsOwnTopic) {
+  Broker broker;
+  Watcher discovery(broker, {"-t", "homeassistant/switch/+/power/config", "-t", "pv7100/+/result"});
+  std::vector<std::unique_ptr<ChildProcess>> projectors;
+  std::vector<std::unique_ptr<Daemon>> daemons;
+  for (const std::string name : {"Hall-A", "Hall-B", "Hall-C"}) {
+    projectors.push_back(simulator(link_ + name));
+    daemons.push_back(
+        std::make_unique<Daemon>(link_ + name, broker, std::vector<std::string>{"--name", name}));
+  }
+  for (const std::string id : {"hall-a", "hall-b", "hall-c"})
+    EXPECT_NE(discovery.line("homeassistant/switch/" + id +
+                             "/power/config {\"name\": \"Power\", "
+                             "\"unique_id\": \"pv7100_" +
+                             id + "_power\""),
+              "");
+  EXPECT_NE(discovery.line("\"device\": {\"identifiers\": [\"hall-b\"], \"name\": \"Hall-B\", "
+                           "\"manufacturer\": \"QUIVA\", \"model\": \"PV7100\", \"sw_version\": "
+                           "\"PV7100 SIM V1.00\"}"),
+            "");
+  publish(broker, "pv7100/hall-b/set", "power-on");
+  EXPECT_NE(discovery.line("pv7100/hall-b/result {\"command\": \"power-on\", \"outcome\": \"ack\""),
+            "");
+  EXPECT_EQ(discovery.line("pv7100/hall-a/result", 500ms) + discovery.line("hall-c/result", 1ms),
+            "");
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(countOf(daemons[i]->traffic(), " TX C 0 0 CR \n"), i == 1) << i;
+}
+
+TEST_F(MqttTest, RefusesBadSettingsWithExitTwo) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--mqtt", "::1"},
+      {"--mqtt", "127.0.0.1:0"},
+      {"--mqtt", "127.0.0.1", "--mqtt-topic", "pv7100/#"},
+      {"--mqtt", "127.0.0.1", "--mqtt-ca-file", "/nonexistent"},
+      {"--mqtt", "127.0.0.1", "--detail-poll-interval", "999"},
+      {"--mqtt", "127.0.0.1", "--mqtt-password-file", "/etc/hostname"},
+      {"--config", temporaryDirectory() + "/hall.conf"},
+  };
+  std::ofstream(cases.back().back())
+      << "mqtt = 127.0.0.1\nmqtt-username = projector\nmqtt-password-file = /nonexistent\n";
+  for (const auto& args : cases) {
+    std::vector<std::string> argv{PV7100D, "--config", "/dev/null", "--port", "/dev/null"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    testing::Spawn spawn;
+    spawn.captureStderr = true;
+    const testing::Finished finished = ChildProcess(argv, spawn).finish(5s);
+    ASSERT_TRUE(finished.status && WIFEXITED(*finished.status)) << args.back();
+    EXPECT_EQ(WEXITSTATUS(*finished.status), 2) << args.back();
+    EXPECT_EQ(countOf(finished.err, "\n"), 1) << finished.err;
+  }
+}
+
+}  // namespace
+}  // namespace pv7100::daemon
