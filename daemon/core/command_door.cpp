@@ -35,6 +35,9 @@ std::string_view outcomeWord(CommandDoor::Outcome outcome) {
 }
 
 CommandDoor::CommandDoor(PortOwner& port, StatePoller& poller) : port_(port), poller_(poller) {
+  // A held button's pace and its end are the command's, not Qt's coarse 5 % either way.
+  repeat_.setTimerType(Qt::PreciseTimer);
+  lease_.setTimerType(Qt::PreciseTimer);
   lease_.setSingleShot(true);
   connect(&lease_, &QTimer::timeout, this, [this] { endHold(); });
   connect(&repeat_, &QTimer::timeout, this, [this] { tick(); });

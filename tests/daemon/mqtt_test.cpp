@@ -52,6 +52,20 @@ int countOf(const std::string& text, const std::string& part) {
   return count;
 }
 
+// The times of day (ms) of the traffic log's lines that hold `part`.
+std::vector<long> timesOf(const std::string& log, const std::string& part) {
+  std::vector<long> times;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(part) != std::string::npos)
+      times.push_back(((std::stol(line.substr(11, 2)) * 60 + std::stol(line.substr(14, 2))) * 60 +
+                       std::stol(line.substr(17, 2))) *
+                          1000 +
+                      std::stol(line.substr(20, 3)));
+  }
+  return times;
+}
+
 void waitFor(auto done, std::chrono::milliseconds limit = 10s) {
   for (auto end = std::chrono::steady_clock::now() + limit;
        !done() && std::chrono::steady_clock::now() < end;)
@@ -187,7 +201,9 @@ TEST_F(MqttTest, StateThroughCountDownAndCoolDownCommandsHoldsAndRefusals) {
   ::poll(nullptr, 0, 500);
   // Every 105 ms from the first line at once: 10 lines within the second, none after it.
   const std::string traffic = daemon.traffic();
-  EXPECT_EQ(countOf(traffic, " TX C 4 7 CR \n"), 10) << traffic;
+  const std::vector<long> zoom = timesOf(traffic, " TX C 4 7 CR");
+  ASSERT_EQ(zoom.size(), 10u) << traffic;
+  EXPECT_NEAR(zoom.back() - zoom.front(), 9 * 105, 9 * 3) << traffic;
 
   const std::vector<std::pair<std::string, std::string>> refused = {
       {"zoom",
