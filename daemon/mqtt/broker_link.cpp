@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 #include <mosquitto.h>
 
@@ -144,7 +145,9 @@ void BrokerLink::onMessage(mosquitto*, void* self, const mosquitto_message* mess
 }
 
 void BrokerLink::onLog(mosquitto*, void* self, int level, const char* text) {
-  if (level & MOSQ_LOG_ERR) static_cast<BrokerLink*>(self)->lastError_ = text;
+  // OpenSSL's errors say what TLS found wrong; libmosquitto tells them only here.
+  if ((level & MOSQ_LOG_ERR) && std::string_view(text).starts_with("OpenSSL"))
+    static_cast<BrokerLink*>(self)->lastError_ = text;
 }
 
 bool BrokerLink::publish(const std::string& topic, const std::string& payload, bool retain) {

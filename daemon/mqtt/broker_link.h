@@ -95,7 +95,7 @@ class BrokerLink : public QObject {
   std::chrono::milliseconds nextRetry_ = kFirstRetry;
   bool outageTold_ = false;  // the trouble since the last connection has been told
   std::string lastTold_;
-  std::string lastError_;  // libmosquitto's last error line (TLS says why there)
+  std::string lastError_;  // OpenSSL's last error, as libmosquitto logs it
 };
 
 }  // namespace pv7100::daemon
