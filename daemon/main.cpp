@@ -1,18 +1,17 @@
 // pv7100d: one projector's serial port, served as a PJLink Class 1 projector.
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include <QCoreApplication>
 #include <QHostAddress>
 
 #include "daemon/core/event_log.h"
-#include "daemon/share/line_server.h"
-#include "daemon/options.h"
-#include "daemon/pjlink/server.h"
 #include "daemon/core/port_owner.h"
 #include "daemon/core/state_poller.h"
-#include "daemon/stop_signals.h"
+#include "daemon/options.h"
+#include "daemon/pjlink/server.h"
+#include "daemon/process_signals.h"
+#include "daemon/settings_files.h"
+#include "daemon/share/line_server.h"
 #include "daemon/system_notify.h"
 
 using namespace pv7100;
@@ -24,25 +23,6 @@ enum ExitCode { kStopped = 0, kUsage = 2, kCannotListen = 3 };
 
 constexpr std::string_view kHelpHint = " (pv7100d --help shows the usage)";
 
-std::optional<std::string> readFile(const std::string& path) {
-  std::ifstream file(path);
-  if (!file) return std::nullopt;
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-// The first line of the password file. Throws UsageError.
-std::string readPassword(const std::string& path) {
-  const std::optional<std::string> text = readFile(path);
-  if (!text) throw UsageError("cannot read the password file " + path);
-  std::string password = text->substr(0, text->find('\n'));
-  if (password.ends_with('\r')) password.pop_back();
-  if (password.empty() || password.size() > 32)
-    throw UsageError("the password in " + path + " must have 1 to 32 characters");
-  return password;
-}
-
 int fail(const std::string& message, int code) {
   std::cerr << "pv7100d: " << message << '\n';
   return code;
@@ -51,16 +31,13 @@ int fail(const std::string& message, int code) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  blockStopSignals();
+  blockProcessSignals();
   Options options;
   ServerSettings server;
   try {
-    options = loadOptions(std::vector<std::string>(argv + 1, argv + argc), readFile);
-    if (!options.help && !options.version) {
-      if (!options.passwordFile.empty()) server.password = readPassword(options.passwordFile);
-      if (!server.address.setAddress(QString::fromStdString(options.listenHost)))
-        throw UsageError("listen: \"" + options.listenHost + "\" is not an IP address");
-    }
+    options = loadOptions(std::vector<std::string>(argv + 1, argv + argc), readConfigFile);
+    if (!options.passwordFile.empty() && !options.help && !options.version)
+      server.password = readPasswordFile(options.passwordFile);
   } catch (const UsageError& error) {
     return fail(error.what() + std::string(kHelpHint), kUsage);
   }
@@ -72,6 +49,7 @@ int main(int argc, char** argv) {
     std::cout << "pv7100d " << PV7100_VERSION << '\n';
     return kStopped;
   }
+  server.address.setAddress(QString::fromStdString(options.listenHost));
   if (!server.address.isLoopback() && server.password.empty() && !options.openNetwork)
     return fail("listening on " + options.listenHost +
                     " lets anyone on that network drive the projector: set a password-file, or "
@@ -109,11 +87,26 @@ int main(int argc, char** argv) {
   LineServer lines(options.socket, *port, poller, log);
   if (!lines.listen(error))
     return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);
-  StopSignals stop([&](const char* name) {
-    log.event(std::string(name) + ": stopping");
-    notifyStopping();
-    application.quit();
-  });
+  ProcessSignals handled(
+      [&](const char* name) {
+        log.event(std::string(name) + ": stopping");
+        notifyStopping();
+        application.quit();
+      },
+      [&] {
+        if (options.logFile.empty()) {
+          log.event("SIGHUP: no log file to reopen");
+          return;
+        }
+        try {
+          LoggedSerialPort::reopenLogs();
+          log.reopenTrafficLog();
+          log.event("SIGHUP: reopened the log file " + options.logFile);
+        } catch (const LogFileError& error) {
+          log.event("SIGHUP: " + std::string(error.what()) + "; still appending to the file " +
+                    "opened before");
+        }
+      });
   port->start();
   std::string where = server.address.toString().toStdString();
   if (server.address.protocol() == QAbstractSocket::IPv6Protocol) {

@@ -7,7 +7,6 @@
 #include <optional>
 #include <utility>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "protocol/traffic_log.h"
@@ -59,9 +58,16 @@ EventLog::~EventLog() {
 }
 
 void EventLog::openTrafficLog(const std::string& path) {
-  traffic_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (traffic_ < 0)
-    throw LogFileError("cannot append to the log file " + path + ": " + std::strerror(errno));
+  traffic_ = openLogForAppending(path);
+  trafficPath_ = path;
+}
+
+void EventLog::reopenTrafficLog() {
+  if (traffic_ < 0) return;
+  const int traffic = openLogForAppending(trafficPath_);
+  ::close(traffic_);
+  traffic_ = traffic;
+  failed_ = false;
 }
 
 void EventLog::pjlink(std::string_view peer, bool fromClient, std::string_view text) {

@@ -13,10 +13,12 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "daemon/options.h"
 #include "daemon/pjlink/digest.h"
 #include "serial/port_lock.h"
 #include "tests/support/child_process.h"
@@ -47,6 +49,13 @@ sockaddr_in loopback(int port) {
   return address;
 }
 
+sockaddr_un localAddress(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  return address;
+}
+
 // A TCP port on loopback that nobody listens on now.
 int freePort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -67,15 +76,16 @@ class Client {
     connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   }
   explicit Client(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    sockaddr_un address = localAddress(path);
     connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   }
   ~Client() { ::close(fd_); }
 
   bool connected() const { return connected_; }
-  void send(std::string_view bytes) { (void)!::write(fd_, bytes.data(), bytes.size()); }
+  // A daemon that has gone fails the test rather than ending it with SIGPIPE.
+  void send(std::string_view bytes) {
+    (void)!::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  }
   // The next line up to its CR, without it; "" when none came within `limit`, "(closed)" when
   // the daemon closed the connection.
   std::string line(std::chrono::milliseconds limit = 2000ms) {
@@ -129,10 +139,11 @@ testing::Spawn stderrTo(const std::string& file) {
 
 class Daemon {
  public:
-  explicit Daemon(std::vector<std::string> options, std::map<std::string, std::string> env = {})
+  explicit Daemon(std::vector<std::string> options, std::map<std::string, std::string> env = {},
+                  const std::string& host = "127.0.0.1")
       : directory_(temporaryDirectory()), port_(freePort()) {
     options.insert(options.begin(), {PV7100D, "--config", "/dev/null", "--listen",
-                                     "127.0.0.1:" + std::to_string(port_), "--socket", socket()});
+                                     host + ":" + std::to_string(port_), "--socket", socket()});
     testing::Spawn spawn = stderrTo(directory_ + "/stderr");
     spawn.env = std::move(env);
     process_ = std::make_unique<ChildProcess>(options, spawn);
@@ -301,6 +312,14 @@ TEST_F(DaemonTest, ALateReplyIsDroppedNotTakenForTheNext) {
       << daemon.events();
 }
 
+testing::Finished runCtl(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{PV7100CTL};
+  argv.insert(argv.end(), args.begin(), args.end());
+  testing::Spawn spawn;
+  spawn.captureStderr = true;
+  return ChildProcess(argv, spawn).finish(15s);
+}
+
 // The next datagram on `fd`, "" when none came within 3 s.
 std::string datagram(int fd) {
   pollfd watched{fd, POLLIN, 0};
@@ -310,19 +329,31 @@ std::string datagram(int fd) {
   return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : "";
 }
 
-TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
+TEST_F(DaemonTest, ReopensItsLogOnSighupAndEndsCleanlyOnSigterm) {
   // systemd's end of sd_notify.
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
   const std::string notifyPath = temporaryDirectory() + "/notify";
-  notifyPath.copy(address.sun_path, sizeof address.sun_path - 1);
+  sockaddr_un address = localAddress(notifyPath);
   const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   Projector projector(link_, {});
-  Daemon daemon({"--port", link_}, {{"NOTIFY_SOCKET", notifyPath}});
+  const std::string log = temporaryDirectory() + "/traffic.log";
+  // An IPv4-mapped address is the IPv4 address it maps.
+  Daemon daemon({"--port", link_, "--log", log}, {{"NOTIFY_SOCKET", notifyPath}},
+                "[::ffff:127.0.0.1]");
   EXPECT_TRUE(datagram(notify).starts_with("READY=1\nSTATUS=PJLink on 127.0.0.1:"));
   Client client(daemon.port());
   EXPECT_EQ(client.line(), "PJLINK 0");
+  ASSERT_EQ(::rename(log.c_str(), (log + ".1").c_str()), 0);
+  daemon.process().signal(SIGHUP);
+  const std::string reopened = "SIGHUP: reopened the log file " + log + "\n";
+  for (int i = 0; i < 50 && daemon.events().find(reopened) == Daemon::npos; ++i)
+    ::poll(nullptr, 0, 20);
+  EXPECT_EQ(client.ask("%1CLSS ?"), "%1CLSS=1");
+  EXPECT_EQ(runCtl({"--port", "unix:" + daemon.socket(), "status", "input"}).status, 0);
+  const std::string traffic = readFile(log);
+  for (const char* line : {" < %1CLSS ?\n", " TX C R 1 CR \n"})
+    EXPECT_NE(traffic.find(line), std::string::npos) << line << traffic;
+  EXPECT_NE(daemon.events().find(reopened), Daemon::npos);
   EXPECT_NE(portLockHolder(link_), 0);
   daemon.process().signal(SIGTERM);
   const std::optional<int> status = daemon.process().waitForExit(5s);
@@ -331,15 +362,8 @@ TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
   EXPECT_EQ(portLockHolder(link_), 0);
   EXPECT_NE(daemon.events().find("SIGTERM: stopping"), Daemon::npos);
   EXPECT_EQ(datagram(notify), "STOPPING=1");
+  EXPECT_NE(::access(daemon.socket().c_str(), F_OK), 0);
   ::close(notify);
-}
-
-testing::Finished runCtl(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{PV7100CTL};
-  argv.insert(argv.end(), args.begin(), args.end());
-  testing::Spawn spawn;
-  spawn.captureStderr = true;
-  return ChildProcess(argv, spawn).finish(15s);
 }
 
 int countOf(const std::string& text, const std::string& part) {
@@ -429,25 +453,102 @@ TEST_F(DaemonTest, ServesAProjectorBehindSer2netAndReopensADroppedConnection) {
       << daemon.events();
 }
 
-TEST(DaemonUsage, RefusesBadSettingsWithExitTwo) {
-  const std::vector<std::vector<std::string>> cases = {
-      {"--bogus"},
-      {"--config", "/nonexistent/pv7100d.conf", "--port", "/dev/null"},
-      {"--config", "/dev/null"},
-      {"--config", "/dev/null", "--port", "/dev/null", "--baud", "4800"},
-      {"--config", "/dev/null", "--port", "/dev/null", "--listen", "0.0.0.0:4352"},
-      {"--config", "/dev/null", "--port", "/dev/null", "--password-file", "/nonexistent"},
+// A listening local socket at `path`, as another program's.
+int serve(const std::string& path) {
+  sockaddr_un address = localAddress(path);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::listen(fd, 1);
+  return fd;
+}
+
+TEST(DaemonUsage, RefusesBadSettingsAndFilesWithTheirExitCodes) {
+  const std::string directory = temporaryDirectory();
+  const std::string fifo = directory + "/fifo";
+  ::mkfifo(fifo.c_str(), 0600);
+  std::ofstream(directory + "/large.conf") << std::string(64 * 1024 + 1, '#');
+  std::ofstream(directory + "/twice.conf") << "port = /dev/null\nname = A\n\nname = B\n";
+  std::ofstream(directory + "/plain") << "kept";
+  const int served = serve(directory + "/served.sock");
+  const std::vector<std::string> base{"--config", "/dev/null", "--port", "/dev/null"};
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string says;
   };
-  for (const auto& args : cases) {
+  const std::vector<Case> cases = {
+      {{"--bogus"}, 2, "unknown argument \"--bogus\""},
+      {{"--config", "/nonexistent/pv7100d.conf", "--port", "/dev/null"},
+       2,
+       "the config file /nonexistent/pv7100d.conf does not exist"},
+      {{"--config", "/dev/null"}, 2, "no serial port"},
+      {{"--baud", "4800"}, 2, "--baud takes 19200 or 9600, not \"4800\""},
+      {{"--listen", "0.0.0.0:4352"}, 2, "listening on 0.0.0.0 lets anyone"},
+      {{"--listen", "[::ffff:10.1.2.3]:4352"}, 2, "listening on 10.1.2.3 lets anyone"},
+      {{"--listen", "127.0.0.1:x"},
+       2,
+       "--listen: the port takes a whole number from 1 to 65535, not \"x\""},
+      {{"--password-file", "/nonexistent"}, 2, "the password file /nonexistent does not exist"},
+      {{"--password-file", directory}, 2, "the password file " + directory + " is a directory"},
+      {{"--config", "/dev/zero", "--port", "/dev/null"},
+       2,
+       "the config file /dev/zero is a character device, not a regular file"},
+      {{"--config", directory, "--port", "/dev/null"}, 2, directory + " is a directory"},
+      {{"--config", fifo, "--port", "/dev/null"}, 2, fifo + " is a FIFO, not a regular file"},
+      {{"--config", directory + "/large.conf"}, 2, "is larger than 64 KiB"},
+      {{"--config", directory + "/twice.conf"}, 2, "twice.conf: line 4: name is set on line 2"},
+      {{"--socket", "/" + std::string(107, 's')},
+       2,
+       " is 108 bytes long; a local socket's path can be at most 107"},
+      {{"--socket", directory + "/plain"}, 3, "a regular file is there, left as it is"},
+      {{"--socket", directory}, 3, "a directory is there"},
+      {{"--socket", fifo}, 3, "a FIFO is there"},
+      {{"--socket", directory + "/served.sock"}, 3, "another program serves it"},
+  };
+  for (const Case& c : cases) {
     std::vector<std::string> argv{PV7100D};
-    argv.insert(argv.end(), args.begin(), args.end());
+    // A case that names its config file gives the whole command line.
+    if (c.args[0] != "--config") argv.insert(argv.end(), base.begin(), base.end());
+    argv.insert(argv.end(), {"--listen", "127.0.0.1:" + std::to_string(freePort())});
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
     testing::Spawn spawn;
     spawn.captureStderr = true;
-    ChildProcess daemon(argv, spawn);
-    const testing::Finished finished = daemon.finish(5s);
-    ASSERT_TRUE(finished.status && WIFEXITED(*finished.status)) << args[0];
-    EXPECT_EQ(WEXITSTATUS(*finished.status), 2) << args.back();
+    const testing::Finished finished = ChildProcess(argv, spawn).finish(5s);
+    EXPECT_EQ(finished.status && WIFEXITED(*finished.status) ? WEXITSTATUS(*finished.status) : -1,
+              c.status)
+        << c.says;
+    EXPECT_NE(finished.err.find(c.says), std::string::npos) << finished.err;
     EXPECT_EQ(std::count(finished.err.begin(), finished.err.end(), '\n'), 1) << finished.err;
+  }
+  EXPECT_EQ(readFile(directory + "/plain"), "kept");
+  ::close(served);
+}
+
+TEST(DaemonConfig, ReadsIniAsItsUsersExpect) {
+  struct Case {
+    std::string text;
+    std::string read;  // key=value@line, each followed by a blank, or the error
+  };
+  const std::vector<Case> cases = {
+      {"name = Hall # left\n", "name=Hall@1 "},
+      {"name = Hall#1\tA;B\n", "name=Hall#1\tA;B@1 "},
+      {"name = Hall\t; left\r\n", "name=Hall@1 "},
+      {"\xEF\xBB\xBFport = /dev/ttyUSB0\r\n", "port=/dev/ttyUSB0@1 "},
+      {"# a\n; b\n[hall] # c\n\n  baud=9600\nname =\nlisten = a = b",
+       "baud=9600@5 name=@6 listen=a = b@7 "},
+      {"name = A\nbaud = 9600\nname = B\n", "line 3: name is set on line 1 already"},
+      {"port = x\nwords\n", "line 2 is not \"key = value\""},
+      {"= x\n", "line 1 has no key before \"=\""},
+  };
+  for (const Case& c : cases) {
+    std::string read;
+    try {
+      for (const ConfigEntry& entry : parseConfig(c.text))
+        read += entry.key + "=" + entry.value + "@" + std::to_string(entry.line) + " ";
+    } catch (const UsageError& error) {
+      read = error.what();
+    }
+    EXPECT_EQ(read, c.read) << c.text;
   }
 }
 
