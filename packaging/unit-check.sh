@@ -119,9 +119,9 @@ mkdir -p /dev/net
 [ -e /dev/net/tun ] || mknod -m 0666 /dev/net/tun c 10 200
 systemctl start pv7100d@tun
 sleep 1
-journalctl -u pv7100d@tun -o cat | grep 'cannot open'
+journalctl -b -u pv7100d@tun -o cat | grep 'cannot open'
 systemctl stop pv7100d@hall pv7100d@lab pv7100d@tun
-echo "== stopped: $(journalctl -u pv7100d@hall -o cat | tail -3 | head -1)"
+echo "== stopped: $(journalctl -b -u pv7100d@hall -o cat | grep 'stopped')"
 EOF
 
 echo "Booting Debian 12 in $os"
