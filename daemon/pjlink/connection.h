@@ -11,7 +11,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include "daemon/core/port_owner.h"
+#include "daemon/core/command_door.h"
 #include "daemon/pjlink/answers.h"
 #include "daemon/pjlink/request.h"
 
@@ -36,7 +36,7 @@ class Connection : public QObject {
   void handle(LineCutter::Line line);
   void consider(bool mayWait);
   void sendNext();
-  void sent(std::uint64_t request, const PortOwner::Result& result);
+  void sent(std::uint64_t request, const CommandDoor::Result& result);
   void overdue();
   void answer(std::string_view result);
   void close(std::string_view why);
@@ -65,8 +65,9 @@ class Connection : public QObject {
   // The request in hand, and what it still has to send.
   std::optional<Request> request_;
   std::uint64_t requestNumber_ = 0;
+  std::chrono::steady_clock::time_point started_;
   Decision plan_;
-  std::optional<PortOwner::Ticket> ticket_;
+  std::optional<CommandDoor::Ticket> ticket_;
 };
 
 }  // namespace pv7100::daemon

@@ -244,7 +244,7 @@ TEST_F(DaemonTest, AButtonHeldThroughTheSocketKeepsItsPaceWhilePjlinkAsks) {
   EXPECT_EQ(countOf(readFile(log), " TX C 4 7 CR \n"), sent);
 }
 
-// ser2net serving the projector raw at 19200,8N1 on a free port of 127.0.0.1, as the README
+// ser2net serving the projector raw at 19200,8N1 on a free port of 127.0.0.1, as docs/ports.md
 // says.
 std::unique_ptr<ChildProcess> converter(const std::string& device, int port) {
   const std::string config = temporaryDirectory() + "/ser2net.yaml";
