@@ -60,8 +60,9 @@ Connection::Connection(QTcpSocket* socket, PjlinkServer& server)
   requestTimer_.setInterval(kRequestDeadline);
   answerTimer_.setInterval(PjlinkServer::kAnswerBy);
   connect(&idleTimer_, &QTimer::timeout, this, [this] { idleCheck(); });
-  connect(&requestTimer_, &QTimer::timeout, this,
-          [this] { close("a request not complete within 5 s of its first byte"); });
+  connect(&requestTimer_, &QTimer::timeout, this, [this] {
+    close("a request not complete " + seconds(kRequestDeadline) + " after its first byte");
+  });
   connect(&answerTimer_, &QTimer::timeout, this, [this] { overdue(); });
   connect(&tryTimer_, &QTimer::timeout, this, [this] { judge(); });
   connect(socket_, &QTcpSocket::readyRead, this, [this] { pump(); });
@@ -100,7 +101,7 @@ void Connection::greet() {
 void Connection::idleCheck() {
   const auto idle = Clock::now() - lastHeard_;
   if (idle >= kIdleClose) {
-    close("idle for 30 s");
+    close("idle for " + seconds(kIdleClose));
     return;
   }
   idleTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(kIdleClose - idle));

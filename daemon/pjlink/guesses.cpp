@@ -32,6 +32,7 @@ Guesses::Clock::duration Guesses::judged(const std::string& address, bool right,
   ++record.wrong;
   record.last = now;
   if (record.wrong < kFreeTries) return {};
+  // Eight doublings pass any sensible cap already.
   const int doublings = std::min(record.wrong - kFreeTries, 8);
   record.next =
       now + std::min<Clock::duration>(kFirstGuessDelay * (1 << doublings), kMaxGuessDelay);
