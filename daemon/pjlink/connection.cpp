@@ -227,15 +227,15 @@ void Connection::consider(bool mayWait) {
   }
 }
 
-// A step starts only when it can end within the answer's time (a line takes at most the reply
-// time-out): a change is never left half made for want of time, unknown to the client.
+// A step starts only when it can end within the answer's time, as long as the projector took
+// for its last reply: a change is not made, or left half made, after its answer was given.
 void Connection::sendNext() {
   if (plan_.commands.empty()) {
     answer(kDone);
     return;
   }
   const auto left = PjlinkServer::kAnswerBy - (std::chrono::steady_clock::now() - started_);
-  if (left < server_.port_.settings().replyTimeout) {
+  if (left < server_.port_.lastReplyTime()) {
     answer(kNotNow);
     return;
   }

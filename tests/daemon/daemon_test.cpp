@@ -1,28 +1,17 @@
 // pv7100d as a process against pv7100-sim on a pseudo-terminal, its clients plain sockets.
-#include <gtest/gtest.h>
-
 #include <csignal>
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include "daemon/pjlink/digest.h"
 #include "serial/port_lock.h"
-#include "tests/daemon/daemon_harness.h"
+#include "tests/daemon/daemon_process.h"
 
 namespace pv7100::daemon {
 namespace {
 
-class DaemonTest : public ::testing::Test {
- protected:
-  std::string link_ = temporaryDirectory() + "/projector";
-};
-
 TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_, "--name", "Hall-A"});
   Client client(daemon.port());
   ASSERT_TRUE(client.connected());
@@ -67,7 +56,7 @@ TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
 }
 
 TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
-  Projector projector(link_, {"--count-down", "2000", "--cool-down", "2000"});
+  SimulatedProjector projector(link_, {"--count-down", "2000", "--cool-down", "2000"});
   const std::string log = temporaryDirectory() + "/traffic.log";
   Daemon daemon({"--port", link_, "--log", log});
   Client client(daemon.port());
@@ -91,7 +80,7 @@ TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
 }
 
 TEST_F(DaemonTest, TakesSixtyFourClientsAndRefusesMore) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_});
   std::vector<std::unique_ptr<Client>> clients;
   for (int i = 0; i < 64; ++i) {
@@ -108,7 +97,7 @@ TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
   EXPECT_EQ(pjlinkDigest("498e4a67", "JBMIAProjectorLink"), "5d8409bc1c3fa39749434aa3a5c38682");
   const std::string passwordFile = temporaryDirectory() + "/password";
   std::ofstream(passwordFile) << "JBMIAProjectorLink\n";
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_, "--password-file", passwordFile});
   Client right(daemon.port());
   const std::string greeting = right.line();
@@ -127,7 +116,7 @@ TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
 }
 
 TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
-  auto projector = std::make_unique<Projector>(link_, std::vector<std::string>{});
+  auto projector = std::make_unique<SimulatedProjector>(link_, std::vector<std::string>{});
   Daemon daemon({"--port", link_});
   Client client(daemon.port());
   client.line();
@@ -136,14 +125,14 @@ TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
   EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=ERR4", 2s), "%1POWR=ERR4");
   EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=ERR4");
   EXPECT_EQ(client.ask("%1NAME ?"), "%1NAME=PV7100");
-  projector = std::make_unique<Projector>(link_, std::vector<std::string>{});
+  projector = std::make_unique<SimulatedProjector>(link_, std::vector<std::string>{});
   EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=0"), "%1POWR=0");
   const std::string events = daemon.events();
   EXPECT_NE(events.find("the device is gone; trying again every 2 s"), Daemon::npos) << events;
 }
 
 TEST_F(DaemonTest, ALateReplyIsDroppedNotTakenForTheNext) {
-  Projector projector(link_, {"--delay", "1300"});
+  SimulatedProjector projector(link_, {"--delay", "1300"});
   Daemon daemon({"--port", link_});
   Client client(daemon.port());
   client.line();
@@ -172,7 +161,7 @@ TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
   notifyPath.copy(address.sun_path, sizeof address.sun_path - 1);
   const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_}, {{"NOTIFY_SOCKET", notifyPath}});
   EXPECT_TRUE(datagram(notify).starts_with("READY=1\nSTATUS=PJLink on 127.0.0.1:"));
   Client client(daemon.port());
@@ -188,16 +177,8 @@ TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
   ::close(notify);
 }
 
-testing::Finished runCtl(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{PV7100CTL};
-  argv.insert(argv.end(), args.begin(), args.end());
-  testing::Spawn spawn;
-  spawn.captureStderr = true;
-  return ChildProcess(argv, spawn).finish(15s);
-}
-
 TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   const std::string log = temporaryDirectory() + "/traffic.log";
   Daemon daemon({"--port", link_, "--log", log});
   Client half(daemon.socket());
@@ -222,7 +203,7 @@ TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
 }
 
 TEST_F(DaemonTest, AButtonHeldThroughTheSocketKeepsItsPaceWhilePjlinkAsks) {
-  Projector projector(link_, {"--count-down", "0"});
+  SimulatedProjector projector(link_, {"--count-down", "0"});
   const std::string log = temporaryDirectory() + "/traffic.log";
   Daemon daemon({"--port", link_, "--log", log});
   const std::string port = "unix:" + daemon.socket();
@@ -258,7 +239,7 @@ std::unique_ptr<ChildProcess> converter(const std::string& device, int port) {
 
 TEST_F(DaemonTest, ServesAProjectorBehindSer2netAndReopensADroppedConnection) {
   if (::access("/usr/sbin/ser2net", X_OK) != 0) GTEST_SKIP() << "apt install ser2net";
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   const int port = freePort();
   auto ser2net = converter(link_, port);
   ::poll(nullptr, 0, 300);

@@ -1,9 +1,7 @@
 // pv7100d's PJLink face against clients that misbehave or attack: a process on pv7100-sim,
 // its clients plain sockets.
-#include <gtest/gtest.h>
-
 #include "daemon/pjlink/digest.h"
-#include "tests/daemon/daemon_harness.h"
+#include "tests/daemon/daemon_process.h"
 
 namespace pv7100::daemon {
 namespace {
@@ -13,7 +11,7 @@ using Clock = std::chrono::steady_clock;
 class PjlinkHostileTest : public ::testing::Test {
  protected:
   std::string link_ = temporaryDirectory() + "/projector";
-  Projector projector_{link_, {}};
+  SimulatedProjector projector_{link_, {}};
   std::string passwordFile_ = temporaryDirectory() + "/password";
   PjlinkHostileTest() { std::ofstream(passwordFile_) << "JBMIAProjectorLink\n"; }
 };

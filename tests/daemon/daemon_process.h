@@ -1,6 +1,8 @@
-// What the daemon's tests share: pv7100d as a process against pv7100-sim on a pseudo-terminal,
-// and its clients on plain sockets, every wait bounded.
+// pv7100d as a process for the tests: started against a projector on a pseudo-terminal
+// (pv7100-sim, or one the test plays), its clients plain sockets; every wait bounded.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
@@ -78,11 +80,12 @@ class Client {
     ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abrupt, sizeof abrupt);
   }
   void send(std::string_view bytes) { (void)!::write(fd_, bytes.data(), bytes.size()); }
-  // The next line up to its CR, without it; "" when none came within `limit`, "(closed)" when
+  // The next line up to its CR, without it, or up to and with an ACK (a reply on the local
+  // socket); "" when none came within `limit`, "(closed)" when
   // the daemon closed the connection.
   std::string line(std::chrono::milliseconds limit = 2000ms) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (pending_.find('\r') == std::string::npos) {
+    while (pending_.find_first_of(kEnds) == std::string::npos) {
       const auto left =
           std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       pollfd watched{fd_, POLLIN, 0};
@@ -92,8 +95,10 @@ class Client {
       if (got <= 0) return "(closed)";
       pending_.append(buffer, static_cast<std::size_t>(got));
     }
-    std::string text = pending_.substr(0, pending_.find('\r'));
-    pending_.erase(0, text.size() + 1);
+    // An ACK is a line of its own, kept; a CR is dropped.
+    const std::size_t end = pending_.find_first_of(kEnds);
+    std::string text = pending_.substr(0, pending_[end] == '\r' ? end : end + 1);
+    pending_.erase(0, end + 1);
     return text;
   }
   std::string ask(std::string_view request) {
@@ -104,14 +109,15 @@ class Client {
  private:
   int fd_;
   bool connected_ = false;
+  static constexpr std::string_view kEnds{"\r\x06", 2};
   std::string pending_;
 };
 
 // pv7100-sim on a pseudo-terminal reached through a link, so that it can be stopped and
 // started again on the same path.
-class Projector {
+class SimulatedProjector {
  public:
-  Projector(std::string link, std::vector<std::string> options) : link_(std::move(link)) {
+  SimulatedProjector(std::string link, std::vector<std::string> options) : link_(std::move(link)) {
     options.insert(options.begin(), {PV7100_SIM, "--link", link_});
     process_ = std::make_unique<ChildProcess>(options, testing::Spawn{});
     process_->readLine(3s);
@@ -163,6 +169,19 @@ inline std::string askUntil(Client& client, std::string_view request, std::strin
        std::chrono::steady_clock::now() < end && answer != wanted; ::poll(nullptr, 0, 200))
     answer = client.ask(request);
   return answer;
+}
+
+class DaemonTest : public ::testing::Test {
+ protected:
+  std::string link_ = temporaryDirectory() + "/projector";
+};
+
+inline testing::Finished runCtl(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{PV7100CTL};
+  argv.insert(argv.end(), args.begin(), args.end());
+  testing::Spawn spawn;
+  spawn.captureStderr = true;
+  return ChildProcess(argv, spawn).finish(15s);
 }
 
 inline int countOf(const std::string& text, const std::string& part) {
