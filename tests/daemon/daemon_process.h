@@ -79,6 +79,11 @@ class Client {
   ~Client() { ::close(fd_); }
 
   bool connected() const { return connected_; }
+  // Makes the end a reset rather than a close.
+  void resetAtEnd() {
+    const linger abrupt{.l_onoff = 1, .l_linger = 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abrupt, sizeof abrupt);
+  }
   // A daemon that has gone fails the test rather than ending it with SIGPIPE.
   void send(std::string_view bytes) {
     (void)!::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
