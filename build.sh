@@ -5,7 +5,7 @@
 #   ./build.sh sanitize   runs the whole test suite built with AddressSanitizer and UBSan
 #   ./build.sh bench      builds and runs the benchmarks
 #   ./build.sh fuzz       runs each fuzzer for a bounded time on its corpus
-#   ./build.sh deb        builds the Debian package build-deb/pv7100_*.deb
+#   ./build.sh deb        builds the Debian package build-deb/pv7100_*.deb and checks it (lintian)
 # PV7100_WERROR=ON makes every warning an error, as CI builds.
 set -eu
 cd "$(dirname "$0")"
@@ -22,7 +22,7 @@ case "$what" in
     ;;
   bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial" ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
-  deb) packages="$packages help2man dpkg-dev" ;;
+  deb) packages="$packages help2man dpkg-dev lintian" ;;
 esac
 missing=""
 for p in $packages; do
@@ -90,10 +90,24 @@ case "$what" in
     done
     ;;
   deb)
-    configure build-deb -DCMAKE_BUILD_TYPE=Release -DPV7100_TESTS=OFF -DPV7100_MANPAGES=ON
+    # Debian's hardening flags, as its own packages are built with.
+    flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+    configure build-deb -DCMAKE_BUILD_TYPE=Release -DPV7100_TESTS=OFF -DPV7100_MANPAGES=ON \
+      -DCMAKE_INSTALL_PREFIX=/usr \
+      -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" \
+      -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)"
     build build-deb
+    # The files' times in the package are the last commit's, so that one commit gives one package.
+    SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+    export SOURCE_DATE_EPOCH
     (cd build-deb && cpack)
-    ls build-deb/pv7100_*.deb
+    deb=$(ls build-deb/pv7100_*.deb)
+    # lintian finds nothing on it, and says so by printing nothing; it only warns when run as
+    # root, so root runs it as nobody.
+    user=""
+    [ "$(id -u)" -ne 0 ] || user="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+    $user lintian --fail-on error,warning "$deb"
+    echo "$deb"
     ;;
   *)
     echo "usage: $0 panel|test|sanitize|bench|fuzz|deb" >&2

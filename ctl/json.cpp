@@ -68,6 +68,7 @@ struct ValueJson {
   std::string operator()(std::monostate) const { return "null"; }
   std::string operator()(OperatingState state) const { return jsonString(stateWord(state)); }
   std::string operator()(LampMode mode) const { return jsonString(stateWord(mode)); }
+  std::string operator()(Reversal reversal) const { return jsonString(stateWord(reversal)); }
   std::string operator()(LampHours lamp) const { return std::to_string(lamp.hours); }
   std::string operator()(PressureHpa pressure) const { return std::to_string(pressure.hpa); }
   std::string operator()(const Temperatures& sensors) const {

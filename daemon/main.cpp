@@ -7,11 +7,11 @@
 #include <QHostAddress>
 
 #include "daemon/core/event_log.h"
-#include "daemon/share/line_server.h"
-#include "daemon/options.h"
-#include "daemon/pjlink/server.h"
 #include "daemon/core/port_owner.h"
 #include "daemon/core/state_poller.h"
+#include "daemon/options.h"
+#include "daemon/pjlink/server.h"
+#include "daemon/share/line_server.h"
 #include "daemon/stop_signals.h"
 #include "daemon/system_notify.h"
 
@@ -85,28 +85,28 @@ int main(int argc, char** argv) {
   qputenv("QT_NO_GLIB", "1");
   QCoreApplication application(argc, argv);
   EventLog log;
-  std::unique_ptr<PortOwner> port;
+  std::unique_ptr<Projector> projector;
   try {
-    port = std::make_unique<PortOwner>(
+    projector = std::make_unique<Projector>(
         PortSettings{.device = options.port,
                      .line = LineSettings{.baud = options.baud},
                      .logFile = options.logFile,
                      .sharedAt = options.socket,
                      .replyTimeout = std::chrono::milliseconds(options.replyTimeoutMs)},
+        PollSettings{std::chrono::milliseconds(options.pollMs),
+                     std::chrono::milliseconds(options.busyPollMs)},
         log);
     if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
   } catch (const LogFileError& error) {
     return fail(error.what(), kUsage);
   }
-  StatePoller poller(*port, {std::chrono::milliseconds(options.pollMs),
-                             std::chrono::milliseconds(options.busyPollMs)});
-  PjlinkServer pjlink(server, *port, poller, log);
+  PjlinkServer pjlink(server, *projector);
   std::string error;
   if (!pjlink.listen(error))
     return fail("cannot listen on " + options.listenHost + ":" +
                     std::to_string(options.listenPort) + ": " + error,
                 kCannotListen);
-  LineServer lines(options.socket, *port, poller, log);
+  LineServer lines(options.socket, *projector);
   if (!lines.listen(error))
     return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);
   StopSignals stop([&](const char* name) {
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     notifyStopping();
     application.quit();
   });
-  port->start();
+  projector->port().start();
   std::string where = server.address.toString().toStdString();
   if (server.address.protocol() == QAbstractSocket::IPv6Protocol) {
     where.insert(where.begin(), '[');
@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
   log.event(status + (server.password.empty() ? "" : ", with a password"));
   notifyReady(status);
   application.exec();
-  port->stop();
+  projector->port().stop();
   log.event("port closed, stopped");
   return kStopped;
 }

@@ -148,4 +148,8 @@ std::string_view stateWord(LampMode mode) {
   return wordIn(lampModeTable(), mode);
 }
 
+std::string_view stateWord(Reversal reversal) {
+  return wordIn(reversalTable(), reversal);
+}
+
 }  // namespace pv7100

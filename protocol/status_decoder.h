@@ -40,6 +40,9 @@ enum class LampMode {
   oneLampLamp2On,
 };
 
+// "CR4".
+enum class Reversal { normal, topBottom, leftRight, both };
+
 struct LampHours {
   long hours = 0;
   bool operator==(const LampHours&) const = default;
@@ -56,8 +59,8 @@ struct Temperatures {
   bool operator==(const Temperatures&) const = default;
 };
 
-using StatusValue =
-    std::variant<std::monostate, OperatingState, LampMode, LampHours, PressureHpa, Temperatures>;
+using StatusValue = std::variant<std::monostate, OperatingState, LampMode, Reversal, LampHours,
+                                 PressureHpa, Temperatures>;
 
 struct DecodedStatus {
   std::string text;   // the STATUS line's text
@@ -71,5 +74,6 @@ std::optional<DecodedStatus> decodeStatus(std::string_view commandLine, std::str
 // Lower-case words joined by hyphens: "power-on", "standby", "one-lamp-lamp1-on".
 std::string_view stateWord(OperatingState state);
 std::string_view stateWord(LampMode mode);
+std::string_view stateWord(Reversal reversal);
 
 }  // namespace pv7100

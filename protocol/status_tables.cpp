@@ -33,10 +33,10 @@ constexpr std::array kInputMode = std::to_array<StatusRow>({
 });
 
 constexpr std::array kReversal = std::to_array<StatusRow>({
-    {" 1 1", " Normally"},  // 11
-    {" 1 0", " Top/Bottom reversal"},  // 10
-    {" 0 1", " Left/Right reversal"},  // 01
-    {" 0 0", " Top/Bottom , Left/Right reversal"},  // 00
+    {" 1 1", " Normally", Reversal::normal, "normal"},  // 11
+    {" 1 0", " Top/Bottom reversal", Reversal::topBottom, "top-bottom"},  // 10
+    {" 0 1", " Left/Right reversal", Reversal::leftRight, "left-right"},  // 01
+    {" 0 0", " Top/Bottom , Left/Right reversal", Reversal::both, "top-bottom-left-right"},  // 00
 });
 
 constexpr std::array kMute = std::to_array<StatusRow>({

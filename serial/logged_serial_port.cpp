@@ -74,8 +74,16 @@ void LoggedSerialPort::write(std::string_view bytes) {
 
 void LoggedSerialPort::received(std::string_view bytes) {
   for (const char c : bytes) {
+    const bool end = c == kAck || c == kCarriageReturn;
+    if (cutting_) {
+      cutting_ = !end;
+      continue;
+    }
     pending_ += c;
-    if (c == kAck || c == kCarriageReturn || pending_.size() >= kMaxPending) logPending();
+    if (end || pending_.size() >= kMaxPending) {
+      logPending();
+      cutting_ = !end && cutLongReplies_;
+    }
   }
   if (onReceived_) onReceived_(bytes);
 }

@@ -45,6 +45,10 @@ class LoggedSerialPort : public SerialPort {
   void onLost(std::function<void(const PortError& error)> handler) override {
     onLost_ = std::move(handler);
   }
+  // From now on, a reply that runs past kMaxPending bytes without its ACK or CR is logged up to
+  // there and left out from there to its end: a line that talks without end cannot fill the
+  // disk.
+  void cutLongReplies() { cutLongReplies_ = true; }
   // Called once, at the first log line that could not be written whole, with the reason. The
   // port goes on; later lines are still tried.
   void onLogFailed(std::function<void(const std::string& reason)> handler) {
@@ -61,6 +65,8 @@ class LoggedSerialPort : public SerialPort {
   int file_ = -1;
   bool failed_ = false;
   std::string pending_;
+  bool cutLongReplies_ = false;
+  bool cutting_ = false;  // the rest of a long reply is left out up to its end
   std::function<void(std::string_view)> onReceived_;
   std::function<void(const PortError&)> onLost_;
   std::function<void(const std::string&)> onLogFailed_;

@@ -35,7 +35,8 @@ void EventLog::counted(const std::string& kind, long amount, Describe describe) 
   }
   tally.pending += amount;
   if (!tallyTimer_.isActive())
-    tallyTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(tally.told + kQuietPeriod - now));
+    tallyTimer_.start(
+        std::chrono::ceil<std::chrono::milliseconds>(tally.told + kQuietPeriod - now));
 }
 
 // Tells each kind whose quiet period is over what came during it, and waits for the next.

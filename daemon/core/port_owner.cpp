@@ -14,12 +14,13 @@
 namespace pv7100::daemon {
 
 PortOwner::PortOwner(PortSettings settings, EventLog& log)
-    : settings_(std::move(settings)), log_(log) {
+    : settings_(std::move(settings)), log_(log), lastReplyTime_(settings_.replyTimeout) {
   if (!settings_.logFile.empty()) {
     logged_ = std::make_unique<LoggedSerialPort>(serial_, settings_.logFile);
     logged_->onLogFailed([this](const std::string& reason) {
       log_.event("cannot write to the log file: " + reason);
     });
+    logged_->cutLongReplies();
     port_ = logged_.get();
   }
   port_->onReceived([this](std::string_view bytes) { received(bytes); });
@@ -30,8 +31,9 @@ PortOwner::PortOwner(PortSettings settings, EventLog& log)
   reopenTimer_.setInterval(kReopenPeriod);
   connect(&replyTimer_, &QTimer::timeout, this, [this] { timedOut(); });
   connect(&settleTimer_, &QTimer::timeout, this, [this] {
+    logLate();
     next();
-    if (idle()) becameIdle();
+    idleCheck();
   });
   connect(&reopenTimer_, &QTimer::timeout, this, [this] { tryOpen(); });
 }
@@ -56,12 +58,23 @@ void PortOwner::stop() {
 }
 
 bool PortOwner::idle() const {
-  return !current_ && queue_.empty() && clientQueue_.empty() && !settleTimer_.isActive();
+  return !current_ && queue_.empty() && betweenQueue_.empty() && heldQueue_.empty() &&
+         !settleTimer_.isActive();
 }
 
-bool PortOwner::clientsHolding() const {
-  return std::chrono::steady_clock::now() - lastClientLine_ < kHoldGap &&
-         lastClientLine_ - clientLineBefore_ < kHoldGap;
+bool PortOwner::holding() const {
+  return std::chrono::steady_clock::now() - lastHeldLine_ < kHoldGap &&
+         lastHeldLine_ - heldLineBefore_ < kHoldGap;
+}
+
+void PortOwner::idleCheck() {
+  if (idle()) emit becameIdle();
+}
+
+void PortOwner::setAnswering(bool answering) {
+  if (answering == answering_) return;
+  answering_ = answering;
+  emit answeringChanged();
 }
 
 void PortOwner::tryOpen() {
@@ -77,12 +90,14 @@ void PortOwner::tryOpen() {
   }
   failing_ = false;
   answering_ = true;
+  skipping_ = false;
+  late_.clear();
   writeNote();
   log_.event("port " + settings_.device + " open at " + std::to_string(settings_.line.baud) +
              " baud");
-  if (onPortChange_) onPortChange_();
+  emit portChanged();
   next();
-  if (idle()) becameIdle();
+  idleCheck();
 }
 
 void PortOwner::writeNote() {
@@ -106,15 +121,17 @@ void PortOwner::lost(const PortError& error) {
   if (current_) finish(Outcome::portDown, {});
   failQueued();
   reopenTimer_.start();
-  if (onPortChange_) onPortChange_();
+  emit portChanged();
 }
 
 PortOwner::Ticket PortOwner::queue(std::string code, Done done, Priority priority) {
   const Ticket ticket = ++lastTicket_;
-  if (priority == Priority::client)
-    clientLineBefore_ = std::exchange(lastClientLine_, std::chrono::steady_clock::now());
-  (priority == Priority::client ? clientQueue_ : queue_)
-      .push_back({ticket, std::move(code), std::move(done)});
+  if (priority == Priority::held)
+    heldLineBefore_ = std::exchange(lastHeldLine_, std::chrono::steady_clock::now());
+  std::deque<Exchange>& into = priority == Priority::held      ? heldQueue_
+                               : priority == Priority::between ? betweenQueue_
+                                                               : queue_;
+  into.push_back({ticket, std::move(code), std::move(done), priority});
   // Never from inside the caller: a closed port fails the exchange on the next turn.
   QMetaObject::invokeMethod(
       this,
@@ -128,17 +145,18 @@ PortOwner::Ticket PortOwner::queue(std::string code, Done done, Priority priorit
 
 void PortOwner::drop(Ticket ticket) {
   const auto same = [ticket](const Exchange& exchange) { return exchange.ticket == ticket; };
-  std::erase_if(clientQueue_, same);
-  std::erase_if(queue_, same);
+  for (std::deque<Exchange>* waiting : {&heldQueue_, &betweenQueue_, &queue_})
+    std::erase_if(*waiting, same);
 }
 
 bool PortOwner::waiting(Ticket ticket) const {
   const auto same = [ticket](const Exchange& exchange) { return exchange.ticket == ticket; };
-  return std::ranges::any_of(clientQueue_, same) || std::ranges::any_of(queue_, same);
+  return std::ranges::any_of(heldQueue_, same) || std::ranges::any_of(betweenQueue_, same) ||
+         std::ranges::any_of(queue_, same);
 }
 
 void PortOwner::failQueued() {
-  for (std::deque<Exchange>* waiting : {&clientQueue_, &queue_}) {
+  for (std::deque<Exchange>* waiting : {&heldQueue_, &betweenQueue_, &queue_}) {
     while (!waiting->empty()) {
       Exchange exchange = std::move(waiting->front());
       waiting->pop_front();
@@ -147,13 +165,24 @@ void PortOwner::failQueued() {
   }
 }
 
+// Held lines go first, but a read that someone waits for goes between two of them.
+std::deque<PortOwner::Exchange>* PortOwner::nextQueue() {
+  if (!betweenQueue_.empty() && (heldQueue_.empty() || lastWasHeld_)) return &betweenQueue_;
+  if (!heldQueue_.empty()) return &heldQueue_;
+  if (!betweenQueue_.empty()) return &betweenQueue_;
+  return queue_.empty() ? nullptr : &queue_;
+}
+
 void PortOwner::next() {
-  std::deque<Exchange>& from = clientQueue_.empty() ? queue_ : clientQueue_;
-  if (current_ || from.empty() || settleTimer_.isActive() || !isOpen()) return;
-  current_ = std::move(from.front());
-  from.pop_front();
+  if (current_ || settleTimer_.isActive() || !isOpen()) return;
+  std::deque<Exchange>* from = nextQueue();
+  if (!from) return;
+  current_ = std::move(from->front());
+  from->pop_front();
+  lastWasHeld_ = current_->priority == Priority::held;
   logLate();
   reply_.clear();
+  ++counters_.exchanges;
   try {
     port_->write(commandLine(current_->code));
   } catch (const PortError& error) {
@@ -161,41 +190,77 @@ void PortOwner::next() {
     finish(Outcome::portDown, {});
     return;
   }
+  sentAt_ = std::chrono::steady_clock::now();
   replyTimer_.start();
 }
 
+// Bytes are taken up to the first ACK or CR. Beyond kMaxReply bytes without one, what has come
+// is dropped and so is everything up to the next ACK or CR, where the line is in step again.
 void PortOwner::received(std::string_view bytes) {
-  if (!current_) {
-    if (settleTimer_.isActive()) settleTimer_.start();
-    late_.append(bytes);
-    if (late_.find_first_of(std::string{kAck, kCarriageReturn}) != std::string::npos) logLate();
-    return;
+  // The line is not quiet yet: what still comes after a time-out is taken in as late.
+  if (!current_ && settleTimer_.isActive()) settleTimer_.start();
+  while (!bytes.empty()) {
+    const std::size_t end = bytes.find_first_of(std::string_view("\x06\r", 2));
+    const std::size_t length = end == std::string_view::npos ? bytes.size() : end + 1;
+    const std::string_view part = bytes.substr(0, length);
+    bytes.remove_prefix(length);
+    if (skipping_) {
+      overlong(end == std::string_view::npos ? part.size() : part.size() - 1);
+      skipping_ = end == std::string_view::npos;
+      continue;
+    }
+    std::string& into = current_ ? reply_ : late_;
+    if (into.size() + part.size() > kMaxReply + (end == std::string_view::npos ? 0 : 1)) {
+      overlong(into.size() + part.size() - (end == std::string_view::npos ? 0 : 1));
+      into.clear();
+      skipping_ = end == std::string_view::npos;
+      continue;
+    }
+    into.append(part);
+    if (end == std::string_view::npos) continue;
+    if (!current_) {
+      logLate();
+      continue;
+    }
+    std::string reply = std::exchange(reply_, {});
+    lastReplyTime_ = std::chrono::ceil<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - sentAt_);
+    if (!answering_) log_.event("the projector answers again");
+    setAnswering(true);
+    finish(Outcome::replied, std::move(reply));
   }
-  reply_.append(bytes);
-  const std::size_t end = reply_.find_first_of(std::string{kAck, kCarriageReturn});
-  if (end == std::string::npos) return;
-  late_ = reply_.substr(end + 1);
-  std::string reply = reply_.substr(0, end + 1);
-  if (!answering_) log_.event("the projector answers again");
-  answering_ = true;
-  finish(Outcome::replied, std::move(reply));
+}
+
+void PortOwner::overlong(std::size_t bytes) {
+  counters_.droppedBytes += bytes;
+  log_.counted("over-long reply", static_cast<long>(bytes), [](long amount) {
+    return "dropped " + std::to_string(amount) + " bytes of an over-long reply";
+  });
 }
 
 void PortOwner::logLate() {
   if (late_.empty()) return;
-  log_.event("dropped a reply that came late or unasked:" + renderMonitor(late_));
+  ++counters_.lateReplies;
+  const std::string shown = renderMonitor(late_);
   late_.clear();
+  log_.counted("late reply", 1, [shown](long amount) {
+    if (amount == 1) return "dropped a reply that came late or unasked:" + shown;
+    return "dropped " + std::to_string(amount) +
+           " replies that came late or unasked, the last:" + shown;
+  });
 }
 
 void PortOwner::timedOut() {
   if (!current_) return;
+  ++counters_.timeouts;
   if (answering_)
     log_.event("no reply to " + current_->code + " within " +
                std::to_string(settings_.replyTimeout.count()) +
                " ms: the projector does not answer");
-  answering_ = false;
-  late_ = reply_;
+  late_ = std::exchange(reply_, {});
+  lastReplyTime_ = settings_.replyTimeout;
   settleTimer_.start();
+  setAnswering(false);
   finish(Outcome::noReply, {});
 }
 
@@ -206,11 +271,7 @@ void PortOwner::finish(Outcome outcome, std::string reply) {
   reply_.clear();
   if (exchange.done) exchange.done({outcome, std::move(reply)});
   next();
-  if (idle()) becameIdle();
-}
-
-void PortOwner::becameIdle() {
-  if (onIdle_) onIdle_();
+  idleCheck();
 }
 
 }  // namespace pv7100::daemon

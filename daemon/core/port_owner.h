@@ -1,10 +1,11 @@
 // The one owner of the projector's serial port. Exchanges (a command line out, then its reply,
 // complete at ACK or at CR, or its time-out) run one at a time, whoever queued them: the state
-// poller, PJLink clients, and the clients of the local socket, whose lines go first so that a
-// held button keeps its pace.
+// poller, the faces' commands, and held buttons, whose lines go first so that they keep their
+// pace.
 // A reply that comes after its exchange timed out is logged and dropped, never taken as the
-// answer to a later exchange. When the device goes away, or will not open, the owner says so
-// once and tries again every 2 s.
+// answer to a later exchange. A reply is at most kMaxReply bytes: what a line brings beyond
+// that before its CR is counted and dropped. When the device goes away, or will not open, the
+// owner says so once and tries again every 2 s.
 #pragma once
 
 #include <chrono>
@@ -47,11 +48,20 @@ class PortOwner : public QObject {
   using Done = std::function<void(const Result& result)>;
   using Ticket = std::uint64_t;
 
+  // What the owner has done since it started, for the metrics.
+  struct Counters {
+    std::uint64_t exchanges = 0;     // lines sent
+    std::uint64_t timeouts = 0;      // exchanges that got no reply in time
+    std::uint64_t lateReplies = 0;   // replies that came late or unasked, dropped
+    std::uint64_t droppedBytes = 0;  // bytes of over-long replies, dropped
+  };
+
   static constexpr std::chrono::milliseconds kReopenPeriod{2000};
-  // Two socket client lines less than this far apart, the last less than this long ago, mean
-  // a button may be held: the longest repeat period is 500 ms. A single line (a power command)
-  // is no hold, and what it changed is read at once.
+  // Two held lines less than this far apart, the last less than this long ago, mean a button
+  // is held: the longest repeat period is 500 ms. A single line (a power command) is no hold.
   static constexpr std::chrono::milliseconds kHoldGap{600};
+  // The longest reply kept; the projector's longest is well under it.
+  static constexpr std::size_t kMaxReply = 256;
 
   // Throws LogFileError when the traffic log cannot be opened.
   PortOwner(PortSettings settings, EventLog& log);
@@ -62,9 +72,10 @@ class PortOwner : public QObject {
   // Closes the port (releasing its lock); every exchange still queued ends with portDown.
   void stop();
 
-  enum class Priority { normal, client };
+  // held: a held button's line, before everything else. between: a read that someone waits
+  // for, which may go between two held lines (at most one between two). normal: the rest.
+  enum class Priority { normal, between, held };
   // Queues `code` (without its CR); `done` is called once, never from inside this call.
-  // Exchanges of priority client go before all normal ones, in their own order.
   Ticket queue(std::string code, Done done, Priority priority = Priority::normal);
   // Takes a queued exchange out before it starts; `done` is not called.
   void drop(Ticket ticket);
@@ -76,18 +87,28 @@ class PortOwner : public QObject {
   bool answering() const { return isOpen() && answering_; }
   // No exchange running or waiting.
   bool idle() const;
-  // A socket client's lines come as a held button's: their pace comes before the daemon's own
-  // reads.
-  bool clientsHolding() const;
-  // Called when the owner becomes idle, and when the port opens or goes away.
-  void onIdle(std::function<void()> handler) { onIdle_ = std::move(handler); }
-  void onPortChange(std::function<void()> handler) { onPortChange_ = std::move(handler); }
+  // Lines of held buttons come at a held button's pace: the daemon's own reads wait for them.
+  bool holding() const;
+  const PortSettings& settings() const { return settings_; }
+  // How long the last exchange took from its line to its reply; the reply time-out when it
+  // had none, or before the first.
+  std::chrono::milliseconds lastReplyTime() const { return lastReplyTime_; }
+  const Counters& counters() const { return counters_; }
+
+ signals:
+  // No exchange runs or waits any more.
+  void becameIdle();
+  // The port opened or went away.
+  void portChanged();
+  // The projector stopped answering, or answers again.
+  void answeringChanged();
 
  private:
   struct Exchange {
     Ticket ticket = 0;
     std::string code;
     Done done;
+    Priority priority = Priority::normal;
   };
 
   void tryOpen();
@@ -95,37 +116,44 @@ class PortOwner : public QObject {
   void removeNote();
   void lost(const PortError& error);
   void next();
+  std::deque<Exchange>* nextQueue();
   void received(std::string_view bytes);
+  void overlong(std::size_t bytes);
   void finish(Outcome outcome, std::string reply);
   void timedOut();
   void logLate();
   void failQueued();
-  void becameIdle();
+  void setAnswering(bool answering);
+  void idleCheck();
 
   PortSettings settings_;
   EventLog& log_;
   AnyPort serial_;
   std::unique_ptr<LoggedSerialPort> logged_;
   SerialPort* port_ = &serial_;
-  std::deque<Exchange> clientQueue_;
+  std::deque<Exchange> heldQueue_;
+  std::deque<Exchange> betweenQueue_;
   std::deque<Exchange> queue_;
-  std::chrono::steady_clock::time_point lastClientLine_{};
-  std::chrono::steady_clock::time_point clientLineBefore_{};
+  std::chrono::steady_clock::time_point lastHeldLine_{};
+  std::chrono::steady_clock::time_point heldLineBefore_{};
+  bool lastWasHeld_ = false;  // the exchange that ran last was a held line
   std::optional<Exchange> current_;
   std::string reply_;
   std::string late_;
-  std::string note_;  // the note beside the lock, "" when none was written
+  bool skipping_ = false;  // the rest of an over-long reply is dropped up to its CR
+  std::string note_;       // the note beside the lock, "" when none was written
   Ticket lastTicket_ = 0;
   bool answering_ = true;
   bool failing_ = false;  // the failure to open has been told
   bool stopped_ = false;
+  Counters counters_;
+  std::chrono::steady_clock::time_point sentAt_{};
+  std::chrono::milliseconds lastReplyTime_;
   QTimer replyTimer_;
   // After a time-out no exchange starts until the line has been quiet for one more reply
   // time-out, so that a reply still on its way is taken in as late, not as the next one's.
   QTimer settleTimer_;
   QTimer reopenTimer_;
-  std::function<void()> onIdle_;
-  std::function<void()> onPortChange_;
 };
 
 }  // namespace pv7100::daemon

@@ -1,8 +1,12 @@
 // What the daemon knows of the projector: the last answer to each status read, decoded.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "protocol/status_decoder.h"
 
 namespace pv7100::daemon {
 
@@ -15,16 +19,30 @@ struct OperatingState {
   bool temperatureWarning = false;
   bool lampFailure = false;   // every lamp has failed
   bool powerFailure = false;  // the projector reports a failure of its power supply
+  bool operator==(const OperatingState&) const = default;
 };
 
 struct Mutes {
   bool picture = false;
   bool sound = false;
+  bool operator==(const Mutes&) const = default;
 };
 
-// The status reads the daemon keeps, and the order in which they are first read.
-enum class Read { state, input, mute, lampHours, version };
-inline constexpr int kReadCount = 5;
+// The status reads the daemon keeps, in the order in which they are first read. The details
+// (from temperatures on) are read only when a face shows them.
+enum class Read {
+  state,
+  input,
+  mute,
+  lampHours,
+  version,
+  temperatures,
+  pressure,
+  lampMode,
+  reversal
+};
+inline constexpr int kReadCount = 9;
+inline constexpr Read kFirstDetail = Read::temperatures;
 
 struct ProjectorState {
   std::optional<OperatingState> operating;
@@ -32,9 +50,14 @@ struct ProjectorState {
   std::optional<Mutes> mutes;
   std::optional<long> lampHours;
   std::optional<std::string> version;
-  // The PJLink input last selected through the daemon: tells the signal types of one terminal
-  // apart, which the input read cannot.
-  std::optional<int> selectedInput;
+  std::optional<Temperatures> temperatures;  // sensors S1 to S4
+  std::optional<int> pressureHpa;
+  std::optional<LampMode> lampMode;
+  std::optional<Reversal> reversal;
+  // The input command last acknowledged ("input-2-video"), whichever face sent it: tells the
+  // signal types of one terminal apart, which the input read cannot.
+  std::optional<std::string_view> selectedInput;
+  bool operator==(const ProjectorState&) const = default;
 };
 
 }  // namespace pv7100::daemon

@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstdint>
-#include <stdexcept>
 
-#include "protocol/commands.h"
 #include "protocol/line_format.h"
 #include "protocol/monitor_text.h"
 #include "protocol/status_decoder.h"
@@ -15,60 +12,58 @@
 namespace pv7100::daemon {
 namespace {
 
-// The code of the command called `name`.
-std::string_view codeOf(std::string_view name) {
-  if (const pv7100::Command* command = commandNamed(name)) return command->code;
-  throw std::logic_error("no command " + std::string(name));
-}
-
-// The code of the status read called `name`.
-std::string_view readCodeOf(std::string_view name) {
-  return statusReadNamed(name)->code;
-}
-
 // clang-format off
-const std::array kInputs = std::to_array<InputChoice>({
-    {11, 1, codeOf("input-1-rgb")},
-    {12, 2, codeOf("input-2-rgb")},
-    {21, 2, codeOf("input-2-video")},
-    {22, 2, codeOf("input-2-y-pb-cb-pr-cr")},
-    {23, 3, codeOf("input-3-video")},
-    {24, 3, codeOf("input-3-s-video")},
-    {25, 1, codeOf("input-1-scart")},
-    {31, 1, codeOf("input-1-dvi-pc")},
-    {32, 1, codeOf("input-1-dvi-av-hdcp")},
-    {51, 4, codeOf("input-network")},
+constexpr std::array kInputCommands = std::to_array<InputCommand>({
+    {"input-1", 1},
+    {"input-2", 2},
+    {"input-3", 3},
+    {"input-network", 4},
+    {"input-1-rgb", 1},
+    {"input-1-scart", 1},
+    {"input-1-dvi-pc", 1},
+    {"input-1-dvi-av-hdcp", 1},
+    {"input-2-rgb", 2},
+    {"input-2-video", 2},
+    {"input-2-y-pb-cb-pr-cr", 2},
+    {"input-3-video", 3},
+    {"input-3-s-video", 3},
 });
+
+// The status read by its name in pv7100ctl's words, in the order of Read.
+constexpr std::array<std::string_view, kReadCount> kReadNames = {
+    "state", "input", "mute", "lamp-hours", "version", "temperatures", "pressure", "lamp-mode",
+    "reversal"};
 // clang-format on
 
-struct StateText {
-  std::string_view text;
-  OperatingState state;
-};
-
-// What each line of the operating state read means.
-constexpr std::array kStates = std::to_array<StateText>({
-    {" Power ON", {Power::on, true, false, false, false}},
-    {" Stand by", {Power::standby, false, false, false, false}},
-    {" Count down", {Power::countingDown, true, false, false, false}},
-    {" Cooling down", {Power::coolingDown, false, false, false, false}},
-    {" Power Fail", {Power::standby, false, false, false, true}},
-    {" Temperature Warning(Power ON)", {Power::on, true, true, false, false}},
-    {" NO Key input ", {Power::on, true, false, false, false}},
-    {" Lamp OFF by PWR Management", {Power::standby, false, false, false, false}},
-    {" Temperature Warning & cooling down", {Power::coolingDown, false, true, false, false}},
-    {" Lamp OFF & Tempereture Warning by PWR Management",
-     {Power::standby, false, true, false, false}},
-    {" Temperature Warning and recoverd", {Power::standby, false, true, false, false}},
-    {" Cooling down (All Lamp FAIL)", {Power::coolingDown, false, false, true, false}},
-    {" Cooling down & sutandby (All Lamp FAIL)", {Power::standby, false, false, true, false}},
-});
-
-// The status line the panel would show for `reply` to `code`.
-std::optional<std::string> statusText(std::string_view code, std::string_view reply) {
-  const std::optional<DecodedStatus> decoded =
-      decodeStatus(commandLine(code), renderMonitor(reply));
-  return decoded ? std::optional(decoded->text) : std::nullopt;
+// What each operating state means for power, the lamp and the failures.
+OperatingState operating(pv7100::OperatingState state) {
+  using In = pv7100::OperatingState;
+  switch (state) {
+    case In::powerOn:
+    case In::noKeyInput:
+      return {Power::on, true, false, false, false};
+    case In::standby:
+    case In::lampOffByPowerManagement:
+      return {};
+    case In::countDown:
+      return {Power::countingDown, true, false, false, false};
+    case In::coolingDown:
+      return {Power::coolingDown, false, false, false, false};
+    case In::powerFail:
+      return {Power::standby, false, false, false, true};
+    case In::temperatureWarning:
+      return {Power::on, true, true, false, false};
+    case In::temperatureWarningCoolingDown:
+      return {Power::coolingDown, false, true, false, false};
+    case In::lampOffTemperatureWarning:
+    case In::temperatureWarningRecovered:
+      return {Power::standby, false, true, false, false};
+    case In::coolingDownAllLampsFailed:
+      return {Power::coolingDown, false, false, true, false};
+    case In::standbyAllLampsFailed:
+      return {Power::standby, false, false, true, false};
+  }
+  return {};
 }
 
 // The reply without its CR, or nullopt when it is not a status reply (ACK, NAK, no CR).
@@ -78,95 +73,147 @@ std::optional<std::string_view> replyText(std::string_view reply) {
   return reply.substr(0, reply.size() - 1);
 }
 
-}  // namespace
-
-std::string_view commandCode(Command command) {
-  switch (command) {
-    case Command::powerOn:
-      return codeOf("power-on");
-    case Command::powerOff:
-      return codeOf("power-off");
-    case Command::pictureMuteOn:
-      return codeOf("no-show-on");
-    case Command::pictureMuteOff:
-      return codeOf("no-show-off");
-    case Command::soundMuteOn:
-      return codeOf("sound-mute-on");
-    case Command::soundMuteOff:
-      return codeOf("sound-mute-off");
-  }
-  return {};
+// The STATUS line the panel would show for `reply` to `read`.
+std::optional<DecodedStatus> decoded(Read read, std::string_view reply) {
+  if (!replyText(reply)) return std::nullopt;
+  return decodeStatus(commandLine(readCode(read)), renderMonitor(reply));
 }
 
-std::string_view readCode(Read read) {
-  switch (read) {
-    case Read::state:
-      return readCodeOf("state");
-    case Read::input:
-      return readCodeOf("input");
-    case Read::lampHours:
-      return readCodeOf("lamp-hours");
-    // Reads no button sends: typed in by hand on the panel.
-    case Read::mute:
-      return readCodeOf("mute");
-    case Read::version:
-      return readCodeOf("version");
-  }
-  return {};
+template <typename Value>
+std::optional<Value> valueOf(Read read, std::string_view reply) {
+  const std::optional<DecodedStatus> status = decoded(read, reply);
+  if (!status || !std::holds_alternative<Value>(status->value)) return std::nullopt;
+  return std::get<Value>(status->value);
 }
 
-std::span<const InputChoice> inputChoices() {
-  return kInputs;
-}
-
-const InputChoice* findInput(int pjlinkCode) {
-  const auto found = std::ranges::find(kInputs, pjlinkCode, &InputChoice::pjlinkCode);
-  return found == kInputs.end() ? nullptr : &*found;
-}
-
-std::optional<OperatingState> decodeOperatingState(std::string_view reply) {
-  const std::optional<std::string> text = statusText(readCode(Read::state), reply);
-  if (!text || !replyText(reply)) return std::nullopt;
-  const auto found = std::ranges::find(kStates, *text, &StateText::text);
-  if (found == kStates.end()) return std::nullopt;
-  return found->state;
-}
-
-std::optional<int> decodeInputTerminal(std::string_view reply) {
-  const std::optional<std::string> text = statusText(readCode(Read::input), reply);
-  if (!text || !replyText(reply)) return std::nullopt;
+bool takeInput(std::string_view reply, ProjectorState& state) {
+  const std::optional<DecodedStatus> status = decoded(Read::input, reply);
   constexpr std::string_view kPrefix = " Input mode ";
-  if (!text->starts_with(kPrefix) || text->size() != kPrefix.size() + 1) return std::nullopt;
-  return text->back() - '0';
+  if (!status || !status->text.starts_with(kPrefix) || status->text.size() != kPrefix.size() + 1)
+    return false;
+  state.inputTerminal = status->text.back() - '0';
+  return true;
 }
 
-std::optional<Mutes> decodeMutes(std::string_view reply) {
-  const std::optional<std::string> text = statusText(readCode(Read::mute), reply);
-  if (!text || !replyText(reply)) return std::nullopt;
-  if (*text == " Video & Audio mute OFF" || *text == " Stand by") return Mutes{false, false};
-  if (*text == " Video mute ON") return Mutes{true, false};
-  if (*text == " Audio mute ON") return Mutes{false, true};
-  if (*text == " Video & Audio mute ON") return Mutes{true, true};
-  return std::nullopt;
+// Stand-by reads as nothing muted; "No signal" hides the mutes, and what was known stands.
+bool takeMutes(std::string_view reply, ProjectorState& state) {
+  const std::optional<DecodedStatus> status = decoded(Read::mute, reply);
+  if (!status) return false;
+  const std::string& text = status->text;
+  if (text == " No signal") return true;
+  if (text == " Video & Audio mute OFF" || text == " Stand by") {
+    state.mutes = Mutes{false, false};
+  } else if (text == " Video mute ON") {
+    state.mutes = Mutes{true, false};
+  } else if (text == " Audio mute ON") {
+    state.mutes = Mutes{false, true};
+  } else if (text == " Video & Audio mute ON") {
+    state.mutes = Mutes{true, true};
+  } else {
+    return false;
+  }
+  return true;
 }
 
-std::optional<long> decodeLampHours(std::string_view reply) {
+bool takeLampHours(std::string_view reply, ProjectorState& state) {
   const std::optional<std::string_view> text = replyText(reply);
-  if (!text || text->empty()) return std::nullopt;
   long hours = 0;
+  if (!text || text->empty()) return false;
   const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), hours);
-  if (error != std::errc{} || end != text->data() + text->size() || hours < 0) return std::nullopt;
-  return hours;
+  if (error != std::errc{} || end != text->data() + text->size() || hours < 0) return false;
+  state.lampHours = hours;
+  return true;
 }
 
-std::optional<std::string> decodeVersion(std::string_view reply) {
+bool takeVersion(std::string_view reply, ProjectorState& state) {
   const std::optional<std::string_view> text = replyText(reply);
-  if (!text) return std::nullopt;
+  if (!text) return false;
   std::string printable;
   for (const char c : *text) {
     if (c >= ' ' && c <= '~') printable += c;
   }
-  return printable;
+  state.version = std::move(printable);
+  return true;
+}
+
+// Stores what the read's decoder gives, when it gives a value of that kind.
+template <typename Value, typename Field>
+bool takeValue(Read read, std::string_view reply, Field& field) {
+  const std::optional<Value> value = valueOf<Value>(read, reply);
+  if (value) field = *value;
+  return value.has_value();
+}
+
+}  // namespace
+
+std::string_view readCode(Read read) {
+  return statusReadNamed(kReadNames[static_cast<int>(read)])->code;
+}
+
+std::span<const InputCommand> inputCommands() {
+  return kInputCommands;
+}
+
+const InputCommand* inputCommandNamed(std::string_view name) {
+  const auto found = std::ranges::find(kInputCommands, name, &InputCommand::name);
+  return found == kInputCommands.end() ? nullptr : &*found;
+}
+
+const InputCommand* plainInputOf(int terminal) {
+  const auto found = std::ranges::find(kInputCommands, terminal, &InputCommand::terminal);
+  return found == kInputCommands.end() ? nullptr : &*found;
+}
+
+CommandEffect effectOf(const Command& command) {
+  const std::string_view name = command.name;
+  // Switching on or off also ends the mutes.
+  if (name == "power-on" || name == "power-off") return {{Read::state, Read::mute}, {}, {}, false};
+  if (name == "no-show-on" || name == "no-show-off")
+    return {{Read::mute}, name == "no-show-on", {}, false};
+  if (name == "sound-mute-on" || name == "sound-mute-off")
+    return {{Read::mute}, {}, name == "sound-mute-on", false};
+  if (inputCommandNamed(name)) return {{Read::input}, {}, {}, true};
+  if (name == "lamp-change" || name == "lamp-1" || name == "lamp-2")
+    return {{Read::lampMode}, {}, {}, false};
+  return {};
+}
+
+const Command* commandWithCode(std::string_view code) {
+  const auto all = commands();
+  const auto found = std::ranges::find(all, code, &Command::code);
+  return found == all.end() ? nullptr : &*found;
+}
+
+bool takeReply(Read read, std::string_view reply, ProjectorState& state) {
+  switch (read) {
+    case Read::state:
+      if (const auto value = valueOf<pv7100::OperatingState>(read, reply)) {
+        state.operating = operating(*value);
+        return true;
+      }
+      return false;
+    case Read::input:
+      return takeInput(reply, state);
+    case Read::mute:
+      return takeMutes(reply, state);
+    case Read::lampHours:
+      return takeLampHours(reply, state);
+    case Read::version:
+      return takeVersion(reply, state);
+    case Read::temperatures:
+      return takeValue<Temperatures>(read, reply, state.temperatures);
+    case Read::pressure:
+      if (const auto value = valueOf<PressureHpa>(read, reply)) {
+        state.pressureHpa = value->hpa;
+        return true;
+      }
+      return false;
+    case Read::lampMode:
+      return takeValue<LampMode>(read, reply, state.lampMode);
+    case Read::reversal:
+      return takeValue<Reversal>(read, reply, state.reversal);
+  }
+  return false;
 }
 
 }  // namespace pv7100::daemon

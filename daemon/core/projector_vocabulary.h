@@ -1,41 +1,47 @@
-// Every command code the daemon sends and every status reply it reads, in one place: the
-// daemon's only contact with the protocol's command table and status decoder.
+// What the daemon reads from the projector and what its commands change, in one place: the
+// core's only contact with the protocol's command table and status decoder.
 #pragma once
 
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "daemon/core/projector_state.h"
+#include "protocol/commands.h"
 
 namespace pv7100::daemon {
 
-enum class Command { powerOn, powerOff, pictureMuteOn, pictureMuteOff, soundMuteOn, soundMuteOff };
-
-// The code of `command`, without its CR.
-std::string_view commandCode(Command command);
 // The code of status read `read`, without its CR.
 std::string_view readCode(Read read);
 
-// One of the projector's inputs as a PJLink input.
-struct InputChoice {
-  int pjlinkCode;  // 11 to 59: the type (1 RGB, 2 VIDEO, 3 DIGITAL, 5 NETWORK) and a number
-  int terminal;    // the input mode the projector reports once it is selected
-  std::string_view code;
+// An input command and the input mode the projector reports once it is selected.
+struct InputCommand {
+  std::string_view name;  // "input-2-video"
+  int terminal;
 };
 
-// In PJLink order; the first choice of each terminal is what an input read of that terminal
-// is reported as when the daemon did not select it.
-std::span<const InputChoice> inputChoices();
-const InputChoice* findInput(int pjlinkCode);
+// Every input command, the four plain ones ("input-1" ... "input-network") first.
+std::span<const InputCommand> inputCommands();
+const InputCommand* inputCommandNamed(std::string_view name);
+// The plain input command of input mode `terminal`, nullptr for a mode none selects.
+const InputCommand* plainInputOf(int terminal);
 
-// The decoded replies; nullopt when a reply is not one the read gives.
-std::optional<OperatingState> decodeOperatingState(std::string_view reply);
-std::optional<int> decodeInputTerminal(std::string_view reply);
-// Stand-by reads as nothing muted; nullopt also for "no signal", which hides the mutes.
-std::optional<Mutes> decodeMutes(std::string_view reply);
-std::optional<long> decodeLampHours(std::string_view reply);
-std::optional<std::string> decodeVersion(std::string_view reply);
+// What an acknowledged command is known to have changed: the reads to take again, and what
+// the acknowledgement tells at once.
+struct CommandEffect {
+  std::vector<Read> reads;
+  std::optional<bool> pictureMute;
+  std::optional<bool> soundMute;
+  bool selectsInput = false;
+};
+CommandEffect effectOf(const Command& command);
+// The command whose line is `code` (without its CR), nullptr when it is none of the buttons'.
+const Command* commandWithCode(std::string_view code);
+
+// Takes the reply to `read` into `state`; false when the reply is not one the read gives (the
+// state is left as it was).
+bool takeReply(Read read, std::string_view reply, ProjectorState& state);
 
 }  // namespace pv7100::daemon

@@ -12,14 +12,18 @@ StatePoller::StatePoller(PortOwner& port, PollSettings settings)
     : port_(port), settings_(settings) {
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
-  port_.onIdle([this] { schedule(); });
-  port_.onPortChange([this] { portChanged(); });
+  connect(&port_, &PortOwner::becameIdle, this, [this] { schedule(); });
+  connect(&port_, &PortOwner::portChanged, this, [this] { portChanged(); });
 }
 
 std::array<bool, kReadCount> StatePoller::freshness() const {
   std::array<bool, kReadCount> fresh{};
   for (int i = 0; i < kReadCount; ++i) fresh[i] = reads_[i].fresh;
   return fresh;
+}
+
+bool StatePoller::polled(Read read) const {
+  return read < kFirstDetail || settings_.detailInterval.count() > 0;
 }
 
 std::chrono::milliseconds StatePoller::interval(Read read) const {
@@ -36,9 +40,21 @@ std::chrono::milliseconds StatePoller::interval(Read read) const {
       return 60s;
     case Read::version:
       break;
+    case Read::temperatures:
+    case Read::pressure:
+    case Read::lampMode:
+    case Read::reversal:
+      return settings_.detailInterval;
   }
   // The version is read once per opening: the opening makes it due again.
   return std::chrono::hours(24 * 365);
+}
+
+// Someone waits for it, or nothing is known of it since the port opened: it may go between
+// the lines of a held button. The details never do.
+bool StatePoller::wanted(const ReadState& entry) const {
+  const auto read = static_cast<Read>(&entry - reads_.data());
+  return !entry.waiting.empty() || (!entry.answered && read < kFirstDetail);
 }
 
 void StatePoller::refresh(Read read) {
@@ -50,7 +66,7 @@ void StatePoller::refresh(Read read) {
 void StatePoller::whenRead(Read read, std::function<void()> then) {
   ReadState& entry = reads_[index(read)];
   entry.waiting.push_back(std::move(then));
-  if (!port_.isOpen()) {
+  if (!port_.isOpen() || !polled(read)) {
     wake(read);
     return;
   }
@@ -63,7 +79,11 @@ void StatePoller::whenRead(Read read, std::function<void()> then) {
 // The timer is set for the earliest due read, and no sooner than kMinGap after the last.
 void StatePoller::schedule() {
   if (reading_ || !port_.isOpen()) return;
-  const auto earliest = std::ranges::min_element(reads_, {}, &ReadState::due)->due;
+  auto earliest = Clock::time_point::max();
+  for (int i = 0; i < kReadCount; ++i) {
+    if (polled(static_cast<Read>(i))) earliest = std::min(earliest, reads_[i].due);
+  }
+  if (earliest == Clock::time_point::max()) return;
   const auto when = std::max(earliest, lastRead_ + kMinGap);
   const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now());
   timer_.start(std::max(wait, 0ms));
@@ -71,71 +91,47 @@ void StatePoller::schedule() {
 
 void StatePoller::poll() {
   if (reading_ || !port_.isOpen()) return;
-  // Another exchange waits or runs: the port calls back once it is idle.
-  if (!port_.idle()) return;
-  // A held button keeps its pace: the reads wait for the gap after its last line.
-  if (port_.clientsHolding()) {
-    timer_.start(PortOwner::kHoldGap);
-    return;
-  }
   const auto now = Clock::now();
-  const auto next = std::ranges::min_element(reads_, {}, &ReadState::due);
+  ReadState* next = nullptr;
+  for (int i = 0; i < kReadCount; ++i) {
+    if (polled(static_cast<Read>(i)) && (!next || reads_[i].due < next->due)) next = &reads_[i];
+  }
+  if (!next) return;
   if (next->due > now || now < lastRead_ + kMinGap) {
     schedule();
     return;
   }
-  const Read read = static_cast<Read>(next - reads_.begin());
+  // A held button keeps its pace and other exchanges go first: a read waits for the gap after
+  // them (the port calls back once idle), unless someone waits for it.
+  const bool busy = port_.holding() || !port_.idle();
+  if (busy && !wanted(*next)) {
+    if (port_.holding()) timer_.start(PortOwner::kHoldGap);
+    return;
+  }
+  const Read read = static_cast<Read>(next - reads_.data());
   reading_ = true;
   inFlight_ = read;
   lastRead_ = now;
   next->due = now + interval(read);
-  port_.queue(std::string(readCode(read)),
-              [this, read](const PortOwner::Result& result) { take(read, result); });
+  port_.queue(
+      std::string(readCode(read)),
+      [this, read](const PortOwner::Result& result) { take(read, result); },
+      busy ? PortOwner::Priority::between : PortOwner::Priority::normal);
 }
 
 void StatePoller::take(Read read, const PortOwner::Result& result) {
   reading_ = false;
   ReadState& entry = reads_[index(read)];
-  bool understood = false;
-  if (result.outcome == PortOwner::Outcome::replied) {
-    switch (read) {
-      case Read::state:
-        if (auto operating = decodeOperatingState(result.reply)) {
-          state_.operating = operating;
-          understood = true;
-        }
-        break;
-      case Read::input:
-        if (auto terminal = decodeInputTerminal(result.reply)) {
-          state_.inputTerminal = terminal;
-          understood = true;
-        }
-        break;
-      case Read::mute:
-        // "No signal" hides the mutes: what was known stands.
-        if (auto mutes = decodeMutes(result.reply)) state_.mutes = mutes;
-        understood = true;
-        break;
-      case Read::lampHours:
-        if (auto hours = decodeLampHours(result.reply)) {
-          state_.lampHours = hours;
-          understood = true;
-        }
-        break;
-      case Read::version:
-        if (auto version = decodeVersion(result.reply)) {
-          state_.version = version;
-          understood = true;
-        }
-        break;
-    }
-  }
+  const bool understood =
+      result.outcome == PortOwner::Outcome::replied && takeReply(read, result.reply, state_);
   entry.fresh = understood;
+  entry.answered = entry.answered || understood;
   // The busy interval starts or ends with what the state read found; an unanswered read is
   // tried again at the next turn.
   if (read == Read::state) entry.due = lastRead_ + interval(read);
   if (result.outcome == PortOwner::Outcome::noReply) entry.due = Clock::now();
   wake(read);
+  emit readEnded();
   schedule();
 }
 
@@ -152,6 +148,7 @@ void StatePoller::portChanged() {
   const auto now = Clock::now();
   for (ReadState& entry : reads_) {
     entry.fresh = false;
+    entry.answered = false;
     entry.due = now;
   }
   for (int i = 0; i < kReadCount; ++i) wake(static_cast<Read>(i));

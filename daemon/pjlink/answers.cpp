@@ -1,9 +1,36 @@
 #include "daemon/pjlink/answers.h"
 
+#include <algorithm>
+
 #include "daemon/core/projector_vocabulary.h"
 
 namespace pv7100::daemon {
 namespace {
+
+// One of the projector's inputs as a PJLink input: the type (1 RGB, 2 VIDEO, 3 DIGITAL,
+// 5 NETWORK) and a number, and the command that selects it. In PJLink order; the first of each
+// input mode is what a read of that mode is reported as when no PJLink input was selected.
+struct InputChoice {
+  int pjlinkCode;
+  std::string_view command;
+};
+
+constexpr std::array kInputs = std::to_array<InputChoice>({
+    {11, "input-1-rgb"},
+    {12, "input-2-rgb"},
+    {21, "input-2-video"},
+    {22, "input-2-y-pb-cb-pr-cr"},
+    {23, "input-3-video"},
+    {24, "input-3-s-video"},
+    {25, "input-1-scart"},
+    {31, "input-1-dvi-pc"},
+    {32, "input-1-dvi-av-hdcp"},
+    {51, "input-network"},
+});
+
+int terminalOf(const InputChoice& choice) {
+  return inputCommandNamed(choice.command)->terminal;
+}
 
 Decision answer(std::string_view result) {
   Decision decision;
@@ -18,24 +45,20 @@ Decision wait(Read read) {
   return decision;
 }
 
-Decision act(std::vector<std::string> codes, std::vector<Read> refresh) {
+Decision act(std::vector<std::string_view> commands) {
   Decision decision;
   decision.kind = Decision::Kind::act;
-  decision.codes = std::move(codes);
-  decision.refresh = std::move(refresh);
+  decision.commands = std::move(commands);
   return decision;
 }
 
-std::string code(Command command) {
-  return std::string(commandCode(command));
-}
-
-// Why `read` cannot be used now (ERR4, or a wait for it), or nullopt when it can.
+// Why `read` cannot be used now, or nullopt when it can. ERR4 says that the projector does
+// not answer; a read that has not come yet (the line is busy) is ERR3.
 std::optional<Decision> lacking(const Knowledge& knowledge, Read read, bool known) {
   if (!knowledge.answering) return answer(kFailure);
   if (knowledge.fresh[static_cast<int>(read)]) return std::nullopt;
-  if (knowledge.mayWait) return wait(read);
-  if (!known) return answer(kFailure);
+  if (knowledge.mayWait && !(knowledge.holding && known)) return wait(read);
+  if (!known) return answer(kNotNow);
   return std::nullopt;
 }
 
@@ -65,8 +88,7 @@ Decision power(const Request& request, const Knowledge& knowledge) {
   if (request.parameter == "?") return answer(std::string(1, powerDigit(state.operating->power)));
   if (changing(state.operating->power)) return answer(kNotNow);
   // Switching off also ends the mutes.
-  return act({code(request.parameter == "1" ? Command::powerOn : Command::powerOff)},
-             {Read::state, Read::mute});
+  return act({request.parameter == "1" ? "power-on" : "power-off"});
 }
 
 // The number of a two-digit parameter, or nullopt.
@@ -82,22 +104,21 @@ Decision input(const Request& request, const Knowledge& knowledge) {
   if (request.parameter == "?") {
     if (auto missing = lacking(knowledge, Read::input, state.inputTerminal.has_value()))
       return *missing;
-    const InputChoice* selected = state.selectedInput ? findInput(*state.selectedInput) : nullptr;
-    if (selected && selected->terminal == *state.inputTerminal)
+    const auto selected = std::ranges::find(kInputs, state.selectedInput, &InputChoice::command);
+    if (selected != kInputs.end() && terminalOf(*selected) == *state.inputTerminal)
       return answer(std::to_string(selected->pjlinkCode));
-    for (const InputChoice& choice : inputChoices()) {
-      if (choice.terminal == *state.inputTerminal) return answer(std::to_string(choice.pjlinkCode));
+    for (const InputChoice& choice : kInputs) {
+      if (terminalOf(choice) == *state.inputTerminal)
+        return answer(std::to_string(choice.pjlinkCode));
     }
     return answer(kFailure);
   }
   const std::optional<int> number = twoDigits(request.parameter);
-  const InputChoice* choice = number ? findInput(*number) : nullptr;
-  if (!choice) return answer(kBadParameter);
+  const auto choice = std::ranges::find(kInputs, number.value_or(0), &InputChoice::pjlinkCode);
+  if (choice == kInputs.end()) return answer(kBadParameter);
   if (auto missing = lacking(knowledge, Read::state, state.operating.has_value())) return *missing;
   if (state.operating->power != Power::on) return answer(kNotNow);
-  Decision decision = act({std::string(choice->code)}, {Read::input});
-  decision.selectedInput = choice->pjlinkCode;
-  return decision;
+  return act({choice->command});
 }
 
 Decision mute(const Request& request, const Knowledge& knowledge) {
@@ -116,17 +137,10 @@ Decision mute(const Request& request, const Knowledge& knowledge) {
   if (!number || what < 1 || what > 3 || *number % 10 > 1) return answer(kBadParameter);
   if (auto missing = lacking(knowledge, Read::state, state.operating.has_value())) return *missing;
   if (state.operating->power != Power::on) return answer(kNotNow);
-  std::vector<std::string> codes;
-  if (what != 2) codes.push_back(code(on ? Command::pictureMuteOn : Command::pictureMuteOff));
-  if (what != 1) codes.push_back(code(on ? Command::soundMuteOn : Command::soundMuteOff));
-  // Acknowledged, the mutes are known at once: a question that comes before the read of them
-  // (one read a second) is answered with what was set, not what stood before.
-  Mutes after = state.mutes.value_or(Mutes{});
-  if (what != 2) after.picture = on;
-  if (what != 1) after.sound = on;
-  Decision decision = act(std::move(codes), {Read::mute});
-  decision.mutes = after;
-  return decision;
+  std::vector<std::string_view> commands;
+  if (what != 2) commands.push_back(on ? "no-show-on" : "no-show-off");
+  if (what != 1) commands.push_back(on ? "sound-mute-on" : "sound-mute-off");
+  return act(std::move(commands));
 }
 
 Decision errors(const Knowledge& knowledge) {
@@ -159,7 +173,7 @@ Decision info(const Knowledge& knowledge) {
 
 std::string inputList() {
   std::string list;
-  for (const InputChoice& choice : inputChoices()) {
+  for (const InputChoice& choice : kInputs) {
     if (!list.empty()) list += ' ';
     list += std::to_string(choice.pjlinkCode);
   }

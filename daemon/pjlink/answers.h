@@ -4,13 +4,12 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "daemon/pjlink/request.h"
 #include "daemon/core/projector_state.h"
+#include "daemon/pjlink/request.h"
 
 namespace pv7100::daemon {
 
@@ -36,17 +35,17 @@ struct Knowledge {
   bool answering = false;  // the port is open and the projector answers
   std::array<bool, kReadCount> fresh{};
   bool mayWait = true;  // false once the request has waited for a read
+  // A button is held: what is known is answered at once, what is not is waited for.
+  bool holding = false;
 };
 
 struct Decision {
   enum class Kind { answer, wait, act };
   Kind kind = Kind::answer;
-  std::string result;              // answer: what follows "=" in the reply
-  Read read = Read::state;         // wait: the read to wait for, then decide again
-  std::vector<std::string> codes;  // act: sent in order, each to be acknowledged
-  std::vector<Read> refresh;       // act: the reads of what the codes change
-  std::optional<int> selectedInput;
-  std::optional<Mutes> mutes;  // act: the mutes once every code is acknowledged
+  std::string result;       // answer: what follows "=" in the reply
+  Read read = Read::state;  // wait: the read to wait for, then decide again
+  // act: the commands, by name, sent in order, each to be acknowledged.
+  std::vector<std::string_view> commands;
 };
 
 Decision decide(const Request& request, const Knowledge& knowledge, const Identity& identity);

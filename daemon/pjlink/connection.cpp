@@ -35,7 +35,7 @@ Connection::Connection(QTcpSocket* socket, PjlinkServer& server)
   socket_->setParent(this);
   // Each reply leaves in a packet of its own: some clients read one packet as one reply.
   socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-  ++server_.clients_;
+  server_.projector_.setClients("pjlink", ++server_.clients_);
   idleTimer_.setSingleShot(true);
   idleTimer_.setInterval(PjlinkServer::kIdleClose);
   answerTimer_.setSingleShot(true);
@@ -50,8 +50,8 @@ Connection::Connection(QTcpSocket* socket, PjlinkServer& server)
 }
 
 Connection::~Connection() {
-  if (ticket_) server_.port_.drop(*ticket_);
-  --server_.clients_;
+  if (ticket_) server_.door_.cancel(*ticket_);
+  server_.projector_.setClients("pjlink", --server_.clients_);
 }
 
 void Connection::greet() {
@@ -129,6 +129,7 @@ void Connection::take(LineCutter::Line line) {
   }
   request_ = std::move(parsed.request);
   ++requestNumber_;
+  started_ = std::chrono::steady_clock::now();
   if (line.tooLong || parsed.fault == RequestFault::badParameter) {
     answer(kBadParameter);
     return;
@@ -141,8 +142,8 @@ void Connection::consider(bool mayWait) {
   const Knowledge knowledge{.state = poller.state(),
                             .answering = server_.port_.answering(),
                             .fresh = poller.freshness(),
-                            // While a button is held, questions are answered from the state.
-                            .mayWait = mayWait && !server_.port_.clientsHolding()};
+                            .mayWait = mayWait,
+                            .holding = server_.port_.holding()};
   plan_ = decide(*request_, knowledge, server_.settings_.identity);
   switch (plan_.kind) {
     case Decision::Kind::answer:
@@ -161,51 +162,47 @@ void Connection::consider(bool mayWait) {
   }
 }
 
+// A step starts only when it can end within the answer's time, as long as the projector took
+// for its last reply: a change is not made, or left half made, after its answer was given.
 void Connection::sendNext() {
-  if (plan_.codes.empty()) {
-    if (plan_.selectedInput) server_.poller_.state().selectedInput = plan_.selectedInput;
-    if (plan_.mutes) server_.poller_.state().mutes = plan_.mutes;
-    for (const Read read : plan_.refresh) server_.poller_.refresh(read);
+  if (plan_.commands.empty()) {
     answer(kDone);
     return;
   }
-  std::string code = std::move(plan_.codes.front());
-  plan_.codes.erase(plan_.codes.begin());
-  ticket_ = server_.port_.queue(
-      std::move(code), [self = QPointer(this), number = requestNumber_](const auto& result) {
+  const auto left = PjlinkServer::kAnswerBy - (std::chrono::steady_clock::now() - started_);
+  if (left < server_.port_.lastReplyTime()) {
+    answer(kNotNow);
+    return;
+  }
+  const std::string_view command = plan_.commands.front();
+  plan_.commands.erase(plan_.commands.begin());
+  ticket_ = server_.door_.run(
+      command, [self = QPointer(this), number = requestNumber_](const CommandDoor::Result& result) {
         if (self) self->sent(number, result);
       });
 }
 
-void Connection::sent(std::uint64_t request, const PortOwner::Result& result) {
+void Connection::sent(std::uint64_t request, const CommandDoor::Result& result) {
   if (!request_ || request != requestNumber_) return;
   ticket_.reset();
-  const bool acknowledged =
-      result.outcome == PortOwner::Outcome::replied && result.reply == std::string(1, '\x06');
-  if (acknowledged) {
+  if (result.outcome == CommandDoor::Outcome::ack) {
     sendNext();
     return;
   }
-  // A refusal or a silence may still have changed something.
-  for (const Read read : plan_.refresh) server_.poller_.refresh(read);
-  answer(result.outcome == PortOwner::Outcome::replied ? kNotNow : kFailure);
+  answer(result.outcome == CommandDoor::Outcome::nak ? kNotNow : kFailure);
 }
 
-// Still queued behind others: the projector is busy; sent and unanswered: it has failed.
+// Still queued behind others, or sent late for that: the projector is busy. A projector that
+// does not answer has failed its line's own time-out before this.
 void Connection::overdue() {
   if (!request_) return;
-  if (ticket_ && server_.port_.waiting(*ticket_)) {
-    server_.port_.drop(*ticket_);
-    ticket_.reset();
-    answer(kNotNow);
-    return;
-  }
-  ticket_.reset();
   if (plan_.kind == Decision::Kind::wait) {
     consider(false);
     return;
   }
-  answer(kFailure);
+  if (ticket_) server_.door_.cancel(*ticket_);
+  ticket_.reset();
+  answer(kNotNow);
 }
 
 void Connection::answer(std::string_view result) {

@@ -10,9 +10,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include "daemon/core/command_door.h"
 #include "daemon/pjlink/answers.h"
 #include "daemon/pjlink/request.h"
-#include "daemon/core/port_owner.h"
 
 namespace pv7100::daemon {
 
@@ -37,7 +37,7 @@ class Connection : public QObject {
   bool authenticate(std::string& line);
   void consider(bool mayWait);
   void sendNext();
-  void sent(std::uint64_t request, const PortOwner::Result& result);
+  void sent(std::uint64_t request, const CommandDoor::Result& result);
   void overdue();
   void answer(std::string_view result);
   void close(std::string_view why);
@@ -57,8 +57,9 @@ class Connection : public QObject {
   // The request in hand, and what it still has to send.
   std::optional<Request> request_;
   std::uint64_t requestNumber_ = 0;
+  std::chrono::steady_clock::time_point started_;
   Decision plan_;
-  std::optional<PortOwner::Ticket> ticket_;
+  std::optional<CommandDoor::Ticket> ticket_;
 };
 
 }  // namespace pv7100::daemon

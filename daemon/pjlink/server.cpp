@@ -4,9 +4,13 @@
 
 namespace pv7100::daemon {
 
-PjlinkServer::PjlinkServer(ServerSettings settings, PortOwner& port, StatePoller& poller,
-                           EventLog& log)
-    : settings_(std::move(settings)), port_(port), poller_(poller), log_(log) {
+PjlinkServer::PjlinkServer(ServerSettings settings, Projector& projector)
+    : settings_(std::move(settings)),
+      projector_(projector),
+      port_(projector.port()),
+      poller_(projector.poller()),
+      door_(projector.commands()),
+      log_(projector.log()) {
   connect(&server_, &QTcpServer::newConnection, this, [this] { accept(); });
 }
 

@@ -1,6 +1,6 @@
 // The projector as a PJLink Class 1 projector on TCP: a greeting, optional authentication, and
 // each request answered in one write within 2 s, from the state the poller keeps fresh or by
-// commands through the port owner.
+// commands through the core's command door.
 #pragma once
 
 #include <chrono>
@@ -10,10 +10,8 @@
 #include <QObject>
 #include <QTcpServer>
 
-#include "daemon/core/event_log.h"
+#include "daemon/core/projector.h"
 #include "daemon/pjlink/answers.h"
-#include "daemon/core/port_owner.h"
-#include "daemon/core/state_poller.h"
 
 namespace pv7100::daemon {
 
@@ -34,7 +32,7 @@ class PjlinkServer : public QObject {
   // A request not answered by then is answered with an error: the reply is due within 2 s.
   static constexpr std::chrono::milliseconds kAnswerBy{1900};
 
-  PjlinkServer(ServerSettings settings, PortOwner& port, StatePoller& poller, EventLog& log);
+  PjlinkServer(ServerSettings settings, Projector& projector);
   // The connections go first: they reach into the server as they close.
   ~PjlinkServer() override;
 
@@ -48,8 +46,10 @@ class PjlinkServer : public QObject {
   void accept();
 
   ServerSettings settings_;
+  Projector& projector_;
   PortOwner& port_;
   StatePoller& poller_;
+  CommandDoor& door_;
   EventLog& log_;
   QTcpServer server_;
   int clients_ = 0;

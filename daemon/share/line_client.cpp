@@ -1,34 +1,11 @@
 #include "daemon/share/line_client.h"
 
-#include <algorithm>
-#include <vector>
-
 #include <QPointer>
 
 #include "daemon/share/line_server.h"
-#include "daemon/core/projector_vocabulary.h"
 #include "protocol/line_format.h"
 
 namespace pv7100::daemon {
-namespace {
-
-// What a client's line may have changed, read again once it is acknowledged, as after the
-// same change asked through PJLink.
-std::vector<Read> changedBy(std::string_view code) {
-  if (code == commandCode(Command::powerOn) || code == commandCode(Command::powerOff))
-    return {Read::state, Read::mute};
-  for (const Command mute : {Command::pictureMuteOn, Command::pictureMuteOff, Command::soundMuteOn,
-                             Command::soundMuteOff}) {
-    if (code == commandCode(mute)) return {Read::mute};
-  }
-  const auto inputs = inputChoices();
-  if (std::ranges::any_of(inputs,
-                          [code](const InputChoice& choice) { return choice.code == code; }))
-    return {Read::input};
-  return {};
-}
-
-}  // namespace
 
 LineClient::LineClient(QLocalSocket* socket, LineServer& server, int number)
     : QObject(&server),
@@ -39,7 +16,7 @@ LineClient::LineClient(QLocalSocket* socket, LineServer& server, int number)
   // Bytes beyond a line and a half stay in the client's socket, so that a client that writes
   // faster than the projector answers sees its own output waiting, as on a device.
   socket_->setReadBufferSize(static_cast<qint64>(kMaxLineBytes));
-  ++server_.clients_;
+  server_.projector_.setClients("socket", ++server_.clients_);
   connect(socket_, &QLocalSocket::readyRead, this, [this] { readable(); });
   connect(socket_, &QLocalSocket::disconnected, this, [this] {
     server_.log_.event(name_ + " left");
@@ -49,8 +26,8 @@ LineClient::LineClient(QLocalSocket* socket, LineServer& server, int number)
 }
 
 LineClient::~LineClient() {
-  for (const PortOwner::Ticket ticket : tickets_) server_.port_.drop(ticket);
-  --server_.clients_;
+  for (const PortOwner::Ticket ticket : tickets_) server_.projector_.commands().cancel(ticket);
+  server_.projector_.setClients("socket", --server_.clients_);
 }
 
 // Whole lines only go to the port: a half line waits here, costing the others nothing.
@@ -68,26 +45,18 @@ void LineClient::readable() {
 }
 
 void LineClient::send(std::string code) {
-  std::string sent = code;
-  tickets_.push_back(server_.port_.queue(
-      std::move(code),
-      [self = QPointer(this), sent = std::move(sent)](const PortOwner::Result& result) {
-        if (self) self->answered(sent, result);
-      },
-      PortOwner::Priority::client));
+  tickets_.push_back(server_.projector_.commands().passLine(
+      std::move(code), [self = QPointer(this)](const PortOwner::Result& result) {
+        if (self) self->answered(result);
+      }));
 }
 
 // One client's lines are answered in the order it sent them.
-void LineClient::answered(const std::string& code, const PortOwner::Result& result) {
+void LineClient::answered(const PortOwner::Result& result) {
   tickets_.pop_front();
-  if (result.outcome == PortOwner::Outcome::replied) {
-    if (!closing_) {
-      socket_->write(result.reply.data(), static_cast<qint64>(result.reply.size()));
-      socket_->flush();
-    }
-    if (result.reply == std::string(1, kAck)) {
-      for (const Read read : changedBy(code)) server_.poller_.refresh(read);
-    }
+  if (result.outcome == PortOwner::Outcome::replied && !closing_) {
+    socket_->write(result.reply.data(), static_cast<qint64>(result.reply.size()));
+    socket_->flush();
   }
   readable();
 }

@@ -31,7 +31,7 @@ class LineClient : public QObject {
  private:
   void readable();
   void send(std::string code);
-  void answered(const std::string& code, const PortOwner::Result& result);
+  void answered(const PortOwner::Result& result);
   void close(const std::string& why);
 
   QLocalSocket* socket_;

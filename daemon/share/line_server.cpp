@@ -14,8 +14,8 @@
 
 namespace pv7100::daemon {
 
-LineServer::LineServer(std::string path, PortOwner& port, StatePoller& poller, EventLog& log)
-    : path_(std::move(path)), port_(port), poller_(poller), log_(log) {
+LineServer::LineServer(std::string path, Projector& projector)
+    : path_(std::move(path)), projector_(projector), log_(projector.log()) {
   connect(&server_, &QLocalServer::newConnection, this, [this] { accept(); });
 }
 

@@ -8,9 +8,7 @@
 #include <QLocalServer>
 #include <QObject>
 
-#include "daemon/core/event_log.h"
-#include "daemon/core/port_owner.h"
-#include "daemon/core/state_poller.h"
+#include "daemon/core/projector.h"
 
 namespace pv7100::daemon {
 
@@ -21,7 +19,7 @@ class LineServer : public QObject {
   // Clients at once; more are turned away.
   static constexpr int kMaxClients = 16;
 
-  LineServer(std::string path, PortOwner& port, StatePoller& poller, EventLog& log);
+  LineServer(std::string path, Projector& projector);
   // The clients go first: they reach into the server as they close.
   ~LineServer() override;
 
@@ -35,8 +33,7 @@ class LineServer : public QObject {
   void shareMode();
 
   std::string path_;
-  PortOwner& port_;
-  StatePoller& poller_;
+  Projector& projector_;
   EventLog& log_;
   QLocalServer server_;
   int clients_ = 0;

@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kSer2net = "/usr/sbin/ser2net";
 
-// ser2net serving `device` raw at 19200,8N1 on a free port of 127.0.0.1, as the README says.
+// ser2net serving `device` raw at 19200,8N1 on a free port of 127.0.0.1, as docs/ports.md says.
 class Converter {
  public:
   explicit Converter(const std::string& device) {

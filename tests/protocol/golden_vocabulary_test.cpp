@@ -159,10 +159,10 @@ TEST(GoldenVocabulary, StatusTablesDecodeEveryRow) {
       {"CR1\r", "3\r", " Input mode 3"},
       {"CR1\r", "4\r", " Input mode 4"},
       {"CR1\r", "5\r", " Input mode 5"},
-      {"CR4\r", "11\r", " Normally"},
-      {"CR4\r", "10\r", " Top/Bottom reversal"},
-      {"CR4\r", "01\r", " Left/Right reversal"},
-      {"CR4\r", "00\r", " Top/Bottom , Left/Right reversal"},
+      {"CR4\r", "11\r", " Normally", Reversal::normal},
+      {"CR4\r", "10\r", " Top/Bottom reversal", Reversal::topBottom},
+      {"CR4\r", "01\r", " Left/Right reversal", Reversal::leftRight},
+      {"CR4\r", "00\r", " Top/Bottom , Left/Right reversal", Reversal::both},
       {"CRA\r", "00\r", " Video & Audio mute OFF"},
       {"CRA\r", "01\r", " Video mute ON"},
       {"CRA\r", "02\r", " Audio mute ON"},
@@ -186,6 +186,7 @@ TEST(GoldenVocabulary, StatusTablesDecodeEveryRow) {
   }
   EXPECT_EQ(stateWord(OperatingState::standby), "standby");
   EXPECT_EQ(stateWord(LampMode::oneLampLamp1On), "one-lamp-lamp1-on");
+  EXPECT_EQ(stateWord(Reversal::both), "top-bottom-left-right");
 }
 
 TEST(GoldenVocabulary, ComputedStatusReads) {

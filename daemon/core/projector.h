@@ -1,0 +1,54 @@
+// The core of pv7100d, which every face is built on: the one owner of the projector's port,
+// the state its poller keeps fresh, the door every command goes through, and the state document
+// that every face shows. It says when the document changes; a face decides what to do then.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include <QObject>
+
+#include "daemon/core/command_door.h"
+#include "daemon/core/event_log.h"
+#include "daemon/core/port_owner.h"
+#include "daemon/core/state_document.h"
+#include "daemon/core/state_poller.h"
+
+namespace pv7100::daemon {
+
+class Projector : public QObject {
+  Q_OBJECT
+
+ public:
+  // Throws LogFileError when the traffic log cannot be opened.
+  Projector(PortSettings port, PollSettings poll, EventLog& log);
+
+  PortOwner& port() { return port_; }
+  StatePoller& poller() { return poller_; }
+  CommandDoor& commands() { return door_; }
+  EventLog& log() { return log_; }
+
+  const StateDocument& document() const { return document_; }
+
+  // The clients each face serves now ("pjlink", "socket", "mqtt", "http"), for the metrics:
+  // each face says so as they come and go.
+  void setClients(std::string_view face, int count);
+  const std::map<std::string, int, std::less<>>& clients() const { return clients_; }
+
+ signals:
+  // The state document differs from what it was when this was last said.
+  void documentChanged();
+
+ private:
+  void check();
+
+  EventLog& log_;
+  PortOwner port_;
+  StatePoller poller_;
+  CommandDoor door_;
+  StateDocument document_;
+  std::map<std::string, int, std::less<>> clients_;
+};
+
+}  // namespace pv7100::daemon
