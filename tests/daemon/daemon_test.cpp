@@ -204,7 +204,7 @@ TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
 // Sixteen idle clients are as many as it takes: the next one is told so, and pv7100ctl says it
 // was turned away rather than that the daemon went away.
 TEST_F(DaemonTest, TurnsAwayTheSeventeenthSocketClientSayingWhy) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_});
   std::vector<std::unique_ptr<Client>> clients;
   for (int i = 0; i < 16; ++i) clients.push_back(std::make_unique<Client>(daemon.socket()));
