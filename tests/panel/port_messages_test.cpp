@@ -63,12 +63,6 @@ TEST(PortMessages, ALostPortSaysWhatToCheck) {
   EXPECT_EQ(lost("unix:/run/pv7100/hall.sock"),
             "COM1 (unix:/run/pv7100/hall.sock) went away (gone). Check that pv7100d runs and "
             "choose COM1 or COM2 under COM.");
-  // Turned away as soon as it opened: it never was the panel's.
-  EXPECT_EQ(panelPortTexts().lost(1, PortError(PortFault::busy, "unix:/run/pv7100/hall.sock",
-                                               "pv7100d serves as many clients as it takes")),
-            "COM1 (unix:/run/pv7100/hall.sock) cannot be opened: pv7100d turned it away (pv7100d "
-            "serves as many clients as it takes). Close a program that uses the socket and choose "
-            "COM1 or COM2 under COM.");
 }
 
 }  // namespace
