@@ -81,7 +81,7 @@ class SocketPort : public QObject, public SerialPort {
   LineSettings settings_;
   std::string unsent_;  // written, not yet taken by the system
   std::string held_;    // the connection's first bytes, while they may be the refusal
-  bool heard_ = false;  // bytes were handed on since the opening
+  bool heard_ = false;  // past the first bytes: the refusal can no longer come
   QSocketNotifier readable_{QSocketNotifier::Read};
   QSocketNotifier writable_{QSocketNotifier::Write};
   std::function<void(std::string_view)> onReceived_;
