@@ -74,6 +74,11 @@ class Client {
   ~Client() { ::close(fd_); }
 
   bool connected() const { return connected_; }
+  // Makes the end a reset rather than a close.
+  void resetAtEnd() {
+    const linger abrupt{.l_onoff = 1, .l_linger = 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abrupt, sizeof abrupt);
+  }
   void send(std::string_view bytes) { (void)!::write(fd_, bytes.data(), bytes.size()); }
   // The next line up to its CR, without it, or up to and with an ACK (a reply on the local
   // socket); "" when none came within `limit`, "(closed)" when
