@@ -15,6 +15,7 @@
 
 #include "daemon/core/file_kind.h"
 #include "daemon/share/line_client.h"
+#include "serial/turned_away.h"
 
 namespace pv7100::daemon {
 
@@ -88,6 +89,10 @@ void LineServer::accept() {
     if (clients_ >= kMaxClients) {
       log_.event("refused a socket client: " + std::to_string(kMaxClients) +
                  " clients are connected");
+      // Said before the connection closes, so that the client can tell why; a fresh socket
+      // takes these few bytes at once.
+      (void)!::send(static_cast<int>(socket->socketDescriptor()), kTurnedAwayNotice.data(),
+                    kTurnedAwayNotice.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
       socket->abort();
       socket->deleteLater();
       continue;
