@@ -26,12 +26,15 @@ nspawn() { systemd-nspawn --quiet --keep-unit --register=no -D "$os" "$@"; }
 if [ ! -x "$os/usr/bin/python3" ]; then
   rm -rf "$os"
   mkdir -p "$os"
-  debootstrap --variant=minbase --include=systemd,systemd-sysv,dbus,python3 bookworm "$os"
+  debootstrap --variant=minbase --include=systemd,systemd-sysv,dbus,python3,logrotate bookworm \
+    "$os"
   printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' >"$os/etc/hosts"
   nspawn useradd --create-home --groups dialout alice
 fi
 cp "$deb" "$os/root/pv7100.deb"
 nspawn sh -c 'apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+  apt-get install -qq -y --no-install-recommends logrotate >/dev/null && \
+  DEBIAN_FRONTEND=noninteractive \
   apt-get install -qq -y --no-install-recommends --reinstall /root/pv7100.deb >/dev/null'
 
 mkdir -p "$os/etc/pv7100"
@@ -111,6 +114,11 @@ ls -l /run/lock/
 echo "== the traffic log:"
 ls -ld /var/log/pv7100
 tail -2 /var/log/pv7100/hall.log
+echo "== the package's logrotate, which reloads the instances:"
+logrotate -f /etc/logrotate.d/pv7100 && ls /var/log/pv7100/
+python3 /root/pjlink.py 127.0.0.1 4352 "%1POWR ?" >/dev/null
+journalctl -b -u pv7100d@hall -o cat | grep 'SIGHUP'
+echo "rotated log: $(grep -c PJLINK /var/log/pv7100/hall.log) PJLink lines"
 pid=$(systemctl show -p MainPID --value pv7100d@hall)
 echo "== pv7100d@hall as the kernel sees it:"
 grep -E '^(Uid|Groups|CapEff|CapBnd|NoNewPrivs|Seccomp):' "/proc/$pid/status"
@@ -146,7 +154,8 @@ for expected in "verify: clean" "hall: active, lab: active" "%1NAME ? -> %1NAME=
   "%1POWR 1 -> %1POWR=OK" "%1NAME ? -> %1NAME=Lab" "state: " \
   "Reach the projector through the daemon's socket instead: --port unix:/run/pv7100/hall.sock" \
   "RX " "CapEff:	0000000000000000" "CapBnd:	0000000000000000" "NoNewPrivs:	1" \
-  "Seccomp:	2" "cannot open /dev/net/tun: Permission denied" "port closed, stopped"; do
+  "Seccomp:	2" "cannot open /dev/net/tun: Permission denied" "port closed, stopped" \
+  "hall.log.1" "SIGHUP: reopened the log file /var/log/pv7100/hall.log" "rotated log: 3 PJLink"; do
   grep -qF -- "$expected" build-unit-check/check.log || {
     echo "missing: $expected" >&2
     status=1
