@@ -1,7 +1,5 @@
 // pv7100d: one projector's serial port, served as a PJLink Class 1 projector.
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -12,8 +10,9 @@
 #include "daemon/mqtt/mqtt_face.h"
 #include "daemon/options.h"
 #include "daemon/pjlink/server.h"
+#include "daemon/process_signals.h"
+#include "daemon/settings_files.h"
 #include "daemon/share/line_server.h"
-#include "daemon/stop_signals.h"
 #include "daemon/system_notify.h"
 
 using namespace pv7100;
@@ -25,25 +24,6 @@ enum ExitCode { kStopped = 0, kUsage = 2, kCannotListen = 3 };
 
 constexpr std::string_view kHelpHint = " (pv7100d --help shows the usage)";
 
-std::optional<std::string> readFile(const std::string& path) {
-  std::ifstream file(path);
-  if (!file) return std::nullopt;
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-// The first line of the password file. Throws UsageError.
-std::string readPassword(const std::string& path) {
-  const std::optional<std::string> text = readFile(path);
-  if (!text) throw UsageError("cannot read the password file " + path);
-  std::string password = text->substr(0, text->find('\n'));
-  if (password.ends_with('\r')) password.pop_back();
-  if (password.empty() || password.size() > 32)
-    throw UsageError("the password in " + path + " must have 1 to 32 characters");
-  return password;
-}
-
 // The MQTT face's settings. Throws UsageError for a password or CA file that cannot be read.
 MqttSettings mqttSettings(const Options& options) {
   MqttSettings mqtt;
@@ -54,16 +34,10 @@ MqttSettings mqttSettings(const Options& options) {
   mqtt.broker.clientId = "pv7100d-" + options.mqttId;
   mqtt.broker.username = options.mqttUsername;
   if (!options.mqttPasswordFile.empty()) {
-    const std::optional<std::string> text = readFile(options.mqttPasswordFile);
-    if (!text) throw UsageError("cannot read the MQTT password file " + options.mqttPasswordFile);
-    mqtt.broker.password = text->substr(0, text->find('\n'));
-    if (mqtt.broker.password.ends_with('\r')) mqtt.broker.password.pop_back();
-    if (mqtt.broker.password.empty() || options.mqttUsername.empty())
-      throw UsageError(
-          "mqtt-password-file needs an mqtt-username and a password in its first line");
+    if (options.mqttUsername.empty()) throw UsageError("mqtt-password-file needs an mqtt-username");
+    mqtt.broker.password = readMqttPasswordFile(options.mqttPasswordFile);
   }
-  if (!options.mqttCaFile.empty() && !readFile(options.mqttCaFile))
-    throw UsageError("cannot read the MQTT CA file " + options.mqttCaFile);
+  if (!options.mqttCaFile.empty()) checkCaFile(options.mqttCaFile);
   mqtt.broker.caFile = options.mqttCaFile;
   mqtt.topic = options.mqttTopic;
   mqtt.discoveryPrefix = options.mqttDiscoveryPrefix;
@@ -83,18 +57,16 @@ int fail(const std::string& message, int code) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  blockStopSignals();
+  blockProcessSignals();
   Options options;
   ServerSettings server;
-  std::optional<MqttSettings> mqttSettingsGiven;
+  std::optional<MqttSettings> mqttGiven;
   try {
-    options = loadOptions(std::vector<std::string>(argv + 1, argv + argc), readFile);
-    if (!options.help && !options.version) {
-      if (!options.passwordFile.empty()) server.password = readPassword(options.passwordFile);
-      if (!options.mqttHost.empty()) mqttSettingsGiven = mqttSettings(options);
-      if (!server.address.setAddress(QString::fromStdString(options.listenHost)))
-        throw UsageError("listen: \"" + options.listenHost + "\" is not an IP address");
-    }
+    options = loadOptions(std::vector<std::string>(argv + 1, argv + argc), readConfigFile);
+    if (!options.passwordFile.empty() && !options.help && !options.version)
+      server.password = readPasswordFile(options.passwordFile);
+    if (!options.mqttHost.empty() && !options.help && !options.version)
+      mqttGiven = mqttSettings(options);
   } catch (const UsageError& error) {
     return fail(error.what() + std::string(kHelpHint), kUsage);
   }
@@ -106,6 +78,7 @@ int main(int argc, char** argv) {
     std::cout << "pv7100d " << PV7100_VERSION << '\n';
     return kStopped;
   }
+  server.address.setAddress(QString::fromStdString(options.listenHost));
   if (!server.address.isLoopback() && server.password.empty() && !options.openNetwork)
     return fail("listening on " + options.listenHost +
                     " lets anyone on that network drive the projector: set a password-file, or "
@@ -129,7 +102,7 @@ int main(int argc, char** argv) {
                      .replyTimeout = std::chrono::milliseconds(options.replyTimeoutMs)},
         PollSettings{std::chrono::milliseconds(options.pollMs),
                      std::chrono::milliseconds(options.busyPollMs),
-                     std::chrono::milliseconds(mqttSettingsGiven ? options.detailPollMs : 0)},
+                     std::chrono::milliseconds(mqttGiven ? options.detailPollMs : 0)},
         log);
     if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
   } catch (const LogFileError& error) {
@@ -146,15 +119,30 @@ int main(int argc, char** argv) {
     return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);
   std::unique_ptr<MqttFace> mqtt;
   try {
-    if (mqttSettingsGiven) mqtt = std::make_unique<MqttFace>(*mqttSettingsGiven, *projector);
+    if (mqttGiven) mqtt = std::make_unique<MqttFace>(*mqttGiven, *projector);
   } catch (const std::runtime_error& error) {
     return fail(error.what(), kUsage);
   }
-  StopSignals stop([&](const char* name) {
-    log.event(std::string(name) + ": stopping");
-    notifyStopping();
-    application.quit();
-  });
+  ProcessSignals handled(
+      [&](const char* name) {
+        log.event(std::string(name) + ": stopping");
+        notifyStopping();
+        application.quit();
+      },
+      [&] {
+        if (options.logFile.empty()) {
+          log.event("SIGHUP: no log file to reopen");
+          return;
+        }
+        try {
+          LoggedSerialPort::reopenLogs();
+          log.reopenTrafficLog();
+          log.event("SIGHUP: reopened the log file " + options.logFile);
+        } catch (const LogFileError& error) {
+          log.event("SIGHUP: " + std::string(error.what()) + "; still appending to the file " +
+                    "opened before");
+        }
+      });
   projector->port().start();
   if (mqtt) mqtt->start();
   std::string where = server.address.toString().toStdString();

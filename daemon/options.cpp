@@ -2,6 +2,12 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
 
 #include "daemon/pjlink/answers.h"
 
@@ -15,38 +21,84 @@ std::string trimmed(std::string_view text) {
   return std::string(text.substr(begin, end - begin + 1));
 }
 
-int number(const std::string& name, const std::string& text, int low, int high) {
+// The line without the comment after its value: a "#" or ";" that follows a blank.
+std::string_view withoutComment(std::string_view line) {
+  for (std::size_t at = 1; at < line.size(); ++at) {
+    if ((line[at] == '#' || line[at] == ';') && (line[at - 1] == ' ' || line[at - 1] == '\t'))
+      return line.substr(0, at);
+  }
+  return line;
+}
+
+// `shownAs` names the setting in messages as the user gave it: "--listen" on the command line,
+// "listen" in the config file (whose name and line number go before it).
+int number(const std::string& shownAs, const std::string& text, int low, int high) {
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc{} || end != text.data() + text.size() || value < low || value > high)
-    throw UsageError(name + " takes a whole number from " + std::to_string(low) + " to " +
+    throw UsageError(shownAs + " takes a whole number from " + std::to_string(low) + " to " +
                      std::to_string(high) + ", not \"" + text + "\"");
   return value;
 }
 
-std::string printableText(const std::string& name, const std::string& text, std::size_t most) {
+std::string printableText(const std::string& shownAs, const std::string& text, std::size_t most) {
   if (text.empty() || text.size() > most)
-    throw UsageError(name + " takes 1 to " + std::to_string(most) + " characters");
+    throw UsageError(shownAs + " takes 1 to " + std::to_string(most) + " characters");
   for (const char c : text) {
-    if (c < ' ' || c > '~') throw UsageError(name + " takes printable ASCII characters only");
+    if (c < ' ' || c > '~') throw UsageError(shownAs + " takes printable ASCII characters only");
   }
   return text;
 }
 
+// `host` as the daemon listens on it. An IPv4-mapped IPv6 address ("::ffff:127.0.0.1") is the
+// IPv4 address it maps, which the loopback rule then applies to: Qt cannot listen on one.
+std::string listenAddress(const std::string& shownAs, const std::string& host) {
+  const bool whole = host.find('\0') == std::string::npos;  // c_str() would cut it short
+  in_addr v4{};
+  if (whole && ::inet_pton(AF_INET, host.c_str(), &v4) == 1) return host;
+  in6_addr v6{};
+  const std::string bare = host.substr(0, host.find('%'));  // without a scope: "fe80::1%eth0"
+  if (!whole || ::inet_pton(AF_INET6, bare.c_str(), &v6) != 1)
+    throw UsageError(shownAs + ": \"" + host + "\" is not an IP address");
+  if (!IN6_IS_ADDR_V4MAPPED(&v6)) return host;
+  std::memcpy(&v4, &v6.s6_addr[12], sizeof v4);
+  char text[INET_ADDRSTRLEN] = {};
+  ::inet_ntop(AF_INET, &v4, text, sizeof text);
+  return text;
+}
+
 // "ADDRESS:PORT", the address of IPv6 in brackets: "127.0.0.1:4352", "[::1]:4352".
-void applyListen(Options& options, const std::string& value) {
+void applyListen(Options& options, const std::string& shownAs, const std::string& value) {
   const std::size_t colon = value.rfind(':');
   std::string host = colon == std::string::npos ? "" : value.substr(0, colon);
-  if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
-    host = host.substr(1, host.size() - 2);
+  const bool bracketed = host.size() >= 2 && host.front() == '[' && host.back() == ']';
+  if (bracketed) host = host.substr(1, host.size() - 2);
   if (host.empty())
-    throw UsageError("listen takes ADDRESS:PORT, such as 127.0.0.1:4352, not \"" + value + "\"");
-  options.listenHost = host;
-  options.listenPort = number("the port of listen", value.substr(colon + 1), 1, 65535);
+    throw UsageError(shownAs + " takes ADDRESS:PORT, such as 127.0.0.1:4352 or [::1]:4352, not \"" +
+                     value + "\"");
+  if (!bracketed && host.find(':') != std::string::npos)
+    throw UsageError(shownAs + ": an IPv6 address goes in brackets, as in [::1]:4352, not \"" +
+                     value + "\"");
+  options.listenHost = listenAddress(shownAs, host);
+  options.listenPort = number(shownAs + ": the port", value.substr(colon + 1), 1, 65535);
+}
+
+// The socket's path made absolute (Qt would take a relative one from its temporary folder),
+// and short enough for a local socket's address.
+std::string socketPath(const std::string& shownAs, const std::string& value) {
+  if (value.empty()) throw UsageError(shownAs + " takes a path, such as /run/pv7100/hall.sock");
+  std::error_code error;
+  const std::string path = std::filesystem::absolute(value, error).lexically_normal().string();
+  if (error) throw UsageError(shownAs + " " + value + ": " + error.message());
+  if (path.size() > kMaxSocketPath)
+    throw UsageError(shownAs + " " + path + " is " + std::to_string(path.size()) +
+                     " bytes long; a local socket's path can be at most " +
+                     std::to_string(kMaxSocketPath));
+  return path;
 }
 
 // "HOST[:PORT]", an IPv6 address in brackets: "broker.lan", "10.0.0.5:1883", "[::1]:8883".
-void applyMqtt(Options& options, const std::string& value) {
+void applyMqtt(Options& options, const std::string& shownAs, const std::string& value) {
   const std::size_t bracket = value.find(']');
   const std::size_t colon = value.find(':', bracket == std::string::npos ? 0 : bracket);
   std::string host = value.substr(0, colon);
@@ -55,72 +107,72 @@ void applyMqtt(Options& options, const std::string& value) {
   if (host.empty() || host.find_first_of(" []/") != std::string::npos ||
       (bracket == std::string::npos && colon != std::string::npos &&
        value.find(':', colon + 1) != std::string::npos))
-    throw UsageError("mqtt takes HOST[:PORT], such as 127.0.0.1 or [::1]:1883, not \"" + value +
-                     "\"");
+    throw UsageError(shownAs + " takes HOST[:PORT], such as 127.0.0.1 or [::1]:1883, not \"" +
+                     value + "\"");
   options.mqttHost = host;
   options.mqttPort = colon == std::string::npos
                          ? 0
-                         : number("the port of mqtt", value.substr(colon + 1), 1, 65535);
+                         : number(shownAs + ": the port", value.substr(colon + 1), 1, 65535);
 }
 
 // A topic to publish under: printable, no wildcards, no empty level at either end.
-std::string topic(const std::string& name, const std::string& value) {
-  printableText(name, value, 200);
+std::string topic(const std::string& shownAs, const std::string& value) {
+  printableText(shownAs, value, 200);
   if (value.find_first_of("+# ") != std::string::npos || value.front() == '/' ||
       value.back() == '/')
-    throw UsageError(name +
-                     " takes a topic such as pv7100/hall: no +, # or blanks, and no / "
-                     "at either end");
+    throw UsageError(shownAs +
+                     " takes a topic such as pv7100/hall: no +, # or blanks, and no / at "
+                     "either end");
   return value;
 }
 
 // Applies `key` = `value` from the config file or the command line (without its "--").
-void apply(Options& options, const std::string& key, const std::string& value) {
+void apply(Options& options, const std::string& key, const std::string& value,
+           const std::string& shownAs) {
   if (key == "port") {
-    if (value.empty()) throw UsageError("port takes a device, such as /dev/ttyUSB0");
+    if (value.empty()) throw UsageError(shownAs + " takes a device, such as /dev/ttyUSB0");
     options.port = value;
   } else if (key == "baud") {
     if (value != "19200" && value != "9600")
-      throw UsageError("baud takes 19200 or 9600, not \"" + value + "\"");
+      throw UsageError(shownAs + " takes 19200 or 9600, not \"" + value + "\"");
     options.baud = value == "9600" ? 9600 : 19200;
   } else if (key == "listen") {
-    applyListen(options, value);
+    applyListen(options, shownAs, value);
   } else if (key == "name") {
-    options.name = printableText(key, value, kMaxNameLength);
+    options.name = printableText(shownAs, value, kMaxNameLength);
   } else if (key == "manufacturer") {
-    options.manufacturer = printableText(key, value, kMaxMakerLength);
+    options.manufacturer = printableText(shownAs, value, kMaxMakerLength);
   } else if (key == "password-file") {
     options.passwordFile = value;
   } else if (key == "allow-open-network") {
     if (value != "yes" && value != "no")
-      throw UsageError("allow-open-network takes yes or no, not \"" + value + "\"");
+      throw UsageError(shownAs + " takes yes or no, not \"" + value + "\"");
     options.openNetwork = value == "yes";
   } else if (key == "socket") {
-    if (value.empty()) throw UsageError("socket takes a path, such as /run/pv7100/hall.sock");
-    options.socket = value;
+    options.socket = socketPath(shownAs, value);
   } else if (key == "log") {
     options.logFile = value;
   } else if (key == "max-clients") {
-    options.maxClients = number(key, value, 1, 1024);
+    options.maxClients = number(shownAs, value, 1, 1024);
   } else if (key == "reply-timeout") {
-    options.replyTimeoutMs = number(key, value, 100, 1500);
+    options.replyTimeoutMs = number(shownAs, value, 100, 1500);
   } else if (key == "poll-interval") {
-    options.pollMs = number(key, value, 1000, 3'600'000);
+    options.pollMs = number(shownAs, value, 1000, 3'600'000);
   } else if (key == "busy-poll-interval") {
-    options.busyPollMs = number(key, value, 1000, 60'000);
+    options.busyPollMs = number(shownAs, value, 1000, 60'000);
   } else if (key == "detail-poll-interval") {
-    options.detailPollMs = number(key, value, 1000, 3'600'000);
+    options.detailPollMs = number(shownAs, value, 1000, 3'600'000);
   } else if (key == "mqtt") {
-    applyMqtt(options, value);
+    applyMqtt(options, shownAs, value);
   } else if (key == "mqtt-topic") {
-    options.mqttTopic = topic(key, value);
+    options.mqttTopic = topic(shownAs, value);
   } else if (key == "mqtt-username") {
-    options.mqttUsername = printableText(key, value, 256);
+    options.mqttUsername = printableText(shownAs, value, 256);
   } else if (key == "mqtt-password-file" || key == "mqtt-ca-file") {
-    if (value.empty()) throw UsageError(key + " takes a file");
+    if (value.empty()) throw UsageError(shownAs + " takes a file");
     (key == "mqtt-ca-file" ? options.mqttCaFile : options.mqttPasswordFile) = value;
   } else if (key == "mqtt-discovery-prefix") {
-    options.mqttDiscoveryPrefix = value == "none" ? "" : topic(key, value);
+    options.mqttDiscoveryPrefix = value == "none" ? "" : topic(shownAs, value);
   } else {
     throw UsageError("unknown setting " + key);
   }
@@ -137,21 +189,29 @@ bool onCommandLine(const std::string& option) {
 }  // namespace
 
 std::vector<ConfigEntry> parseConfig(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   std::vector<ConfigEntry> entries;
+  std::map<std::string, int, std::less<>> lineOf;
   int number = 0;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
-    const std::string line = trimmed(text.substr(0, end));
+    const std::string line = trimmed(withoutComment(text.substr(0, end)));
     text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-    ++number;
+    const std::string at = "line " + std::to_string(++number);
     if (line.empty() || line[0] == '#' || line[0] == ';' ||
         (line.front() == '[' && line.back() == ']'))
       continue;
     const std::size_t equals = line.find('=');
-    if (equals == std::string::npos)
-      throw UsageError("line " + std::to_string(number) + " is not \"key = value\"");
-    entries.push_back({trimmed(std::string_view(line).substr(0, equals)),
-                       trimmed(std::string_view(line).substr(equals + 1)), number});
+    if (equals == std::string::npos) throw UsageError(at + " is not \"key = value\"");
+    ConfigEntry entry{trimmed(std::string_view(line).substr(0, equals)),
+                      trimmed(std::string_view(line).substr(equals + 1)), number};
+    if (entry.key.empty()) throw UsageError(at + " has no key before \"=\"");
+    // A key given twice is a mistake either way: which of the two was meant cannot be told.
+    if (const auto [earlier, first] = lineOf.try_emplace(entry.key, number); !first)
+      throw UsageError(at + ": " + entry.key + " is set on line " +
+                       std::to_string(earlier->second) + " already");
+    entries.push_back(std::move(entry));
   }
   return entries;
 }
@@ -195,7 +255,7 @@ Options loadOptions(const std::vector<std::string>& args,
     try {
       for (const ConfigEntry& entry : parseConfig(*text)) {
         try {
-          apply(options, entry.key, entry.value);
+          apply(options, entry.key, entry.value, entry.key);
         } catch (const UsageError& error) {
           throw UsageError("line " + std::to_string(entry.line) + ": " + error.what());
         }
@@ -204,22 +264,17 @@ Options loadOptions(const std::vector<std::string>& args,
       throw UsageError(options.configFile + ": " + error.what());
     }
   } else if (configGiven) {
-    throw UsageError("cannot read the config file " + options.configFile);
+    throw UsageError("the config file " + options.configFile + " does not exist");
   }
-  for (const auto& [key, value] : given) {
-    try {
-      apply(options, key, value);
-    } catch (const UsageError& error) {
-      throw UsageError("--" + std::string(error.what()));
-    }
-  }
+  for (const auto& [key, value] : given) apply(options, key, value, "--" + key);
   if (options.port.empty())
     throw UsageError("no serial port: give --port DEVICE or port = DEVICE in " +
                      options.configFile);
   std::string name = options.configFile.substr(options.configFile.rfind('/') + 1);
   const bool named = text && name.ends_with(".conf");
   if (name.ends_with(".conf")) name.resize(name.size() - 5);
-  if (options.socket.empty()) options.socket = std::string(kSocketDirectory) + "/" + name + ".sock";
+  if (options.socket.empty())
+    options.socket = socketPath("the socket", std::string(kSocketDirectory) + "/" + name + ".sock");
   // The MQTT ID names the projector among others on one broker: the config file's name, else
   // the projector's name, as a topic level and an identifier may hold it.
   std::string id = named ? name : options.name;
@@ -238,22 +293,25 @@ Own the serial port of one QUIVA PV7100 data projector and serve the projector o
 as a PJLink Class 1 projector.
 
 Options (each overrides the setting of the same name in the config file):
-  --config FILE         the config file (default /etc/pv7100/pv7100d.conf; a missing default
-                        file is no error)
+  --config FILE         the config file, a regular file of at most 64 KiB (default
+                        /etc/pv7100/pv7100d.conf; a missing default file is no error)
   --port DEVICE         the projector's serial device, such as /dev/ttyUSB0, or
                         tcp:HOST:PORT for a serial device server (ser2net in raw mode)
   --baud 19200|9600     the line speed (default 19200); 8 data bits, no parity, 1 stop bit
   --listen ADDR:PORT    where PJLink clients connect (default 127.0.0.1:4352; [::1]:4352 for
-                        IPv6); an address beyond loopback needs a password, or
-                        allow-open-network = yes in the config file
+                        IPv6; [::ffff:127.0.0.1] is taken as 127.0.0.1); an address beyond
+                        loopback needs a password, or allow-open-network = yes in the
+                        config file
   --name NAME           the projector's name for PJLink's NAME query (default PV7100)
-  --password-file FILE  the PJLink password, the first line of FILE (at most 32 characters);
-                        never on the command line, where every user could read it
+  --password-file FILE  the PJLink password, the first line of FILE, a regular file (at most
+                        32 characters); never on the command line, where every user could
+                        read it
   --socket PATH         the local socket that shares the projector's line with the panel
                         and pv7100ctl (default /run/pv7100/NAME.sock, NAME the config
-                        file's name without .conf)
+                        file's name without .conf), a path of at most 107 bytes; a socket
+                        there that no program serves is taken over, anything else refused
   --log FILE            append every line on the serial port and every PJLink request and
-                        reply to FILE
+                        reply to FILE; SIGHUP reopens it, for logrotate
   --mqtt HOST[:PORT]    also serve the projector on this MQTT broker (port 1883, or 8883 with
                         TLS; [::1]:1883 for IPv6)
   --mqtt-topic TOPIC    its base topic (default pv7100/ID, ID the config file's name without
@@ -269,8 +327,9 @@ Options (each overrides the setting of the same name in the config file):
   --help                show this help and exit
   --version             show the version and exit
 
-Config file: INI, one "key = value" a line, "#" or ";" starts a comment, section headers are
-ignored. Keys:
+Config file: INI, one "key = value" a line, each key at most once; "#" or ";" at the start of
+a line or after a blank starts a comment ("name = Hall # left" is the name Hall); section
+headers and a UTF-8 byte-order mark are ignored. Keys:
   port, baud, listen, name, password-file, socket, log, mqtt, mqtt-topic, mqtt-username,
   mqtt-ca-file, mqtt-discovery-prefix, detail-poll-interval   as the options above
   manufacturer          the maker for PJLink's INF1 query (default QUIVA)
@@ -297,12 +356,14 @@ Assistant's discovery messages under the prefix. A broker that goes away is trie
 1 s to 30 s.
 
 Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon,
-closing the port. Under systemd, readiness and stopping are told through sd_notify.
+closing the port; SIGHUP reopens the log file. Under systemd, readiness and stopping are told
+through sd_notify.
 
 Exit status:
   0  ended by SIGTERM or SIGINT
-  2  bad usage or config, or a password, CA or log file that cannot be read or written
-  3  the listening address or the socket cannot be had
+  2  bad usage or config, or a config, password, CA or log file that cannot be read or written
+  3  the listening address or the socket cannot be had (another program serves the socket,
+     or something other than a socket is at its path)
 
 Examples:
   pv7100d --port /dev/ttyUSB0

@@ -7,11 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/un.h>
+
 namespace pv7100::daemon {
 
 inline constexpr std::string_view kDefaultConfig = "/etc/pv7100/pv7100d.conf";
 // The local socket's folder; the socket is named for the config file: hall.conf, hall.sock.
 inline constexpr std::string_view kSocketDirectory = "/run/pv7100";
+// The longest path a local socket's address holds (sun_path, without its terminating zero).
+inline constexpr std::size_t kMaxSocketPath = sizeof(sockaddr_un{}.sun_path) - 1;
 
 // Bad arguments or a bad config file; what() says which and why.
 class UsageError : public std::runtime_error {
@@ -58,12 +62,14 @@ struct ConfigEntry {
 };
 
 // Reads an INI text: "key = value" lines; blank lines, lines starting with "#" or ";" and
-// section headers are skipped. Throws UsageError for any other line.
+// section headers are skipped, a "#" or ";" after a blank starts a comment, and a UTF-8
+// byte-order mark at the start is skipped. Throws UsageError, naming the line, for any other
+// line and for a key given twice.
 std::vector<ConfigEntry> parseConfig(std::string_view text);
 
 // The options from `args` (without the program name) over the config file they name, or the
-// default one when it exists. `readFile` gives a file's text, nullopt when it cannot be read.
-// Throws UsageError.
+// default one when it exists. `readFile` gives a file's text, nullopt when no file is there;
+// it throws UsageError for a file that is there but cannot be read. Throws UsageError.
 Options loadOptions(const std::vector<std::string>& args,
                     std::optional<std::string> (*readFile)(const std::string& path));
 

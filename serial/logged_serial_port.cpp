@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,8 +23,14 @@ bool appendable(const struct stat& info) {
   return S_ISREG(info.st_mode) || S_ISCHR(info.st_mode);
 }
 
-// Looked at before it is opened, and opened without waiting, so that a FIFO never stalls.
-int openForAppending(const std::string& path) {
+std::vector<LoggedSerialPort*>& everyPort() {
+  static std::vector<LoggedSerialPort*> ports;
+  return ports;
+}
+
+}  // namespace
+
+int openLogForAppending(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0 && !appendable(info)) throw notAppendable(path);
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
@@ -37,10 +44,9 @@ int openForAppending(const std::string& path) {
   return fd;
 }
 
-}  // namespace
-
 LoggedSerialPort::LoggedSerialPort(SerialPort& port, const std::string& path)
-    : port_(port), path_(path), file_(openForAppending(path)) {
+    : port_(port), path_(path), file_(openLogForAppending(path)) {
+  everyPort().push_back(this);
   port_.onReceived([this](std::string_view bytes) { received(bytes); });
   port_.onLost([this](const PortError& error) {
     logPending();
@@ -53,6 +59,18 @@ LoggedSerialPort::~LoggedSerialPort() {
   port_.onLost(nullptr);
   logPending();
   ::close(file_);
+  std::erase(everyPort(), this);
+}
+
+void LoggedSerialPort::reopenLog() {
+  const int file = openLogForAppending(path_);
+  ::close(file_);
+  file_ = file;
+  failed_ = false;
+}
+
+void LoggedSerialPort::reopenLogs() {
+  for (LoggedSerialPort* port : everyPort()) port->reopenLog();
 }
 
 void LoggedSerialPort::open(const std::string& device, const LineSettings& settings) {

@@ -22,14 +22,27 @@ class LogFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Opens the log file at `path` for appending, created when missing: a regular file or a
+// character device only, looked at before it is opened and opened without waiting, so that a
+// FIFO without a reader cannot stall the program. Throws LogFileError.
+int openLogForAppending(const std::string& path);
+
 class LoggedSerialPort : public SerialPort {
  public:
   static constexpr std::size_t kMaxPending = 256;
 
-  // Appends to the file at `path`, created when missing; a regular file or a character device
-  // only, so that a FIFO without a reader cannot stall the program. Throws LogFileError.
+  // Appends to the file at `path` (openLogForAppending). Throws LogFileError.
   LoggedSerialPort(SerialPort& port, const std::string& path);
   ~LoggedSerialPort() override;
+  LoggedSerialPort(const LoggedSerialPort&) = delete;
+  LoggedSerialPort& operator=(const LoggedSerialPort&) = delete;
+
+  // Opens the log file again at its path, for a log that was moved away to be rotated: the
+  // lines go to the new file from now on. Throws LogFileError, keeping the file it had.
+  void reopenLog();
+  // reopenLog() for every logging port of the program: what asks for it (a signal) knows no
+  // port in particular. Throws LogFileError at the first that fails.
+  static void reopenLogs();
 
   void open(const std::string& device, const LineSettings& settings) override;
   void close() override;

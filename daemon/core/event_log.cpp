@@ -7,7 +7,6 @@
 #include <optional>
 #include <utility>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "protocol/traffic_log.h"
@@ -25,9 +24,16 @@ void EventLog::event(std::string_view message) {
 }
 
 void EventLog::counted(const std::string& kind, long amount, Describe describe) {
+  const auto now = Clock::now();
+  // Kinds may name a client: those quiet for a period are forgotten, as good as never told.
+  if (now - pruned_ >= kQuietPeriod) {
+    pruned_ = now;
+    std::erase_if(tallies_, [now](const auto& entry) {
+      return entry.second.pending == 0 && now - entry.second.told >= kQuietPeriod;
+    });
+  }
   Tally& tally = tallies_[kind];
   tally.describe = std::move(describe);
-  const auto now = Clock::now();
   if (tally.pending == 0 && now - tally.told >= kQuietPeriod) {
     tally.told = now;
     event(tally.describe(amount));
@@ -60,9 +66,16 @@ EventLog::~EventLog() {
 }
 
 void EventLog::openTrafficLog(const std::string& path) {
-  traffic_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (traffic_ < 0)
-    throw LogFileError("cannot append to the log file " + path + ": " + std::strerror(errno));
+  traffic_ = openLogForAppending(path);
+  trafficPath_ = path;
+}
+
+void EventLog::reopenTrafficLog() {
+  if (traffic_ < 0) return;
+  const int traffic = openLogForAppending(trafficPath_);
+  ::close(traffic_);
+  traffic_ = traffic;
+  failed_ = false;
 }
 
 void EventLog::pjlink(std::string_view peer, bool fromClient, std::string_view text) {

@@ -38,6 +38,9 @@ class EventLog {
   // Appends PJLink traffic to `path` from now on, each line in one write, beside the serial
   // traffic that the logging port has already opened it for. Throws LogFileError.
   void openTrafficLog(const std::string& path);
+  // Opens the traffic log again at its path, for a log that was moved away to be rotated.
+  // Throws LogFileError, keeping the file it had.
+  void reopenTrafficLog();
   // A request (`fromClient`) or reply, without its CR; nothing without a traffic log.
   void pjlink(std::string_view peer, bool fromClient, std::string_view text);
 
@@ -51,9 +54,11 @@ class EventLog {
 
   void tellDue();
 
+  std::string trafficPath_;
   int traffic_ = -1;
   bool failed_ = false;  // a line could not be written, and that has been told
   std::map<std::string, Tally, std::less<>> tallies_;
+  Clock::time_point pruned_{};
   QTimer tallyTimer_;
 };
 

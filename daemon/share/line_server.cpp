@@ -1,14 +1,21 @@
 #include "daemon/share/line_server.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <grp.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
 
+#include "daemon/core/file_kind.h"
 #include "daemon/share/line_client.h"
+#include "serial/turned_away.h"
 
 namespace pv7100::daemon {
 
@@ -25,22 +32,46 @@ LineServer::~LineServer() {
 bool LineServer::listen(std::string& error) {
   const QString path = QString::fromStdString(path_);
   QDir().mkpath(QFileInfo(path).absolutePath());
-  if (!server_.listen(path) && server_.serverError() == QAbstractSocket::AddressInUseError) {
-    // A socket left by a daemon that did not end cleanly is taken over; a living one is not.
-    QLocalSocket probe;
-    probe.connectToServer(path);
-    if (probe.waitForConnected(1000)) {
-      error = "another program serves it";
-      return false;
-    }
-    QLocalServer::removeServer(path);
-    server_.listen(path);
-  }
-  if (!server_.isListening()) {
+  if (!clearPath(error)) return false;
+  if (!server_.listen(path)) {
     error = server_.errorString().toStdString();
     return false;
   }
   shareMode();
+  return true;
+}
+
+// Nothing may be at the path but a socket that no program serves, left by a daemon that did
+// not end cleanly: that one is removed. Anything else stays as it is.
+bool LineServer::clearPath(std::string& error) {
+  struct stat info {};
+  if (::lstat(path_.c_str(), &info) != 0) return true;
+  if (!S_ISSOCK(info.st_mode)) {
+    error = std::string(fileKind(info.st_mode)) +
+            " is there, left as it is: only a socket that no program serves is taken over";
+    return false;
+  }
+  // Without waiting: a server whose backlog is full still serves.
+  const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path_.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int refused =
+      ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? 0 : errno;
+  ::close(probe);
+  if (refused == 0 || refused == EAGAIN || refused == EINPROGRESS) {
+    error = "another program serves it";
+    return false;
+  }
+  if (refused != ECONNREFUSED) {
+    error = "a socket is there that cannot be tried: " + std::string(std::strerror(refused));
+    return false;
+  }
+  if (::unlink(path_.c_str()) != 0) {
+    error = "a socket that no program serves is there and cannot be removed: " +
+            std::string(std::strerror(errno));
+    return false;
+  }
   return true;
 }
 
@@ -58,6 +89,10 @@ void LineServer::accept() {
     if (clients_ >= kMaxClients) {
       log_.event("refused a socket client: " + std::to_string(kMaxClients) +
                  " clients are connected");
+      // Said before the connection closes, so that the client can tell why; a fresh socket
+      // takes these few bytes at once.
+      (void)!::send(static_cast<int>(socket->socketDescriptor()), kTurnedAwayNotice.data(),
+                    kTurnedAwayNotice.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
       socket->abort();
       socket->deleteLater();
       continue;

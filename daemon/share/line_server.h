@@ -23,13 +23,15 @@ class LineServer : public QObject {
   // The clients go first: they reach into the server as they close.
   ~LineServer() override;
 
-  // Starts listening; false with `error` set when the socket cannot be had.
+  // Starts listening; false with `error` set when the socket cannot be had. A socket at the
+  // path that no program serves is taken over; anything else there is refused.
   bool listen(std::string& error);
 
  private:
   friend class LineClient;
 
   void accept();
+  bool clearPath(std::string& error);
   void shareMode();
 
   std::string path_;

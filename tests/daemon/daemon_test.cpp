@@ -1,175 +1,19 @@
 // pv7100d as a process against pv7100-sim on a pseudo-terminal, its clients plain sockets.
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <csignal>
-#include <fstream>
-#include <map>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
+#include "daemon/options.h"
 #include "daemon/pjlink/digest.h"
 #include "serial/port_lock.h"
-#include "tests/support/child_process.h"
+#include "tests/daemon/daemon_process.h"
 
 namespace pv7100::daemon {
 namespace {
 
-using namespace std::chrono_literals;
-using testing::ChildProcess;
-
-std::string temporaryDirectory() {
-  std::string pattern = "/tmp/pv7100d-test-XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
-
-std::string readFile(const std::string& path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
-
-sockaddr_in loopback(int port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
-}
-
-// A TCP port on loopback that nobody listens on now.
-int freePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address = loopback(0);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
-// A PJLink client on a plain socket, or a client of the daemon's local socket; every read
-// bounded.
-class Client {
- public:
-  explicit Client(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address = loopback(port);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  }
-  explicit Client(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  }
-  ~Client() { ::close(fd_); }
-
-  bool connected() const { return connected_; }
-  void send(std::string_view bytes) { (void)!::write(fd_, bytes.data(), bytes.size()); }
-  // The next line up to its CR, without it; "" when none came within `limit`, "(closed)" when
-  // the daemon closed the connection.
-  std::string line(std::chrono::milliseconds limit = 2000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (pending_.find('\r') == std::string::npos) {
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      pollfd watched{fd_, POLLIN, 0};
-      if (left.count() <= 0 || ::poll(&watched, 1, static_cast<int>(left.count())) <= 0) return "";
-      char buffer[512];
-      const ssize_t got = ::read(fd_, buffer, sizeof buffer);
-      if (got <= 0) return "(closed)";
-      pending_.append(buffer, static_cast<std::size_t>(got));
-    }
-    std::string text = pending_.substr(0, pending_.find('\r'));
-    pending_.erase(0, text.size() + 1);
-    return text;
-  }
-  std::string ask(std::string_view request) {
-    send(std::string(request) + "\r");
-    return line();
-  }
-
- private:
-  int fd_;
-  bool connected_ = false;
-  std::string pending_;
-};
-
-// pv7100-sim on a pseudo-terminal reached through a link, so that it can be stopped and
-// started again on the same path.
-class Projector {
- public:
-  Projector(std::string link, std::vector<std::string> options) : link_(std::move(link)) {
-    options.insert(options.begin(), {PV7100_SIM, "--link", link_});
-    process_ = std::make_unique<ChildProcess>(options, testing::Spawn{});
-    process_->readLine(3s);
-  }
-  void stop() { process_->stop(); }
-
- private:
-  std::string link_;
-  std::unique_ptr<ChildProcess> process_;
-};
-
-testing::Spawn stderrTo(const std::string& file) {
-  testing::Spawn spawn;
-  spawn.stderrFile = file;
-  return spawn;
-}
-
-class Daemon {
- public:
-  explicit Daemon(std::vector<std::string> options, std::map<std::string, std::string> env = {})
-      : directory_(temporaryDirectory()), port_(freePort()) {
-    options.insert(options.begin(), {PV7100D, "--config", "/dev/null", "--listen",
-                                     "127.0.0.1:" + std::to_string(port_), "--socket", socket()});
-    testing::Spawn spawn = stderrTo(directory_ + "/stderr");
-    spawn.env = std::move(env);
-    process_ = std::make_unique<ChildProcess>(options, spawn);
-    for (int i = 0; i < 100 && readFile(directory_ + "/stderr").find("PJLink on") == npos; ++i)
-      ::poll(nullptr, 0, 20);
-  }
-  // Ended as systemd ends it, so that its lock and its note go with it.
-  ~Daemon() { process_->stop(); }
-  int port() const { return port_; }
-  std::string socket() const { return directory_ + "/line.sock"; }
-  ChildProcess& process() { return *process_; }
-  std::string events() const { return readFile(directory_ + "/stderr"); }
-  static constexpr auto npos = std::string::npos;
-
- private:
-  std::string directory_;
-  int port_;
-  std::unique_ptr<ChildProcess> process_;
-};
-
-// Asks until the answer is `wanted`, a few times a second for up to `limit`.
-std::string askUntil(Client& client, std::string_view request, std::string_view wanted,
-                     std::chrono::milliseconds limit = 8s) {
-  std::string answer;
-  for (auto end = std::chrono::steady_clock::now() + limit;
-       std::chrono::steady_clock::now() < end && answer != wanted; ::poll(nullptr, 0, 200))
-    answer = client.ask(request);
-  return answer;
-}
-
-class DaemonTest : public ::testing::Test {
- protected:
-  std::string link_ = temporaryDirectory() + "/projector";
-};
-
 TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_, "--name", "Hall-A"});
   Client client(daemon.port());
   ASSERT_TRUE(client.connected());
@@ -214,7 +58,7 @@ TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
 }
 
 TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
-  Projector projector(link_, {"--count-down", "2000", "--cool-down", "2000"});
+  SimulatedProjector projector(link_, {"--count-down", "2000", "--cool-down", "2000"});
   const std::string log = temporaryDirectory() + "/traffic.log";
   Daemon daemon({"--port", link_, "--log", log});
   Client client(daemon.port());
@@ -238,23 +82,24 @@ TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
 }
 
 TEST_F(DaemonTest, TakesSixtyFourClientsAndRefusesMore) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_});
   std::vector<std::unique_ptr<Client>> clients;
   for (int i = 0; i < 64; ++i) {
     clients.push_back(std::make_unique<Client>(daemon.port()));
     ASSERT_EQ(clients.back()->line(), "PJLINK 0") << i;
   }
-  Client refused(daemon.port());
-  EXPECT_EQ(refused.line(), "(closed)");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Client(daemon.port()).line(), "(closed)");
   for (auto& client : clients) EXPECT_EQ(client->ask("%1POWR ?"), "%1POWR=0");
+  // Told once, the rest added up.
+  EXPECT_EQ(countOf(daemon.events(), "refused"), 1) << daemon.events();
 }
 
 TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
   EXPECT_EQ(pjlinkDigest("498e4a67", "JBMIAProjectorLink"), "5d8409bc1c3fa39749434aa3a5c38682");
   const std::string passwordFile = temporaryDirectory() + "/password";
   std::ofstream(passwordFile) << "JBMIAProjectorLink\n";
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_, "--password-file", passwordFile});
   Client right(daemon.port());
   const std::string greeting = right.line();
@@ -273,7 +118,7 @@ TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
 }
 
 TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
-  auto projector = std::make_unique<Projector>(link_, std::vector<std::string>{});
+  auto projector = std::make_unique<SimulatedProjector>(link_, std::vector<std::string>{});
   Daemon daemon({"--port", link_});
   Client client(daemon.port());
   client.line();
@@ -282,14 +127,14 @@ TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
   EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=ERR4", 2s), "%1POWR=ERR4");
   EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=ERR4");
   EXPECT_EQ(client.ask("%1NAME ?"), "%1NAME=PV7100");
-  projector = std::make_unique<Projector>(link_, std::vector<std::string>{});
+  projector = std::make_unique<SimulatedProjector>(link_, std::vector<std::string>{});
   EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=0"), "%1POWR=0");
   const std::string events = daemon.events();
   EXPECT_NE(events.find("the device is gone; trying again every 2 s"), Daemon::npos) << events;
 }
 
 TEST_F(DaemonTest, ALateReplyIsDroppedNotTakenForTheNext) {
-  Projector projector(link_, {"--delay", "1300"});
+  SimulatedProjector projector(link_, {"--delay", "1300"});
   Daemon daemon({"--port", link_});
   Client client(daemon.port());
   client.line();
@@ -310,19 +155,31 @@ std::string datagram(int fd) {
   return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : "";
 }
 
-TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
+TEST_F(DaemonTest, ReopensItsLogOnSighupAndEndsCleanlyOnSigterm) {
   // systemd's end of sd_notify.
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
   const std::string notifyPath = temporaryDirectory() + "/notify";
-  notifyPath.copy(address.sun_path, sizeof address.sun_path - 1);
+  sockaddr_un address = localAddress(notifyPath);
   const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  Projector projector(link_, {});
-  Daemon daemon({"--port", link_}, {{"NOTIFY_SOCKET", notifyPath}});
+  SimulatedProjector projector(link_, {});
+  const std::string log = temporaryDirectory() + "/traffic.log";
+  // An IPv4-mapped address is the IPv4 address it maps.
+  Daemon daemon({"--port", link_, "--log", log}, {{"NOTIFY_SOCKET", notifyPath}},
+                "[::ffff:127.0.0.1]");
   EXPECT_TRUE(datagram(notify).starts_with("READY=1\nSTATUS=PJLink on 127.0.0.1:"));
   Client client(daemon.port());
   EXPECT_EQ(client.line(), "PJLINK 0");
+  ASSERT_EQ(::rename(log.c_str(), (log + ".1").c_str()), 0);
+  daemon.process().signal(SIGHUP);
+  const std::string reopened = "SIGHUP: reopened the log file " + log + "\n";
+  for (int i = 0; i < 50 && daemon.events().find(reopened) == Daemon::npos; ++i)
+    ::poll(nullptr, 0, 20);
+  EXPECT_EQ(client.ask("%1CLSS ?"), "%1CLSS=1");
+  EXPECT_EQ(runCtl({"--port", "unix:" + daemon.socket(), "status", "input"}).status, 0);
+  const std::string traffic = readFile(log);
+  for (const char* line : {" < %1CLSS ?\n", " TX C R 1 CR \n"})
+    EXPECT_NE(traffic.find(line), std::string::npos) << line << traffic;
+  EXPECT_NE(daemon.events().find(reopened), Daemon::npos);
   EXPECT_NE(portLockHolder(link_), 0);
   daemon.process().signal(SIGTERM);
   const std::optional<int> status = daemon.process().waitForExit(5s);
@@ -331,25 +188,12 @@ TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
   EXPECT_EQ(portLockHolder(link_), 0);
   EXPECT_NE(daemon.events().find("SIGTERM: stopping"), Daemon::npos);
   EXPECT_EQ(datagram(notify), "STOPPING=1");
+  EXPECT_NE(::access(daemon.socket().c_str(), F_OK), 0);
   ::close(notify);
 }
 
-testing::Finished runCtl(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{PV7100CTL};
-  argv.insert(argv.end(), args.begin(), args.end());
-  testing::Spawn spawn;
-  spawn.captureStderr = true;
-  return ChildProcess(argv, spawn).finish(15s);
-}
-
-int countOf(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   const std::string log = temporaryDirectory() + "/traffic.log";
   Daemon daemon({"--port", link_, "--log", log});
   Client half(daemon.socket());
@@ -373,8 +217,31 @@ TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
   EXPECT_NE(busy.err.find("--port unix:" + daemon.socket() + "."), std::string::npos) << busy.err;
 }
 
+// Sixteen idle clients are as many as it takes: the next one is told so, and pv7100ctl says it
+// was turned away rather than that the daemon went away.
+TEST_F(DaemonTest, TurnsAwayTheSeventeenthSocketClientSayingWhy) {
+  SimulatedProjector projector(link_, {});
+  Daemon daemon({"--port", link_});
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int i = 0; i < 16; ++i) clients.push_back(std::make_unique<Client>(daemon.socket()));
+  Client extra(daemon.socket());
+  EXPECT_EQ(extra.line(), "pv7100d serves as many clients as it takes");
+  EXPECT_EQ(extra.line(), "(closed)");
+  const testing::Finished away = runCtl({"--port", "unix:" + daemon.socket(), "status", "state"});
+  EXPECT_EQ(away.status ? WEXITSTATUS(*away.status) : -1, 3);
+  EXPECT_EQ(away.err, "pv7100ctl: unix:" + daemon.socket() +
+                          " cannot be opened: pv7100d turned it away (pv7100d serves as many "
+                          "clients as it takes). Close a program that uses the socket and try "
+                          "again.\n");
+  clients.pop_back();
+  for (int i = 0; i < 100 && daemon.events().find(" left") == Daemon::npos; ++i)
+    ::poll(nullptr, 0, 20);
+  EXPECT_EQ(runCtl({"--port", "unix:" + daemon.socket(), "status", "state"}).out,
+            "state: Stand by\n");
+}
+
 TEST_F(DaemonTest, AButtonHeldThroughTheSocketKeepsItsPaceWhilePjlinkAsks) {
-  Projector projector(link_, {"--count-down", "0"});
+  SimulatedProjector projector(link_, {"--count-down", "0"});
   const std::string log = temporaryDirectory() + "/traffic.log";
   Daemon daemon({"--port", link_, "--log", log});
   const std::string port = "unix:" + daemon.socket();
@@ -410,7 +277,7 @@ std::unique_ptr<ChildProcess> converter(const std::string& device, int port) {
 
 TEST_F(DaemonTest, ServesAProjectorBehindSer2netAndReopensADroppedConnection) {
   if (::access("/usr/sbin/ser2net", X_OK) != 0) GTEST_SKIP() << "apt install ser2net";
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   const int port = freePort();
   auto ser2net = converter(link_, port);
   ::poll(nullptr, 0, 300);
@@ -429,25 +296,102 @@ TEST_F(DaemonTest, ServesAProjectorBehindSer2netAndReopensADroppedConnection) {
       << daemon.events();
 }
 
-TEST(DaemonUsage, RefusesBadSettingsWithExitTwo) {
-  const std::vector<std::vector<std::string>> cases = {
-      {"--bogus"},
-      {"--config", "/nonexistent/pv7100d.conf", "--port", "/dev/null"},
-      {"--config", "/dev/null"},
-      {"--config", "/dev/null", "--port", "/dev/null", "--baud", "4800"},
-      {"--config", "/dev/null", "--port", "/dev/null", "--listen", "0.0.0.0:4352"},
-      {"--config", "/dev/null", "--port", "/dev/null", "--password-file", "/nonexistent"},
+// A listening local socket at `path`, as another program's.
+int serve(const std::string& path) {
+  sockaddr_un address = localAddress(path);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::listen(fd, 1);
+  return fd;
+}
+
+TEST(DaemonUsage, RefusesBadSettingsAndFilesWithTheirExitCodes) {
+  const std::string directory = temporaryDirectory();
+  const std::string fifo = directory + "/fifo";
+  ::mkfifo(fifo.c_str(), 0600);
+  std::ofstream(directory + "/large.conf") << std::string(64 * 1024 + 1, '#');
+  std::ofstream(directory + "/twice.conf") << "port = /dev/null\nname = A\n\nname = B\n";
+  std::ofstream(directory + "/plain") << "kept";
+  const int served = serve(directory + "/served.sock");
+  const std::vector<std::string> base{"--config", "/dev/null", "--port", "/dev/null"};
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string says;
   };
-  for (const auto& args : cases) {
+  const std::vector<Case> cases = {
+      {{"--bogus"}, 2, "unknown argument \"--bogus\""},
+      {{"--config", "/nonexistent/pv7100d.conf", "--port", "/dev/null"},
+       2,
+       "the config file /nonexistent/pv7100d.conf does not exist"},
+      {{"--config", "/dev/null"}, 2, "no serial port"},
+      {{"--baud", "4800"}, 2, "--baud takes 19200 or 9600, not \"4800\""},
+      {{"--listen", "0.0.0.0:4352"}, 2, "listening on 0.0.0.0 lets anyone"},
+      {{"--listen", "[::ffff:10.1.2.3]:4352"}, 2, "listening on 10.1.2.3 lets anyone"},
+      {{"--listen", "127.0.0.1:x"},
+       2,
+       "--listen: the port takes a whole number from 1 to 65535, not \"x\""},
+      {{"--password-file", "/nonexistent"}, 2, "the password file /nonexistent does not exist"},
+      {{"--password-file", directory}, 2, "the password file " + directory + " is a directory"},
+      {{"--config", "/dev/zero", "--port", "/dev/null"},
+       2,
+       "the config file /dev/zero is a character device, not a regular file"},
+      {{"--config", directory, "--port", "/dev/null"}, 2, directory + " is a directory"},
+      {{"--config", fifo, "--port", "/dev/null"}, 2, fifo + " is a FIFO, not a regular file"},
+      {{"--config", directory + "/large.conf"}, 2, "is larger than 64 KiB"},
+      {{"--config", directory + "/twice.conf"}, 2, "twice.conf: line 4: name is set on line 2"},
+      {{"--socket", "/" + std::string(107, 's')},
+       2,
+       " is 108 bytes long; a local socket's path can be at most 107"},
+      {{"--socket", directory + "/plain"}, 3, "a regular file is there, left as it is"},
+      {{"--socket", directory}, 3, "a directory is there"},
+      {{"--socket", fifo}, 3, "a FIFO is there"},
+      {{"--socket", directory + "/served.sock"}, 3, "another program serves it"},
+  };
+  for (const Case& c : cases) {
     std::vector<std::string> argv{PV7100D};
-    argv.insert(argv.end(), args.begin(), args.end());
+    // A case that names its config file gives the whole command line.
+    if (c.args[0] != "--config") argv.insert(argv.end(), base.begin(), base.end());
+    argv.insert(argv.end(), {"--listen", "127.0.0.1:" + std::to_string(freePort())});
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
     testing::Spawn spawn;
     spawn.captureStderr = true;
-    ChildProcess daemon(argv, spawn);
-    const testing::Finished finished = daemon.finish(5s);
-    ASSERT_TRUE(finished.status && WIFEXITED(*finished.status)) << args[0];
-    EXPECT_EQ(WEXITSTATUS(*finished.status), 2) << args.back();
+    const testing::Finished finished = ChildProcess(argv, spawn).finish(5s);
+    EXPECT_EQ(finished.status && WIFEXITED(*finished.status) ? WEXITSTATUS(*finished.status) : -1,
+              c.status)
+        << c.says;
+    EXPECT_NE(finished.err.find(c.says), std::string::npos) << finished.err;
     EXPECT_EQ(std::count(finished.err.begin(), finished.err.end(), '\n'), 1) << finished.err;
+  }
+  EXPECT_EQ(readFile(directory + "/plain"), "kept");
+  ::close(served);
+}
+
+TEST(DaemonConfig, ReadsIniAsItsUsersExpect) {
+  struct Case {
+    std::string text;
+    std::string read;  // key=value@line, each followed by a blank, or the error
+  };
+  const std::vector<Case> cases = {
+      {"name = Hall # left\n", "name=Hall@1 "},
+      {"name = Hall#1\tA;B\n", "name=Hall#1\tA;B@1 "},
+      {"name = Hall\t; left\r\n", "name=Hall@1 "},
+      {"\xEF\xBB\xBFport = /dev/ttyUSB0\r\n", "port=/dev/ttyUSB0@1 "},
+      {"# a\n; b\n[hall] # c\n\n  baud=9600\nname =\nlisten = a = b",
+       "baud=9600@5 name=@6 listen=a = b@7 "},
+      {"name = A\nbaud = 9600\nname = B\n", "line 3: name is set on line 1 already"},
+      {"port = x\nwords\n", "line 2 is not \"key = value\""},
+      {"= x\n", "line 1 has no key before \"=\""},
+  };
+  for (const Case& c : cases) {
+    std::string read;
+    try {
+      for (const ConfigEntry& entry : parseConfig(c.text))
+        read += entry.key + "=" + entry.value + "@" + std::to_string(entry.line) + " ";
+    } catch (const UsageError& error) {
+      read = error.what();
+    }
+    EXPECT_EQ(read, c.read) << c.text;
   }
 }
 

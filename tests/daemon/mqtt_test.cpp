@@ -1,55 +1,25 @@
 // pv7100d on a real mosquitto on loopback, against pv7100-sim, mosquitto_sub and mosquitto_pub
 // its other clients.
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <csignal>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include <arpa/inet.h>
-#include <poll.h>
-#include <unistd.h>
-
-#include "tests/support/child_process.h"
+#include "tests/daemon/daemon_process.h"
 
 namespace pv7100::daemon {
 namespace {
 
-using namespace std::chrono_literals;
-using testing::ChildProcess;
-
-std::string temporaryDirectory() {
+// A folder of the build tree, for the brokers' config files and certificates.
+std::string buildDirectory() {
   std::string pattern = PV7100_MQTT_DIR "/XXXXXX";
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   return pattern;
 }
 
-std::string readFile(const std::string& path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
-
-// Connects to `port` of 127.0.0.1 (true when someone listens there), or with 0 finds a port
-// that nobody listens on now.
-std::pair<bool, int> probe(int port) {
+bool listening(int port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
-  auto* raw = reinterpret_cast<sockaddr*>(&address);
-  socklen_t length = sizeof address;
-  const bool listening = port != 0 ? ::connect(fd, raw, sizeof address) == 0
-                                   : (::bind(fd, raw, length), ::getsockname(fd, raw, &length), 0);
+  sockaddr_in address = loopback(port);
+  const bool up = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   ::close(fd);
-  return {listening, ntohs(address.sin_port)};
-}
-
-int countOf(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
+  return up;
 }
 
 // The times of day (ms) of the traffic log's lines that hold `part`.
@@ -82,7 +52,7 @@ testing::Spawn quiet() {
 class Broker {
  public:
   explicit Broker(std::string settings = "allow_anonymous true\n")
-      : config_(temporaryDirectory() + "/mosquitto.conf") {
+      : config_(buildDirectory() + "/mosquitto.conf") {
     std::ofstream(config_) << "listener " << port << " 127.0.0.1\npersistence false\nuser root\n"
                            << settings;
     start();
@@ -90,10 +60,10 @@ class Broker {
   void start() {
     process_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"/usr/sbin/mosquitto", "-c", config_}, quiet());
-    waitFor([&] { return probe(port).first; }, 5s);
+    waitFor([&] { return listening(port); }, 5s);
   }
   void stop() { process_.reset(); }
-  const int port = probe(0).second;
+  const int port = freePort();
 
  private:
   std::string config_;
@@ -138,52 +108,41 @@ void publish(const Broker& broker, const std::string& topic, const std::string& 
   ChildProcess(argv, quiet()).waitForExit(5s);
 }
 
-// pv7100-sim on a pseudo-terminal reached through a link.
-std::unique_ptr<ChildProcess> simulator(const std::string& link,
-                                        std::vector<std::string> options = {}) {
-  options.insert(options.begin(), {PV7100_SIM, "--link", link});
-  auto process = std::make_unique<ChildProcess>(options, testing::Spawn{});
-  process->readLine(3s);
-  return process;
+std::unique_ptr<SimulatedProjector> simulator(const std::string& link,
+                                              std::vector<std::string> options = {}) {
+  return std::make_unique<SimulatedProjector>(link, std::move(options));
 }
 
-class Daemon {
+// pv7100d on the projector at `link` and on `broker`, its serial traffic beside the link.
+class MqttDaemon : public Daemon {
  public:
-  Daemon(const std::string& link, const Broker& broker, std::vector<std::string> options)
-      : directory_(temporaryDirectory()) {
-    options.insert(
-        options.begin(),
-        {PV7100D, "--port", link, "--listen", "127.0.0.1:" + std::to_string(probe(0).second),
-         "--socket", directory_ + "/line.sock", "--log", directory_ + "/traffic.log", "--mqtt",
-         "127.0.0.1:" + std::to_string(broker.port)});
-    if (std::find(options.begin(), options.end(), "--config") == options.end())
-      options.insert(options.end(), {"--config", "/dev/null"});
-    testing::Spawn spawn;
-    spawn.stderrFile = directory_ + "/stderr";
-    process = std::make_unique<ChildProcess>(options, spawn);
-  }
-  std::string events() const { return readFile(directory_ + "/stderr"); }
-  std::string traffic() const { return readFile(directory_ + "/traffic.log"); }
-  std::unique_ptr<ChildProcess> process;
+  MqttDaemon(const std::string& link, const Broker& broker, std::vector<std::string> options)
+      : Daemon(with(link, broker, std::move(options))), log_(link + ".log") {}
+  std::string traffic() const { return readFile(log_); }
 
  private:
-  std::string directory_;
+  static std::vector<std::string> with(const std::string& link, const Broker& broker,
+                                       std::vector<std::string> options) {
+    options.insert(options.begin(), {"--port", link, "--log", link + ".log", "--mqtt",
+                                     "127.0.0.1:" + std::to_string(broker.port)});
+    return options;
+  }
+  std::string log_;
 };
 
-class MqttTest : public ::testing::Test {
+class MqttTest : public DaemonTest {
  protected:
   void SetUp() override {
     if (::access("/usr/sbin/mosquitto", X_OK) != 0)
       GTEST_SKIP() << "apt install mosquitto mosquitto-clients";
   }
-  std::string link_ = temporaryDirectory() + "/projector";
 };
 
 TEST_F(MqttTest, StateThroughCountDownAndCoolDownCommandsHoldsAndRefusals) {
   auto projector = simulator(link_, {"--count-down", "2000", "--cool-down", "2000"});
   Broker broker;
   Watcher watcher(broker, {"pv7100/pv7100/#"});
-  Daemon daemon(link_, broker, {});
+  MqttDaemon daemon(link_, broker, {});
   EXPECT_NE(watcher.line("pv7100/pv7100/availability online"), "");
   EXPECT_NE(watcher.line("\"power\": \"standby\", \"input\": \"input-1\", \"picture_mute\": false, "
                          "\"sound_mute\": false, \"lamp_hours\": 1234"),
@@ -236,16 +195,16 @@ TEST_F(MqttTest, OfflineByLastWillGoneBrokerAndGoneProjectorAndBackByItself) {
   auto projector = simulator(link_);
   Broker broker;
   Watcher watcher(broker, {"pv7100/pv7100/availability"});
-  auto daemon = std::make_unique<Daemon>(link_, broker, std::vector<std::string>{});
+  auto daemon = std::make_unique<MqttDaemon>(link_, broker, std::vector<std::string>{});
   EXPECT_NE(watcher.line("availability online"), "");
-  daemon->process->signal(SIGKILL);
+  daemon->process().signal(SIGKILL);
   EXPECT_NE(watcher.line("availability offline"), "");
 
   // A retained command would be carried out at every connection: refused.
   publish(broker, "pv7100/pv7100/set", "power-on", true);
   Watcher results(broker, {"pv7100/pv7100/result"});
   watcher.forget();
-  daemon = std::make_unique<Daemon>(link_, broker, std::vector<std::string>{});
+  daemon = std::make_unique<MqttDaemon>(link_, broker, std::vector<std::string>{});
   EXPECT_NE(watcher.line("availability online"), "");
   EXPECT_NE(results.line("{\"command\": \"power-on\", \"outcome\": \"refused\", \"error\": "
                          "\"a retained message is no command"),
@@ -268,7 +227,7 @@ TEST_F(MqttTest, OfflineByLastWillGoneBrokerAndGoneProjectorAndBackByItself) {
 }
 
 TEST_F(MqttTest, LogsInWithAPasswordFileAndChecksTheBrokersCertificate) {
-  const std::string dir = temporaryDirectory();
+  const std::string dir = buildDirectory();
   const int made = ChildProcess({"/bin/sh", "-c", "cd " + dir + R"( &&
     printf 'projector:s3cret\n' > passwd && mosquitto_passwd -U passwd &&
     key="-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes" &&
@@ -304,7 +263,7 @@ TEST_F(MqttTest, LogsInWithAPasswordFileAndChecksTheBrokersCertificate) {
   for (const Case& c : cases) {
     Broker broker(c.broker);
     std::ofstream(dir + "/hall.conf") << "mqtt-username = projector\n" << c.config << "\n";
-    Daemon daemon(link_, broker, {"--config", dir + "/hall.conf"});
+    MqttDaemon daemon(link_, broker, {"--config", dir + "/hall.conf"});
     waitFor([&] { return daemon.events().find("MQTT broker") != std::string::npos; });
     ::poll(nullptr, 0, 300);
     EXPECT_NE(daemon.events().find(c.event), std::string::npos) << c.config << daemon.events();
@@ -314,12 +273,12 @@ TEST_F(MqttTest, LogsInWithAPasswordFileAndChecksTheBrokersCertificate) {
 TEST_F(MqttTest, ThreeProjectorsOnOneBrokerEachOnItsOwnTopic) {
   Broker broker;
   Watcher discovery(broker, {"homeassistant/switch/+/power/config", "pv7100/+/result"});
-  std::vector<std::unique_ptr<ChildProcess>> projectors;
-  std::vector<std::unique_ptr<Daemon>> daemons;
+  std::vector<std::unique_ptr<SimulatedProjector>> projectors;
+  std::vector<std::unique_ptr<MqttDaemon>> daemons;
   for (const std::string name : {"Hall-A", "Hall-B", "Hall-C"}) {
     projectors.push_back(simulator(link_ + name));
-    daemons.push_back(
-        std::make_unique<Daemon>(link_ + name, broker, std::vector<std::string>{"--name", name}));
+    daemons.push_back(std::make_unique<MqttDaemon>(link_ + name, broker,
+                                                   std::vector<std::string>{"--name", name}));
   }
   for (const std::string id : {"hall-a", "hall-b", "hall-c"})
     EXPECT_NE(discovery.line("homeassistant/switch/" + id +

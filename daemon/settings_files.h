@@ -1,0 +1,29 @@
+// The config file and the password file, read as the small regular files they are. Anything
+// else (a directory, a FIFO, a device, a file beyond its bound) is refused with a message that
+// says what it is, never waited on and never read beyond the bound.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace pv7100::daemon {
+
+inline constexpr std::size_t kMaxConfigBytes = 64 * 1024;
+inline constexpr std::size_t kMaxPasswordFileBytes = 4 * 1024;
+
+// The config file's text; nullopt when nothing is at `path`. /dev/null is an empty config.
+// Throws UsageError.
+std::optional<std::string> readConfigFile(const std::string& path);
+
+// The PJLink password: the first line of the file, 1 to 32 characters. Throws UsageError.
+std::string readPasswordFile(const std::string& path);
+
+// The MQTT broker's password: the first line of the file, 1 to 256 characters. Throws
+// UsageError.
+std::string readMqttPasswordFile(const std::string& path);
+
+// Refuses a CA file that is not a readable regular file of at most 1 MiB. Throws UsageError.
+void checkCaFile(const std::string& path);
+
+}  // namespace pv7100::daemon
