@@ -188,7 +188,8 @@ int main(int argc, char** argv) {
     const auto ack = std::lower_bound(acks.begin(), acks.end(), wire[i]);
     const std::string change = i % 2 == 0 ? "\"sound_mute\": true" : "\"sound_mute\": false";
     const auto state = std::find_if(states.begin(), states.end(), [&](const auto& m) {
-      return m.at >= wire[i] && m.payload.find(change) != std::string::npos;
+      // From the start of the line's millisecond: the message may come within it.
+      return m.at >= wire[i] - 500'000 && m.payload.find(change) != std::string::npos;
     });
     if (ack != acks.end() && state != states.end()) toState.push_back((state->at - *ack) / 1e6);
   }
