@@ -290,7 +290,7 @@ Options loadOptions(const std::vector<std::string>& args,
 std::string usageText() {
   return R"(Usage: pv7100d [OPTION]...
 Own the serial port of one QUIVA PV7100 data projector and serve the projector on the network
-as a PJLink Class 1 projector.
+as a PJLink Class 1 projector, and with --mqtt on an MQTT broker.
 
 Options (each overrides the setting of the same name in the config file):
   --config FILE         the config file, a regular file of at most 64 KiB (default
