@@ -12,15 +12,19 @@ cd "$(dirname "$0")"
 what=${1:-panel}
 
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev \
-libsystemd-dev libgtest-dev libgmock-dev fonts-ipafont-gothic"
+libsystemd-dev libmicrohttpd-dev libgtest-dev libgmock-dev fonts-ipafont-gothic"
 case "$what" in
   # The PJLink client the daemon's tests run against comes from npm; a Node that brings its
   # own npm (such as NodeSource's) is left as it is.
+  # The web page's tests drive Chromium through Selenium, and start a Prometheus of their own.
   test | sanitize)
-    packages="$packages ser2net"
+    packages="$packages ser2net chromium chromium-driver python3-selenium prometheus"
     command -v npm >/dev/null || packages="$packages nodejs npm"
     ;;
-  bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial" ;;
+  bench)
+    packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial chromium chromium-driver \
+python3-selenium"
+    ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
   deb) packages="$packages help2man dpkg-dev lintian" ;;
 esac
