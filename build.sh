@@ -78,7 +78,7 @@ case "$what" in
   fuzz)
     CC=clang-14 CXX=clang++-14 configure build-fuzz -DPV7100_FUZZ=ON -DPV7100_TESTS=OFF
     build build-fuzz --target pv7100_fuzz_monitor pv7100_fuzz_decoder pv7100_fuzz_exchange \
-      pv7100_fuzz_receive pv7100_fuzz_ctl_options pv7100_fuzz_pjlink
+      pv7100_fuzz_receive pv7100_fuzz_ctl_options pv7100_fuzz_pjlink pv7100_fuzz_http
     # The seeds in fuzz/corpus are only read: what the fuzzers find goes to build-fuzz/corpus,
     # where the next run starts from it, and crashing inputs to build-fuzz/crashes. The whole
     # panel (receive) is slow on long replies and gets a third of the time; the exchange on its

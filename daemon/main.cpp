@@ -144,11 +144,6 @@ int main(int argc, char** argv) {
     return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);
   std::unique_ptr<HttpFace> http;
   if (web) {
-    web->server.log = [&log](std::string_view message) {
-      log.counted("http library", 1, [text = std::string(message)](long count) {
-        return "HTTP: " + text + (count > 1 ? " (and " + std::to_string(count - 1) + " more)" : "");
-      });
-    };
     http = std::make_unique<HttpFace>(*web, *projector);
     if (!http->listen(error))
       return fail("cannot serve HTTP on " + options.httpHost + ":" +

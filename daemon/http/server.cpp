@@ -202,9 +202,10 @@ struct HttpLibrary {
     std::vsnprintf(text, sizeof text, format, arguments);
     std::string_view message(text);
     while (message.ends_with('\n')) message.remove_suffix(1);
+    // The first says why a start failed. Once it runs, what it says is of clients that went
+    // away or broke the rules, which the journal need not hear of, one line a closed page.
     auto& server = *static_cast<HttpServer*>(self);
-    server.lastLog_ = message;
-    if (server.settings_.log) server.settings_.log(message);
+    if (!server.daemon_ && server.startError_.empty()) server.startError_ = message;
   }
 };
 
@@ -284,7 +285,7 @@ bool HttpServer::listen(std::string& error) {
                              MHD_OPTION_ARRAY, options.data(), MHD_OPTION_END);
   if (!daemon_) {
     ::close(fd);
-    error = lastLog_.empty() ? "the HTTP library would not start" : lastLog_;
+    error = startError_.empty() ? "the HTTP library would not start" : startError_;
     return false;
   }
   const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_EPOLL_FD);

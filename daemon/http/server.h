@@ -46,8 +46,6 @@ struct HttpSettings {
   std::string certificate;
   std::string key;
   HttpLimits limits;
-  // What the library has to say (a client that broke the rules, a TLS handshake that failed).
-  std::function<void(std::string_view message)> log;
   bool tls() const { return !certificate.empty(); }
 };
 
@@ -130,7 +128,7 @@ class HttpServer : public QObject {
   QTimer timer_;
   QTimer heartbeat_;
   std::map<Exchange*, std::shared_ptr<Exchange>> exchanges_;
-  std::string lastLog_;
+  std::string startError_;
 };
 
 }  // namespace pv7100::daemon

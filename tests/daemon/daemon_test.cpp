@@ -437,6 +437,10 @@ TEST(DaemonUsage, RefusesBadSettingsWithExitTwo) {
       {"--config", "/dev/null", "--port", "/dev/null", "--baud", "4800"},
       {"--config", "/dev/null", "--port", "/dev/null", "--listen", "0.0.0.0:4352"},
       {"--config", "/dev/null", "--port", "/dev/null", "--password-file", "/nonexistent"},
+      {"--config", "/dev/null", "--port", "/dev/null", "--http", "0.0.0.0:8080"},
+      {"--config", "/dev/null", "--port", "/dev/null", "--http", "127.0.0.1"},
+      {"--config", "/dev/null", "--port", "/dev/null", "--http", "127.0.0.1:8080", "--http-key",
+       "/dev/null"},
   };
   for (const auto& args : cases) {
     std::vector<std::string> argv{PV7100D};

@@ -199,6 +199,11 @@ class ApiTest(unittest.TestCase):
         password = tempfile.mktemp()
         with open(password, "w") as file:
             file.write("opensesame\n")
+        plain = subprocess.run([DAEMON, "--config", "/dev/null", "--port", "/dev/null",
+                                "--http", "0.0.0.0:8080", "--http-password-file", password],
+                               capture_output=True, text=True, timeout=10)
+        self.assertEqual(plain.returncode, 2)
+        self.assertIn("a password over plain HTTP on 0.0.0.0", plain.stderr)
         rig = Rig(self, "--http-password-file", password)
         own = {"Origin": f"http://127.0.0.1:{rig.port}"}
         big = json.dumps({"command": "zoom-plus", "pad": "x" * 5000})
