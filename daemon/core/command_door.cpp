@@ -36,6 +36,8 @@ std::string_view outcomeWord(CommandDoor::Outcome outcome) {
 
 CommandDoor::CommandDoor(PortOwner& port, StatePoller& poller) : port_(port), poller_(poller) {
   lease_.setSingleShot(true);
+  // A coarse timer may fire 5 % early: a held zoom would repeat every 100 ms, not 105.
+  repeat_.setTimerType(Qt::PreciseTimer);
   connect(&lease_, &QTimer::timeout, this, [this] { endHold(); });
   connect(&repeat_, &QTimer::timeout, this, [this] { tick(); });
 }

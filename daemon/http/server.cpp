@@ -29,6 +29,10 @@ struct Exchange {
   std::string sending;
   std::string newest;
   std::chrono::steady_clock::time_point lastSent{};
+  // While a stream waits, its socket is watched: the library does not see a client go while it
+  // is suspended, and a page reloaded would hold its old stream until the next heartbeat.
+  std::unique_ptr<QSocketNotifier> watch;
+  bool gone = false;
 };
 
 namespace {
@@ -172,10 +176,12 @@ struct HttpLibrary {
   // The next bytes of a stream; with none, the connection waits until an event comes.
   static ssize_t streamRead(void* cls, std::uint64_t, char* buffer, std::size_t most) {
     auto& exchange = *static_cast<Exchange*>(cls);
+    if (exchange.gone) return MHD_CONTENT_READER_END_WITH_ERROR;
     if (exchange.sending.empty()) exchange.sending = std::exchange(exchange.newest, {});
     if (exchange.sending.empty()) {
       MHD_suspend_connection(exchange.connection);
       exchange.suspended = true;
+      watch(exchange);
       return 0;
     }
     const std::size_t size = std::min(most, exchange.sending.size());
@@ -185,11 +191,31 @@ struct HttpLibrary {
     return static_cast<ssize_t>(size);
   }
 
+  // A page sends nothing on its stream: what makes its socket readable is its going away.
+  static void watch(Exchange& exchange) {
+    if (!exchange.watch) {
+      const MHD_ConnectionInfo* info =
+          MHD_get_connection_info(exchange.connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+      exchange.watch = std::make_unique<QSocketNotifier>(info->connect_fd, QSocketNotifier::Read);
+      QObject::connect(exchange.watch.get(), &QSocketNotifier::activated, exchange.server,
+                       [&exchange](QSocketDescriptor fd) {
+                         exchange.watch->setEnabled(false);
+                         char byte;
+                         const ssize_t got = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+                         if (got < 0 && errno == EAGAIN) return exchange.watch->setEnabled(true);
+                         exchange.gone = got <= 0;
+                         if (exchange.gone && exchange.suspended) exchange.server->resume(exchange);
+                       });
+    }
+    exchange.watch->setEnabled(true);
+  }
+
   static void completed(void* self, MHD_Connection*, void** state,
                         enum MHD_RequestTerminationCode) {
     auto* exchange = static_cast<Exchange*>(*state);
     if (!exchange) return;
     *state = nullptr;
+    exchange->watch.reset();
     auto& server = *static_cast<HttpServer*>(self);
     exchange->finished = true;
     const bool stream = exchange->stream.has_value();
@@ -308,6 +334,7 @@ void HttpServer::run() {
 
 void HttpServer::resume(Exchange& exchange) {
   exchange.suspended = false;
+  if (exchange.watch) exchange.watch->setEnabled(false);
   MHD_resume_connection(exchange.connection);
   // A resumed connection is the library's to serve at its next run, which nothing else wakes.
   timer_.start(0);

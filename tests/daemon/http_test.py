@@ -157,7 +157,7 @@ class PageTest(unittest.TestCase):
         lines = rig.wire(ZOOM_PLUS)
         self.assertIn(len(lines), range(8, 12), lines)
         periods = [b - a for a, b in zip(lines, lines[1:])]
-        self.assertAlmostEqual(sum(periods) / len(periods), 0.105, delta=0.015)
+        self.assertAlmostEqual(sum(periods) / len(periods), 0.105, delta=0.003)
         time.sleep(0.5)
         self.assertEqual(rig.wire(ZOOM_PLUS), lines)
         self.assertLess(lines[-1], released + 0.2)
@@ -169,6 +169,8 @@ class PageTest(unittest.TestCase):
         gone = time.time()
         time.sleep(1.0)
         self.assertLess(rig.wire(ZOOM_PLUS)[-1], gone + 0.5)
+        self.assertTrue(until(lambda: 'pv7100_clients{face="http"} 0\n' in rig.ask(
+            "GET", "/metrics")[1], 2))
 
     def test_desktop(self):
         self.run_page(phone=False)

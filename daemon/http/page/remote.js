@@ -228,12 +228,25 @@ function answering(text, good) {
   badge.dataset.answering = String(good);
 }
 
-async function main() {
+// The live state; a page left for another keeps no stream open, as a browser keeps a page it
+// may come back to (and its connections, of which it has six for one host).
+function listen() {
   const events = new EventSource('api/events');
   events.addEventListener('state', (event) => render(JSON.parse(event.data)));
   events.addEventListener('error', () => answering('daemon unreachable', false));
+  return events;
+}
+
+async function main() {
+  let events = listen();
   const stopAll = () => stops.forEach((stop) => stop());
-  window.addEventListener('pagehide', stopAll);
+  window.addEventListener('pagehide', () => {
+    stopAll();
+    events.close();
+  });
+  window.addEventListener('pageshow', (event) => {
+    if (event.persisted) events = listen();
+  });
   document.addEventListener('visibilitychange', () => document.hidden && stopAll());
   try {
     const response = await fetch('api/commands', {cache: 'no-store'});
