@@ -99,9 +99,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Not found by the shared-library scan: the panel's faces, and Qt's platform plugins, which
-# Qt loads at run time.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-qpa-plugins")
+# Not found by the shared-library scan: the panel's faces, Qt's platform plugins, which Qt loads
+# at run time, and what creates the daemon's system user.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "fonts-ipafont-gothic, qt6-qpa-plugins, systemd | systemd-standalone-sysusers | systemd-sysusers")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 include(CPack)

@@ -25,9 +25,16 @@ void EventLog::event(std::string_view message) {
 }
 
 void EventLog::counted(const std::string& kind, long amount, Describe describe) {
+  const auto now = Clock::now();
+  // Kinds may name a client: those quiet for a period are forgotten, as good as never told.
+  if (now - pruned_ >= kQuietPeriod) {
+    pruned_ = now;
+    std::erase_if(tallies_, [now](const auto& entry) {
+      return entry.second.pending == 0 && now - entry.second.told >= kQuietPeriod;
+    });
+  }
   Tally& tally = tallies_[kind];
   tally.describe = std::move(describe);
-  const auto now = Clock::now();
   if (tally.pending == 0 && now - tally.told >= kQuietPeriod) {
     tally.told = now;
     event(tally.describe(amount));

@@ -54,6 +54,7 @@ class EventLog {
   int traffic_ = -1;
   bool failed_ = false;  // a line could not be written, and that has been told
   std::map<std::string, Tally, std::less<>> tallies_;
+  Clock::time_point pruned_{};
   QTimer tallyTimer_;
 };
 

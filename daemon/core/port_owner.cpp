@@ -14,7 +14,7 @@
 namespace pv7100::daemon {
 
 PortOwner::PortOwner(PortSettings settings, EventLog& log)
-    : settings_(std::move(settings)), log_(log) {
+    : settings_(std::move(settings)), log_(log), lastReplyTime_(settings_.replyTimeout) {
   if (!settings_.logFile.empty()) {
     logged_ = std::make_unique<LoggedSerialPort>(serial_, settings_.logFile);
     logged_->onLogFailed([this](const std::string& reason) {
@@ -190,6 +190,7 @@ void PortOwner::next() {
     finish(Outcome::portDown, {});
     return;
   }
+  sentAt_ = std::chrono::steady_clock::now();
   replyTimer_.start();
 }
 
@@ -222,6 +223,8 @@ void PortOwner::received(std::string_view bytes) {
       continue;
     }
     std::string reply = std::exchange(reply_, {});
+    lastReplyTime_ = std::chrono::ceil<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - sentAt_);
     if (!answering_) log_.event("the projector answers again");
     setAnswering(true);
     finish(Outcome::replied, std::move(reply));
@@ -255,6 +258,7 @@ void PortOwner::timedOut() {
                std::to_string(settings_.replyTimeout.count()) +
                " ms: the projector does not answer");
   late_ = std::exchange(reply_, {});
+  lastReplyTime_ = settings_.replyTimeout;
   settleTimer_.start();
   setAnswering(false);
   finish(Outcome::noReply, {});

@@ -90,6 +90,9 @@ class PortOwner : public QObject {
   // Lines of held buttons come at a held button's pace: the daemon's own reads wait for them.
   bool holding() const;
   const PortSettings& settings() const { return settings_; }
+  // How long the last exchange took from its line to its reply; the reply time-out when it
+  // had none, or before the first.
+  std::chrono::milliseconds lastReplyTime() const { return lastReplyTime_; }
   const Counters& counters() const { return counters_; }
 
  signals:
@@ -144,6 +147,8 @@ class PortOwner : public QObject {
   bool failing_ = false;  // the failure to open has been told
   bool stopped_ = false;
   Counters counters_;
+  std::chrono::steady_clock::time_point sentAt_{};
+  std::chrono::milliseconds lastReplyTime_;
   QTimer replyTimer_;
   // After a time-out no exchange starts until the line has been quiet for one more reply
   // time-out, so that a reply still on its way is taken in as late, not as the next one's.

@@ -113,22 +113,26 @@ void HttpFace::authorize(const HttpRequest& request, const HttpReply& reply) {
   if (settings_.password.empty()) return serve(routeOf(request.path), request, reply);
   const std::optional<std::string> password = basicPassword(request.header("authorization"));
   if (!password) return reply.send(error(401, "this daemon wants its password"));
-  const auto wait = brake_.waitFor(request.peer, Clock::now());
-  if (wait > std::chrono::milliseconds::zero()) {
-    QTimer::singleShot(wait, this, [this, request, reply] { authorize(request, reply); });
+  const auto now = Clock::now();
+  if (const auto wait = guesses_.wait(request.peer, now); wait > Clock::duration::zero()) {
+    QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(wait), this,
+                       [this, request, reply] { authorize(request, reply); });
     return;
   }
-  if (!samePassword(*password, settings_.password)) {
-    const int failures = brake_.failed(request.peer, Clock::now());
-    const std::string peer = request.peer;
-    projector_.log().counted("http wrong password", 1, [peer, failures](long count) {
-      return "HTTP: " + std::to_string(count) + " wrong password" + (count == 1 ? "" : "s") +
-             ", the last from " + peer + " (" + std::to_string(failures) +
-             " from there in a row; its next is checked after a wait)";
-    });
+  const bool right = samePassword(*password, settings_.password);
+  const auto next = guesses_.judged(request.peer, right, now);
+  if (!right) {
+    projector_.log().counted(
+        "http wrong password from " + request.peer, 1, [peer = request.peer, next](long count) {
+          std::string told = "HTTP: " + std::to_string(count) + " wrong password" +
+                             (count == 1 ? "" : "s") + " from " + peer;
+          if (next > Clock::duration::zero())
+            told += "; its next try waits " +
+                    std::to_string(std::chrono::ceil<std::chrono::seconds>(next).count()) + " s";
+          return told;
+        });
     return reply.send(error(401, "wrong password"));
   }
-  brake_.succeeded(request.peer);
   serve(routeOf(request.path), request, reply);
 }
 

@@ -10,9 +10,10 @@
 // Rules for a page that moves a projector: a request whose Host names neither an IP address nor
 // one of the daemon's names is refused (DNS rebinding); what changes something is a POST, with
 // the page's own Origin or, from a program that is no browser, none; with a password, each
-// request carries it (HTTP Basic, never in the URL), and an address that gives a wrong one
-// waits before its next is checked (GuessBrake), each told on standard error at most every
-// 5 s. Every answer forbids loading anything from elsewhere (Content-Security-Policy).
+// request carries it (HTTP Basic, never in the URL); an address that gave three wrong ones
+// waits before its next is judged (the core's Guesses, as PJLink's), each told on standard
+// error at most every 5 s. Every answer forbids loading anything from elsewhere
+// (Content-Security-Policy).
 //
 // Bounds, besides the server's (HttpLimits): at most kMaxStreams pages get live state at once.
 #pragma once
@@ -24,7 +25,7 @@
 
 #include <QObject>
 
-#include "daemon/core/guess_brake.h"
+#include "daemon/core/guesses.h"
 #include "daemon/core/projector.h"
 #include "daemon/http/request.h"
 #include "daemon/http/server.h"
@@ -75,7 +76,7 @@ class HttpFace : public QObject {
   HostRules hosts_;
   Projector& projector_;
   HttpServer server_;
-  GuessBrake brake_;
+  Guesses guesses_;
   std::map<std::string, std::pair<std::string, std::string>> assets_;  // name: type, bytes
   std::string commandList_;
   std::vector<HttpReply> streams_;

@@ -14,22 +14,29 @@ bool printable(char c) {
 
 }  // namespace
 
-void LineCutter::add(std::string_view bytes) {
-  for (const char c : bytes) {
-    if (c == kCarriageReturn) {
+std::size_t LineCutter::add(std::string_view bytes, std::size_t maxLines) {
+  std::size_t taken = 0;
+  for (; taken < bytes.size() && complete_.size() < maxLines; ++taken) {
+    const char c = bytes[taken];
+    const bool crLf = afterCr_ && c == kLineFeed;
+    afterCr_ = c == kCarriageReturn;
+    if (crLf) continue;
+    if (c == kCarriageReturn || c == kLineFeed) {
       if (!skipping_) complete_.push_back({.text = std::move(partial_), .tooLong = false});
       partial_.clear();
       skipping_ = false;
-    } else if (skipping_ || (c == kLineFeed && partial_.empty())) {
-      // The rest of a line too long, or the LF of a client that ends its lines with CR LF.
+    } else if (skipping_) {
+      // The rest of a line too long.
     } else if (partial_.size() == maxLength_) {
       complete_.push_back({.text = std::move(partial_), .tooLong = true});
       partial_.clear();
       skipping_ = true;
     } else {
+      if (partial_.empty()) ++begun_;
       partial_ += c;
     }
   }
+  return taken;
 }
 
 std::optional<LineCutter::Line> LineCutter::next() {

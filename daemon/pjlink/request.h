@@ -1,23 +1,23 @@
-// PJLink requests as they come off a connection: bytes cut into lines at CR, and each line read
+// PJLink requests as they come off a connection: bytes cut into lines, and each line read
 // as a header ("%1"), a command of four characters, a space and a parameter. Pure C++, so that
 // a fuzzer can drive it.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "daemon/pjlink/bounds.h"
+
 namespace pv7100::daemon {
 
-// The longest request, its CR included.
-inline constexpr std::size_t kMaxRequestLength = 136;
-// The MD5 digest in hexadecimal that leads a client's first line when a password is set.
-inline constexpr std::size_t kDigestLength = 32;
-
-// Cuts received bytes into lines. A line that grows beyond `maxLength` bytes without a CR comes
-// out cut there and marked too long; the rest of it, up to the next CR, is dropped.
+// Cuts received bytes into lines. A line ends at CR, LF or CR LF. A line that grows beyond
+// `maxLength` bytes without its end comes out cut there and marked too long; the rest of it, up
+// to its end, is dropped.
 class LineCutter {
  public:
   struct Line {
@@ -27,16 +27,25 @@ class LineCutter {
 
   explicit LineCutter(std::size_t maxLength) : maxLength_(maxLength) {}
 
-  void add(std::string_view bytes);
+  // Takes bytes until `maxLines` complete lines wait, and says how many it took: the rest is
+  // for a later call, once lines have been taken.
+  std::size_t add(std::string_view bytes,
+                  std::size_t maxLines = std::numeric_limits<std::size_t>::max());
   std::optional<Line> next();
   // Complete lines not yet taken.
   std::size_t lines() const { return complete_.size(); }
+  // Whether a line has begun and not ended.
+  bool pending() const { return !partial_.empty() || skipping_; }
+  // Lines begun so far: a change says that a new one began.
+  std::uint64_t begun() const { return begun_; }
 
  private:
   std::size_t maxLength_;
   std::string partial_;
   std::deque<Line> complete_;
   bool skipping_ = false;
+  bool afterCr_ = false;  // an LF now is the second half of CR LF
+  std::uint64_t begun_ = 0;
 };
 
 struct Request {

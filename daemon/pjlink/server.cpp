@@ -27,8 +27,14 @@ bool PjlinkServer::listen(std::string& error) {
 void PjlinkServer::accept() {
   while (QTcpSocket* socket = server_.nextPendingConnection()) {
     if (clients_ >= settings_.maxClients) {
-      log_.event("refused a connection from " + socket->peerAddress().toString().toStdString() +
-                 ": " + std::to_string(settings_.maxClients) + " clients are connected");
+      log_.counted("refused", 1,
+                   [peer = socket->peerAddress().toString().toStdString(),
+                    most = std::to_string(settings_.maxClients)](long n) {
+                     return (n == 1 ? "refused a connection from " + peer
+                                    : "refused " + std::to_string(n) +
+                                          " connections, the last from " + peer) +
+                            ": " + most + " clients are connected";
+                   });
       socket->abort();
       socket->deleteLater();
       continue;

@@ -1,6 +1,19 @@
 // The projector as a PJLink Class 1 projector on TCP: a greeting, optional authentication, and
 // each request answered in one write within 2 s, from the state the poller keeps fresh or by
 // commands through the core's command door.
+//
+// What a client gets at most, against clients that misbehave or attack (bounds.h):
+// - clients: `max-clients` (64) at once; more are refused, and each kind of refusal or closing
+//   is told at most once every 5 s, with a count;
+// - bytes: a line of 167 bytes (a request of 136 bytes, its CR included, after a digest of 32),
+//   the rest of a longer one dropped to its end; 64 requests read ahead of their answers and
+//   nothing more while they wait or while a reply waits to be sent; 4 KiB more in Qt's read
+//   buffer; the rest stays in the kernel's, so about 15 KiB per client;
+// - time: a request complete 5 s after its first byte, a complete request every 30 s;
+// - guessing (the core's guesses.h, the same for every face): after 3 wrong passwords from one
+//   address, each try from it is judged only after a delay, 2 s doubling with each wrong one up
+//   to 16 s, before its answer (PJLINK ERRA and the connection closed, or the request's
+//   answer); the address forgotten 10 min after its last wrong one, 1024 addresses at most.
 #pragma once
 
 #include <chrono>
@@ -10,8 +23,10 @@
 #include <QObject>
 #include <QTcpServer>
 
+#include "daemon/core/guesses.h"
 #include "daemon/core/projector.h"
 #include "daemon/pjlink/answers.h"
+#include "daemon/pjlink/bounds.h"
 
 namespace pv7100::daemon {
 
@@ -19,7 +34,7 @@ struct ServerSettings {
   QHostAddress address = QHostAddress::LocalHost;
   quint16 port = 4352;
   std::string password;  // empty: no authentication
-  int maxClients = 64;
+  int maxClients = kDefaultMaxClients;
   Identity identity;
 };
 
@@ -27,8 +42,6 @@ class PjlinkServer : public QObject {
   Q_OBJECT
 
  public:
-  // As projectors do, a client that sends nothing for this long is closed.
-  static constexpr std::chrono::milliseconds kIdleClose{30'000};
   // A request not answered by then is answered with an error: the reply is due within 2 s.
   static constexpr std::chrono::milliseconds kAnswerBy{1900};
 
@@ -53,6 +66,7 @@ class PjlinkServer : public QObject {
   EventLog& log_;
   QTcpServer server_;
   int clients_ = 0;
+  Guesses guesses_;
 };
 
 }  // namespace pv7100::daemon

@@ -1,175 +1,17 @@
 // pv7100d as a process against pv7100-sim on a pseudo-terminal, its clients plain sockets.
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <csignal>
-#include <fstream>
-#include <map>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include "daemon/pjlink/digest.h"
 #include "serial/port_lock.h"
-#include "tests/support/child_process.h"
+#include "tests/daemon/daemon_process.h"
 
 namespace pv7100::daemon {
 namespace {
 
-using namespace std::chrono_literals;
-using testing::ChildProcess;
-
-std::string temporaryDirectory() {
-  std::string pattern = "/tmp/pv7100d-test-XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
-
-std::string readFile(const std::string& path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
-
-sockaddr_in loopback(int port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
-}
-
-// A TCP port on loopback that nobody listens on now.
-int freePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address = loopback(0);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
-// A PJLink client on a plain socket, or a client of the daemon's local socket; every read
-// bounded.
-class Client {
- public:
-  explicit Client(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address = loopback(port);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  }
-  explicit Client(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  }
-  ~Client() { ::close(fd_); }
-
-  bool connected() const { return connected_; }
-  void send(std::string_view bytes) { (void)!::write(fd_, bytes.data(), bytes.size()); }
-  // The next line up to its CR, without it; "" when none came within `limit`, "(closed)" when
-  // the daemon closed the connection.
-  std::string line(std::chrono::milliseconds limit = 2000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (pending_.find('\r') == std::string::npos) {
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      pollfd watched{fd_, POLLIN, 0};
-      if (left.count() <= 0 || ::poll(&watched, 1, static_cast<int>(left.count())) <= 0) return "";
-      char buffer[512];
-      const ssize_t got = ::read(fd_, buffer, sizeof buffer);
-      if (got <= 0) return "(closed)";
-      pending_.append(buffer, static_cast<std::size_t>(got));
-    }
-    std::string text = pending_.substr(0, pending_.find('\r'));
-    pending_.erase(0, text.size() + 1);
-    return text;
-  }
-  std::string ask(std::string_view request) {
-    send(std::string(request) + "\r");
-    return line();
-  }
-
- private:
-  int fd_;
-  bool connected_ = false;
-  std::string pending_;
-};
-
-// pv7100-sim on a pseudo-terminal reached through a link, so that it can be stopped and
-// started again on the same path.
-class Projector {
- public:
-  Projector(std::string link, std::vector<std::string> options) : link_(std::move(link)) {
-    options.insert(options.begin(), {PV7100_SIM, "--link", link_});
-    process_ = std::make_unique<ChildProcess>(options, testing::Spawn{});
-    process_->readLine(3s);
-  }
-  void stop() { process_->stop(); }
-
- private:
-  std::string link_;
-  std::unique_ptr<ChildProcess> process_;
-};
-
-testing::Spawn stderrTo(const std::string& file) {
-  testing::Spawn spawn;
-  spawn.stderrFile = file;
-  return spawn;
-}
-
-class Daemon {
- public:
-  explicit Daemon(std::vector<std::string> options, std::map<std::string, std::string> env = {})
-      : directory_(temporaryDirectory()), port_(freePort()) {
-    options.insert(options.begin(), {PV7100D, "--config", "/dev/null", "--listen",
-                                     "127.0.0.1:" + std::to_string(port_), "--socket", socket()});
-    testing::Spawn spawn = stderrTo(directory_ + "/stderr");
-    spawn.env = std::move(env);
-    process_ = std::make_unique<ChildProcess>(options, spawn);
-    for (int i = 0; i < 100 && readFile(directory_ + "/stderr").find("PJLink on") == npos; ++i)
-      ::poll(nullptr, 0, 20);
-  }
-  // Ended as systemd ends it, so that its lock and its note go with it.
-  ~Daemon() { process_->stop(); }
-  int port() const { return port_; }
-  std::string socket() const { return directory_ + "/line.sock"; }
-  ChildProcess& process() { return *process_; }
-  std::string events() const { return readFile(directory_ + "/stderr"); }
-  static constexpr auto npos = std::string::npos;
-
- private:
-  std::string directory_;
-  int port_;
-  std::unique_ptr<ChildProcess> process_;
-};
-
-// Asks until the answer is `wanted`, a few times a second for up to `limit`.
-std::string askUntil(Client& client, std::string_view request, std::string_view wanted,
-                     std::chrono::milliseconds limit = 8s) {
-  std::string answer;
-  for (auto end = std::chrono::steady_clock::now() + limit;
-       std::chrono::steady_clock::now() < end && answer != wanted; ::poll(nullptr, 0, 200))
-    answer = client.ask(request);
-  return answer;
-}
-
-class DaemonTest : public ::testing::Test {
- protected:
-  std::string link_ = temporaryDirectory() + "/projector";
-};
-
 TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_, "--name", "Hall-A"});
   Client client(daemon.port());
   ASSERT_TRUE(client.connected());
@@ -214,7 +56,7 @@ TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
 }
 
 TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
-  Projector projector(link_, {"--count-down", "2000", "--cool-down", "2000"});
+  SimulatedProjector projector(link_, {"--count-down", "2000", "--cool-down", "2000"});
   const std::string log = temporaryDirectory() + "/traffic.log";
   Daemon daemon({"--port", link_, "--log", log});
   Client client(daemon.port());
@@ -238,23 +80,24 @@ TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
 }
 
 TEST_F(DaemonTest, TakesSixtyFourClientsAndRefusesMore) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_});
   std::vector<std::unique_ptr<Client>> clients;
   for (int i = 0; i < 64; ++i) {
     clients.push_back(std::make_unique<Client>(daemon.port()));
     ASSERT_EQ(clients.back()->line(), "PJLINK 0") << i;
   }
-  Client refused(daemon.port());
-  EXPECT_EQ(refused.line(), "(closed)");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Client(daemon.port()).line(), "(closed)");
   for (auto& client : clients) EXPECT_EQ(client->ask("%1POWR ?"), "%1POWR=0");
+  // Told once, the rest added up.
+  EXPECT_EQ(countOf(daemon.events(), "refused"), 1) << daemon.events();
 }
 
 TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
   EXPECT_EQ(pjlinkDigest("498e4a67", "JBMIAProjectorLink"), "5d8409bc1c3fa39749434aa3a5c38682");
   const std::string passwordFile = temporaryDirectory() + "/password";
   std::ofstream(passwordFile) << "JBMIAProjectorLink\n";
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_, "--password-file", passwordFile});
   Client right(daemon.port());
   const std::string greeting = right.line();
@@ -273,7 +116,7 @@ TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
 }
 
 TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
-  auto projector = std::make_unique<Projector>(link_, std::vector<std::string>{});
+  auto projector = std::make_unique<SimulatedProjector>(link_, std::vector<std::string>{});
   Daemon daemon({"--port", link_});
   Client client(daemon.port());
   client.line();
@@ -282,14 +125,14 @@ TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
   EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=ERR4", 2s), "%1POWR=ERR4");
   EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=ERR4");
   EXPECT_EQ(client.ask("%1NAME ?"), "%1NAME=PV7100");
-  projector = std::make_unique<Projector>(link_, std::vector<std::string>{});
+  projector = std::make_unique<SimulatedProjector>(link_, std::vector<std::string>{});
   EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=0"), "%1POWR=0");
   const std::string events = daemon.events();
   EXPECT_NE(events.find("the device is gone; trying again every 2 s"), Daemon::npos) << events;
 }
 
 TEST_F(DaemonTest, ALateReplyIsDroppedNotTakenForTheNext) {
-  Projector projector(link_, {"--delay", "1300"});
+  SimulatedProjector projector(link_, {"--delay", "1300"});
   Daemon daemon({"--port", link_});
   Client client(daemon.port());
   client.line();
@@ -318,7 +161,7 @@ TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
   notifyPath.copy(address.sun_path, sizeof address.sun_path - 1);
   const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   Daemon daemon({"--port", link_}, {{"NOTIFY_SOCKET", notifyPath}});
   EXPECT_TRUE(datagram(notify).starts_with("READY=1\nSTATUS=PJLink on 127.0.0.1:"));
   Client client(daemon.port());
@@ -334,22 +177,8 @@ TEST_F(DaemonTest, EndsCleanlyOnSigtermAndReleasesThePort) {
   ::close(notify);
 }
 
-testing::Finished runCtl(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{PV7100CTL};
-  argv.insert(argv.end(), args.begin(), args.end());
-  testing::Spawn spawn;
-  spawn.captureStderr = true;
-  return ChildProcess(argv, spawn).finish(15s);
-}
-
-int countOf(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   const std::string log = temporaryDirectory() + "/traffic.log";
   Daemon daemon({"--port", link_, "--log", log});
   Client half(daemon.socket());
@@ -374,7 +203,7 @@ TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
 }
 
 TEST_F(DaemonTest, AButtonHeldThroughTheSocketKeepsItsPaceWhilePjlinkAsks) {
-  Projector projector(link_, {"--count-down", "0"});
+  SimulatedProjector projector(link_, {"--count-down", "0"});
   const std::string log = temporaryDirectory() + "/traffic.log";
   Daemon daemon({"--port", link_, "--log", log});
   const std::string port = "unix:" + daemon.socket();
@@ -410,7 +239,7 @@ std::unique_ptr<ChildProcess> converter(const std::string& device, int port) {
 
 TEST_F(DaemonTest, ServesAProjectorBehindSer2netAndReopensADroppedConnection) {
   if (::access("/usr/sbin/ser2net", X_OK) != 0) GTEST_SKIP() << "apt install ser2net";
-  Projector projector(link_, {});
+  SimulatedProjector projector(link_, {});
   const int port = freePort();
   auto ser2net = converter(link_, port);
   ::poll(nullptr, 0, 300);

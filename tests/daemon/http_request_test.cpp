@@ -1,7 +1,7 @@
-// The web face's reading of outside bytes, and the brake on password guesses on a virtual clock.
+// The web face's reading of outside bytes, and the cost of password guesses on a virtual clock.
 #include <gtest/gtest.h>
 
-#include "daemon/core/guess_brake.h"
+#include "daemon/core/guesses.h"
 #include "daemon/http/request.h"
 
 namespace pv7100::daemon {
@@ -84,27 +84,20 @@ TEST(HttpRequest, ReadsThePasswordOfBasicAuthorization) {
   EXPECT_EQ(basicPassword("Basic bm9jb2xvbg=="), std::nullopt);
 }
 
-TEST(GuessBrake, DoublesTheWaitAfterEachWrongPasswordAndForgetsARightOne) {
-  GuessBrake brake;
-  const auto start = GuessBrake::Clock::time_point{} + 1h;
-  EXPECT_EQ(brake.waitFor("10.0.0.7", start), 0ms);
-  EXPECT_EQ(brake.failed("10.0.0.7", start), 1);
-  EXPECT_EQ(brake.waitFor("10.0.0.7", start), 1000ms);
-  EXPECT_EQ(brake.waitFor("10.0.0.8", start), 0ms);
-  auto now = start + 1000ms;
-  EXPECT_EQ(brake.waitFor("10.0.0.7", now), 0ms);
-  for (const auto wait : {2000ms, 4000ms, 8000ms, 16000ms, 30000ms, 30000ms}) {
-    brake.failed("10.0.0.7", now);
-    EXPECT_EQ(brake.waitFor("10.0.0.7", now), wait);
+TEST(Guesses, ThreeWrongPasswordsAreFreeThenEachWaitsDoublingAndARightOneForgets) {
+  Guesses guesses;
+  auto now = Guesses::Clock::time_point{} + 1h;
+  const auto waits = {0ms, 0ms, 2000ms, 4000ms, 8000ms, 16000ms, 16000ms};
+  for (const auto wait : waits) {
+    EXPECT_EQ(guesses.judged("10.0.0.7", false, now), wait);
+    EXPECT_EQ(guesses.wait("10.0.0.7", now), wait);
+    EXPECT_EQ(guesses.wait("10.0.0.8", now), 0ms);
     now += wait;
   }
-  brake.succeeded("10.0.0.7");
-  brake.failed("10.0.0.7", now);
-  EXPECT_EQ(brake.waitFor("10.0.0.7", now), 1000ms);
-  now += 16min;
-  brake.failed("10.0.0.9", now);
-  brake.failed("10.0.0.7", now);
-  EXPECT_EQ(brake.waitFor("10.0.0.7", now), 1000ms);
+  guesses.judged("10.0.0.7", true, now);
+  EXPECT_EQ(guesses.judged("10.0.0.7", false, now), 0ms);
+  for (int i = 0; i < 2; ++i) guesses.judged("10.0.0.9", false, now);
+  EXPECT_EQ(guesses.judged("10.0.0.9", false, now + 11min), 0ms);
 }
 
 }  // namespace
