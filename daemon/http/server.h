@@ -103,8 +103,6 @@ class HttpServer : public QObject {
   // are not what they should be.
   bool listen(std::string& error);
   quint16 port() const { return settings_.port; }
-  // Requests being answered or streams open now.
-  int connections() const { return static_cast<int>(exchanges_.size()); }
 
  signals:
   // The client of a stream is gone.
