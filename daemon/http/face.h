@@ -15,7 +15,9 @@
 // error at most every 5 s. Every answer forbids loading anything from elsewhere
 // (Content-Security-Policy).
 //
-// Bounds, besides the server's (HttpLimits): at most kMaxStreams pages get live state at once.
+// Bounds: 64 connections at once, 16 from one address, 32 KiB of memory each (the request line
+// and headers must fit), a body of 4 KiB, 15 s idle (HttpLimits); kMaxStreams pages get the
+// live state at once, each holding at most the newest state it has not read yet.
 #pragma once
 
 #include <chrono>
