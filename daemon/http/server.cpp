@@ -275,6 +275,8 @@ HttpServer::HttpServer(HttpSettings settings, Handler handler)
 
 HttpServer::~HttpServer() {
   if (!daemon_) return;
+  // The streams that end now are no news to a face that is going too.
+  blockSignals(true);
   // The library must have every connection back before it stops.
   for (auto& [raw, exchange] : exchanges_) {
     if (exchange->suspended) MHD_resume_connection(exchange->connection);
