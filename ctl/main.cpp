@@ -58,7 +58,8 @@ int talk(const Options& options) {
     return status == kDone && !link->logFailure().empty() ? kUsage : status;
   } catch (const PortError& error) {
     complain(portFailureText(error));
-    return kPortFailed;
+    // Turned away by what serves the line as soon as it opened: the port was never had.
+    return error.fault() == PortFault::busy ? kCannotOpen : kPortFailed;
   } catch (const Stopped& stop) {
     return 128 + stop.signal;
   }

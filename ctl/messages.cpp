@@ -68,7 +68,8 @@ std::string_view withoutLeadingBlanks(std::string_view text) {
 }
 
 std::string portFailureText(const PortError& error) {
-  if (error.fault() == PortFault::gone) return portLostText(error.device(), error, kHints);
+  if (error.fault() == PortFault::gone || error.fault() == PortFault::busy)
+    return portLostText(error.device(), error, kHints);
   return error.device() + " failed" + inParentheses(error.reason()) +
          ". Check the device and try again.";
 }

@@ -19,7 +19,7 @@ std::string outputFailure();
 
 // Why the port would not open, and the remedy.
 std::string openFailureText(const PortError& error);
-// The port failed while in use.
+// The port failed while in use, or was turned away (busy) as soon as it opened.
 std::string portFailureText(const PortError& error);
 // Nothing came back for `what` (a code, or a read and its code) from `device` in `timeoutMs`.
 std::string noReplyText(std::string_view what, const std::string& device, int timeoutMs);

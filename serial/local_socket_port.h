@@ -1,31 +1,19 @@
 // A serial line served on a local socket ("unix:PATH"), as pv7100d serves the projector it
-// holds: what is written goes to the line, the line's answers come back.
+// holds: what is written goes to the line, the line's answers come back. A daemon that serves
+// as many clients as it takes says so and closes the connection: the port is then lost as
+// busy, with the daemon's words.
 #pragma once
-
-#include <QLocalSocket>
 
 #include "serial/socket_port.h"
 
 namespace pv7100 {
 
 class LocalSocketPort : public SocketPort {
-  Q_OBJECT
-
  public:
-  explicit LocalSocketPort(QObject* parent = nullptr);
-  ~LocalSocketPort() override;
-
-  int descriptor() const override {
-    return isOpen() ? static_cast<int>(socket_.socketDescriptor()) : -1;
-  }
+  LocalSocketPort();
 
  private:
-  void connectTo(const std::string& device) override;
-  void push() override { socket_.flush(); }
-  std::size_t queuedInSystem() const override;
-  std::string closeReason() const override;
-
-  QLocalSocket socket_;
+  int connectTo(const std::string& device) override;
 };
 
 }  // namespace pv7100

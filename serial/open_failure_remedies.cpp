@@ -36,8 +36,11 @@ struct Remedy {
 };
 
 // pv7100d shares what it holds: its socket is the way in, named where it says, else the form
-// of its default.
+// of its default. On its socket, busy means it serves as many clients as it takes.
 Remedy busyRemedy(const PortError& error, const RemedyHints& hints) {
+  if (portKindOf(error.device()) == PortKind::local)
+    return {std::string(kDaemonName) + " turned it away",
+            "Close a program that uses the socket and " + hints.retry + "."};
   if (error.holderName() == kDaemonName)
     return {holderText(error) + " holds it",
             "Reach the projector through the daemon's socket instead: " + hints.usePort + " unix:" +
@@ -83,8 +86,10 @@ std::string openFailureText(const std::string& subject, const PortError& error,
          ". " + row.remedy;
 }
 
+// A line turned away as soon as it opened (busy) never was the program's.
 std::string portLostText(const std::string& subject, const PortError& error,
                          const RemedyHints& hints) {
+  if (error.fault() == PortFault::busy) return openFailureText(subject, error, hints);
   return subject + " went away" + inParentheses(error.reason()) + ". Check " +
          whatToCheck(error.device()) + " and " + hints.retry + ".";
 }

@@ -21,7 +21,8 @@ struct RemedyHints {
 // program's user knows it ("COM1 (/dev/ttyS0)", or the device alone).
 std::string openFailureText(const std::string& subject, const PortError& error,
                             const RemedyHints& hints);
-// "`subject` went away", why, and what to check before the next try.
+// "`subject` went away", why, and what to check before the next try; a line turned away at
+// once (busy) as openFailureText says it.
 std::string portLostText(const std::string& subject, const PortError& error,
                          const RemedyHints& hints);
 

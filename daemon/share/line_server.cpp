@@ -1,6 +1,7 @@
 #include "daemon/share/line_server.h"
 
 #include <grp.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <QLocalSocket>
 
 #include "daemon/share/line_client.h"
+#include "serial/turned_away.h"
 
 namespace pv7100::daemon {
 
@@ -58,6 +60,10 @@ void LineServer::accept() {
     if (clients_ >= kMaxClients) {
       log_.event("refused a socket client: " + std::to_string(kMaxClients) +
                  " clients are connected");
+      // Said before the connection closes, so that the client can tell why; a fresh socket
+      // takes these few bytes at once.
+      (void)!::send(static_cast<int>(socket->socketDescriptor()), kTurnedAwayNotice.data(),
+                    kTurnedAwayNotice.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
       socket->abort();
       socket->deleteLater();
       continue;

@@ -5,8 +5,11 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 #include <optional>
@@ -122,6 +125,26 @@ TEST(VanishedPort, AConverterKeepsItsSpeedAndAClosedConnectionIsALostPort) {
   ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 2; }));
   EXPECT_NE(panel.boxes.texts[1].find("went away (the converter closed the connection)"),
             std::string::npos);
+}
+
+// pv7100d with as many clients as it takes says so and hangs up: turned away, not gone.
+TEST(VanishedPort, TurnedAwayByTheDaemonIsSaidSo) {
+  QTemporaryDir directory;
+  QLocalServer daemon;
+  ASSERT_TRUE(daemon.listen(directory.filePath("line.sock")));
+  const std::string com1 = "unix:" + daemon.fullServerName().toStdString();
+  QtPanel panel(PortDevices{com1, "/dev/ttyS1"});
+  ASSERT_TRUE(waitUntil([&] { return daemon.hasPendingConnections(); }));
+  std::unique_ptr<QLocalSocket> line(daemon.nextPendingConnection());
+  line->write("pv7100d serves as many clients as it takes\r\n");
+  line->waitForBytesWritten(2000);
+  line.reset();
+  ASSERT_TRUE(waitUntil([&] { return panel.boxes.texts.size() == 1; }));
+  EXPECT_EQ(panel.boxes.texts[0], "COM1 (" + com1 +
+                                      ") cannot be opened: pv7100d turned it away (pv7100d serves "
+                                      "as many clients as it takes). Close a program that uses "
+                                      "the socket and choose COM1 or COM2 under COM.");
+  EXPECT_FALSE(panel.portOpen());
 }
 
 }  // namespace

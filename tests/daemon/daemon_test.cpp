@@ -202,6 +202,29 @@ TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
   EXPECT_NE(busy.err.find("--port unix:" + daemon.socket() + "."), std::string::npos) << busy.err;
 }
 
+// Sixteen idle clients are as many as it takes: the next one is told so, and pv7100ctl says it
+// was turned away rather than that the daemon went away.
+TEST_F(DaemonTest, TurnsAwayTheSeventeenthSocketClientSayingWhy) {
+  SimulatedProjector projector(link_, {});
+  Daemon daemon({"--port", link_});
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int i = 0; i < 16; ++i) clients.push_back(std::make_unique<Client>(daemon.socket()));
+  Client extra(daemon.socket());
+  EXPECT_EQ(extra.line(), "pv7100d serves as many clients as it takes");
+  EXPECT_EQ(extra.line(), "(closed)");
+  const testing::Finished away = runCtl({"--port", "unix:" + daemon.socket(), "status", "state"});
+  EXPECT_EQ(away.status ? WEXITSTATUS(*away.status) : -1, 3);
+  EXPECT_EQ(away.err, "pv7100ctl: unix:" + daemon.socket() +
+                          " cannot be opened: pv7100d turned it away (pv7100d serves as many "
+                          "clients as it takes). Close a program that uses the socket and try "
+                          "again.\n");
+  clients.pop_back();
+  for (int i = 0; i < 100 && daemon.events().find(" left") == Daemon::npos; ++i)
+    ::poll(nullptr, 0, 20);
+  EXPECT_EQ(runCtl({"--port", "unix:" + daemon.socket(), "status", "state"}).out,
+            "state: Stand by\n");
+}
+
 TEST_F(DaemonTest, AButtonHeldThroughTheSocketKeepsItsPaceWhilePjlinkAsks) {
   SimulatedProjector projector(link_, {"--count-down", "0"});
   const std::string log = temporaryDirectory() + "/traffic.log";

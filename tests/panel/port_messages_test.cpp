@@ -28,6 +28,8 @@ TEST(PortMessages, AnOpenFailureSaysWhatToDo) {
       {PortFault::noDevice, "tcp:rack-7:4001", 0, "cannot be opened: why."},
       {PortFault::noDevice, "unix:/run/pv7100/hall.sock", 0, "cannot be opened: why."},
       {PortFault::noPermission, "unix:/run/pv7100/hall.sock", 0, "dialout group"},
+      {PortFault::busy, "unix:/run/pv7100/hall.sock", 0,
+       "pv7100d turned it away (why). Close a program that uses the socket and choose COM1"},
   };
   for (const Case& c : cases) {
     const std::string text =

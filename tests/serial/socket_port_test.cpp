@@ -1,27 +1,32 @@
 // The socket ports, opened by name through AnyPort, against a far end in the test: a TCP
-// server on 127.0.0.1 and a local socket in a temporary directory.
+// server on loopback, named by address or by name, and a local socket in a temporary directory.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "serial/any_port.h"
 #include "serial/port_names.h"
+#include "serial/turned_away.h"
 
 namespace pv7100 {
 namespace {
 
-// The converter or the daemon: listens, and takes one connection as the far end of the line.
+// The converter, its host as the port's name gives it, or the daemon (no host): listens, and
+// takes one connection as the far end of the line.
 struct FarEnd {
-  explicit FarEnd(PortKind kind) : tcp(kind == PortKind::tcp) {
-    EXPECT_TRUE(tcp ? tcpServer.listen(QHostAddress::LocalHost)
+  explicit FarEnd(const std::string& host) : tcp(!host.empty()) {
+    EXPECT_TRUE(tcp ? tcpServer.listen(host == "[::1]" ? QHostAddress::LocalHostIPv6
+                                                       : QHostAddress::LocalHost)
                     : localServer.listen(directory.filePath("line.sock")));
-    name = tcp ? "tcp:127.0.0.1:" + std::to_string(tcpServer.serverPort())
+    name = tcp ? "tcp:" + host + ":" + std::to_string(tcpServer.serverPort())
                : "unix:" + localServer.fullServerName().toStdString();
   }
   bool accept() {
@@ -43,7 +48,7 @@ struct FarEnd {
   std::string name;
 };
 
-class SocketPortTest : public testing::TestWithParam<PortKind> {};
+class SocketPortTest : public testing::TestWithParam<std::string> {};
 
 // Once in an event loop, once waiting without one, as pv7100ctl does.
 TEST_P(SocketPortTest, CarriesExactBytesKeepsItsSpeedAndIsLostOnce) {
@@ -79,8 +84,8 @@ TEST_P(SocketPortTest, CarriesExactBytesKeepsItsSpeedAndIsLostOnce) {
     EXPECT_EQ(heard, "80\r\x06");
     ASSERT_EQ(lost.size(), 1u);
     EXPECT_EQ(lost[0].fault(), PortFault::gone);
-    EXPECT_EQ(lost[0].reason(), GetParam() == PortKind::tcp ? "the converter closed the connection"
-                                                            : "pv7100d closed the connection");
+    EXPECT_EQ(lost[0].reason(),
+              far.tcp ? "the converter closed the connection" : "pv7100d closed the connection");
     EXPECT_THROW(port.write("CR0\r"), PortError);
     far.tcp ? far.tcpServer.close() : far.localServer.close();
     try {
@@ -92,7 +97,35 @@ TEST_P(SocketPortTest, CarriesExactBytesKeepsItsSpeedAndIsLostOnce) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, SocketPortTest, testing::Values(PortKind::tcp, PortKind::local));
+INSTANTIATE_TEST_SUITE_P(Kinds, SocketPortTest,
+                         testing::Values("127.0.0.1", "localhost", "[::1]", ""));
+
+// The daemon's notice as the connection's first bytes, then its end: busy, and nothing handed
+// on. Bytes that only begin like it are the line's.
+TEST(SocketPortRefusal, IsABusyPortAndOnlyTheWholeNotice) {
+  for (const std::string_view said : {kTurnedAwayNotice, std::string_view("pv7100d serves?\r")}) {
+    FarEnd far("");
+    AnyPort port;
+    std::string heard;
+    std::vector<PortError> lost;
+    port.onReceived([&](std::string_view bytes) { heard.append(bytes); });
+    port.onLost([&](const PortError& error) { lost.push_back(error); });
+    port.open(far.name, LineSettings{});
+    ASSERT_TRUE(far.accept());
+    far.send(std::string(said.substr(0, 8)).c_str());
+    far.send(std::string(said.substr(8)).c_str());
+    far.peer.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !lost.empty(); }, 2000));
+    if (said != kTurnedAwayNotice) {
+      EXPECT_EQ(heard, said);
+      continue;
+    }
+    EXPECT_EQ(heard, "");
+    ASSERT_EQ(lost.size(), 1u);
+    EXPECT_EQ(lost[0].fault(), PortFault::busy);
+    EXPECT_EQ(lost[0].reason(), "pv7100d serves as many clients as it takes");
+  }
+}
 
 TEST(SocketPortNames, AreReadOrRefused) {
   EXPECT_EQ(tcpAddressOf("tcp:[::1]:4001")->host, "::1");
