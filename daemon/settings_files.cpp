@@ -80,4 +80,10 @@ std::string readPasswordFile(const std::string& path) {
   return password;
 }
 
+std::string readCertificateFile(const std::string& path, const std::string& what) {
+  std::optional<std::string> text = readBounded(path, what + " file", kMaxCertificateBytes, false);
+  if (!text) throw UsageError("the " + what + " file " + path + " does not exist");
+  return std::move(*text);
+}
+
 }  // namespace pv7100::daemon

@@ -11,6 +11,7 @@ namespace pv7100::daemon {
 
 inline constexpr std::size_t kMaxConfigBytes = 64 * 1024;
 inline constexpr std::size_t kMaxPasswordFileBytes = 4 * 1024;
+inline constexpr std::size_t kMaxCertificateBytes = 64 * 1024;
 
 // The config file's text; nullopt when nothing is at `path`. /dev/null is an empty config.
 // Throws UsageError.
@@ -18,5 +19,9 @@ std::optional<std::string> readConfigFile(const std::string& path);
 
 // The PJLink password: the first line of the file, 1 to 32 characters. Throws UsageError.
 std::string readPasswordFile(const std::string& path);
+
+// A certificate, a key or a certificate authority in PEM, `what` in messages ("http-key"): the
+// whole file. Throws UsageError.
+std::string readCertificateFile(const std::string& path, const std::string& what);
 
 }  // namespace pv7100::daemon
