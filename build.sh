@@ -12,16 +12,21 @@ cd "$(dirname "$0")"
 what=${1:-panel}
 
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev \
-libsystemd-dev libmosquitto-dev libgtest-dev libgmock-dev fonts-ipafont-gothic"
+libsystemd-dev libmicrohttpd-dev libmosquitto-dev libgtest-dev libgmock-dev fonts-ipafont-gothic"
 case "$what" in
   # The PJLink client the daemon's tests run against comes from npm; a Node that brings its
-  # own npm (such as NodeSource's) is left as it is. The MQTT tests run a real mosquitto, its
-  # clients and openssl for their certificates.
+  # own npm (such as NodeSource's) is left as it is.
+  # The web page's tests drive Chromium through Selenium, and start a Prometheus of their own.
+  # The MQTT tests run a real mosquitto, its clients and openssl for their certificates.
   test | sanitize)
-    packages="$packages ser2net mosquitto mosquitto-clients openssl"
+    packages="$packages ser2net chromium chromium-driver python3-selenium prometheus mosquitto \
+mosquitto-clients openssl"
     command -v npm >/dev/null || packages="$packages nodejs npm"
     ;;
-  bench) packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial mosquitto mosquitto-clients" ;;
+  bench)
+    packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial chromium chromium-driver \
+python3-selenium mosquitto mosquitto-clients"
+    ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
   deb) packages="$packages help2man dpkg-dev lintian" ;;
 esac
@@ -76,7 +81,7 @@ case "$what" in
     CC=clang-14 CXX=clang++-14 configure build-fuzz -DPV7100_FUZZ=ON -DPV7100_TESTS=OFF
     build build-fuzz --target pv7100_fuzz_monitor pv7100_fuzz_decoder pv7100_fuzz_exchange \
       pv7100_fuzz_receive pv7100_fuzz_ctl_options pv7100_fuzz_pjlink pv7100_fuzz_config \
-      pv7100_fuzz_mqtt_set
+      pv7100_fuzz_http pv7100_fuzz_mqtt_set
     # The seeds in fuzz/corpus are only read: what the fuzzers find goes to build-fuzz/corpus,
     # where the next run starts from it, and crashing inputs to build-fuzz/crashes. The whole
     # panel (receive) is slow on long replies and gets a third of the time; the exchange on its

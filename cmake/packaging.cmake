@@ -96,7 +96,9 @@ monitor lines for the traffic and the decoded status. pv7100ctl does the
 same from scripts. pv7100d owns the projector's port and serves the
 projector on the network as a PJLink Class 1 projector, sharing the line
 with the panel and pv7100ctl on a local socket (systemd unit pv7100d@NAME,
-not enabled). pv7100-sim simulates the projector on a pseudo-terminal.")
+not enabled); on request it serves a remote page for any browser, a JSON
+API and metrics for Prometheus. pv7100-sim simulates the projector on a
+pseudo-terminal.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

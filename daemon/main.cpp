@@ -7,6 +7,7 @@
 #include "daemon/core/event_log.h"
 #include "daemon/core/port_owner.h"
 #include "daemon/core/state_poller.h"
+#include "daemon/http/face.h"
 #include "daemon/mqtt/mqtt_face.h"
 #include "daemon/options.h"
 #include "daemon/pjlink/server.h"
@@ -37,7 +38,9 @@ MqttSettings mqttSettings(const Options& options) {
     if (options.mqttUsername.empty()) throw UsageError("mqtt-password-file needs an mqtt-username");
     mqtt.broker.password = readMqttPasswordFile(options.mqttPasswordFile);
   }
-  if (!options.mqttCaFile.empty()) checkCaFile(options.mqttCaFile);
+  // Read here so that a CA file that cannot be read stops the start; libmosquitto reads it
+  // again at each connection.
+  if (!options.mqttCaFile.empty()) readCertificateFile(options.mqttCaFile, "mqtt-ca-file");
   mqtt.broker.caFile = options.mqttCaFile;
   mqtt.topic = options.mqttTopic;
   mqtt.discoveryPrefix = options.mqttDiscoveryPrefix;
@@ -54,19 +57,45 @@ int fail(const std::string& message, int code) {
   return code;
 }
 
+// The web face's settings, its password PJLink's unless it has its own. Throws UsageError.
+WebSettings webSettings(const Options& options, const std::string& pjlinkPassword) {
+  WebSettings web;
+  if (!web.server.address.setAddress(QString::fromStdString(options.httpHost)))
+    throw UsageError("http: \"" + options.httpHost + "\" is not an IP address");
+  web.server.port = static_cast<quint16>(options.httpPort);
+  web.password = options.httpPasswordFile.empty() ? pjlinkPassword
+                                                  : readPasswordFile(options.httpPasswordFile);
+  if (!options.httpCertificate.empty())
+    web.server.certificate = readCertificateFile(options.httpCertificate, "http-certificate");
+  if (!options.httpKey.empty()) web.server.key = readCertificateFile(options.httpKey, "http-key");
+  web.names = options.httpNames;
+  if (web.server.address.isLoopback() || options.openNetwork) return web;
+  if (web.password.empty())
+    throw UsageError("the web page on " + options.httpHost +
+                     " lets anyone on that network drive the projector: set a "
+                     "http-password-file or password-file, or allow-open-network = yes");
+  if (!web.server.tls())
+    throw UsageError("a password over plain HTTP on " + options.httpHost +
+                     " can be read by anyone on that network: give http-certificate and "
+                     "http-key, or allow-open-network = yes");
+  return web;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   blockProcessSignals();
   Options options;
   ServerSettings server;
+  std::optional<WebSettings> web;
   std::optional<MqttSettings> mqttGiven;
   try {
     options = loadOptions(std::vector<std::string>(argv + 1, argv + argc), readConfigFile);
-    if (!options.passwordFile.empty() && !options.help && !options.version)
-      server.password = readPasswordFile(options.passwordFile);
-    if (!options.mqttHost.empty() && !options.help && !options.version)
-      mqttGiven = mqttSettings(options);
+    if (!options.help && !options.version) {
+      if (!options.passwordFile.empty()) server.password = readPasswordFile(options.passwordFile);
+      if (!options.httpHost.empty()) web = webSettings(options, server.password);
+      if (!options.mqttHost.empty()) mqttGiven = mqttSettings(options);
+    }
   } catch (const UsageError& error) {
     return fail(error.what() + std::string(kHelpHint), kUsage);
   }
@@ -100,9 +129,10 @@ int main(int argc, char** argv) {
                      .logFile = options.logFile,
                      .sharedAt = options.socket,
                      .replyTimeout = std::chrono::milliseconds(options.replyTimeoutMs)},
+        // The page and MQTT show the details (temperatures, pressure, lamp mode, reversal).
         PollSettings{std::chrono::milliseconds(options.pollMs),
                      std::chrono::milliseconds(options.busyPollMs),
-                     std::chrono::milliseconds(mqttGiven ? options.detailPollMs : 0)},
+                     std::chrono::milliseconds(web || mqttGiven ? options.detailPollMs : 0)},
         log);
     if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
   } catch (const LogFileError& error) {
@@ -117,6 +147,14 @@ int main(int argc, char** argv) {
   LineServer lines(options.socket, *projector);
   if (!lines.listen(error))
     return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);
+  std::unique_ptr<HttpFace> http;
+  if (web) {
+    http = std::make_unique<HttpFace>(*web, *projector);
+    if (!http->listen(error))
+      return fail("cannot serve HTTP on " + options.httpHost + ":" +
+                      std::to_string(options.httpPort) + ": " + error,
+                  kCannotListen);
+  }
   std::unique_ptr<MqttFace> mqtt;
   try {
     if (mqttGiven) mqtt = std::make_unique<MqttFace>(*mqttGiven, *projector);
@@ -152,7 +190,15 @@ int main(int argc, char** argv) {
   }
   const std::string status = "PJLink on " + where + ":" + std::to_string(options.listenPort) +
                              " for " + options.port + ", its line on " + options.socket;
-  log.event(status + (server.password.empty() ? "" : ", with a password") +
+  std::string page;
+  if (web) {
+    const bool v6 = web->server.address.protocol() == QAbstractSocket::IPv6Protocol;
+    const std::string host = web->server.address.toString().toStdString();
+    page = std::string(", the web page on ") + (web->server.tls() ? "https" : "http") + "://" +
+           (v6 ? "[" + host + "]" : host) + ":" + std::to_string(http->port()) + "/" +
+           (web->password.empty() ? "" : " with a password");
+  }
+  log.event(status + (server.password.empty() ? "" : ", with a password") + page +
             (mqtt ? ", on MQTT as " + options.mqttTopic : ""));
   notifyReady(status);
   application.exec();

@@ -68,19 +68,25 @@ std::string listenAddress(const std::string& shownAs, const std::string& host) {
 }
 
 // "ADDRESS:PORT", the address of IPv6 in brackets: "127.0.0.1:4352", "[::1]:4352".
-void applyListen(Options& options, const std::string& shownAs, const std::string& value) {
+// The port an example in a message gives: PJLink's, or the web page's.
+std::string examplePort(const std::string& shownAs) {
+  return shownAs.ends_with("http") ? "8080" : "4352";
+}
+
+void applyAddress(const std::string& shownAs, const std::string& value, std::string& listenHost,
+                  int& listenPort) {
   const std::size_t colon = value.rfind(':');
   std::string host = colon == std::string::npos ? "" : value.substr(0, colon);
   const bool bracketed = host.size() >= 2 && host.front() == '[' && host.back() == ']';
   if (bracketed) host = host.substr(1, host.size() - 2);
   if (host.empty())
-    throw UsageError(shownAs + " takes ADDRESS:PORT, such as 127.0.0.1:4352 or [::1]:4352, not \"" +
-                     value + "\"");
+    throw UsageError(shownAs + " takes ADDRESS:PORT, such as 127.0.0.1:" + examplePort(shownAs) +
+                     " or [::1]:" + examplePort(shownAs) + ", not \"" + value + "\"");
   if (!bracketed && host.find(':') != std::string::npos)
-    throw UsageError(shownAs + ": an IPv6 address goes in brackets, as in [::1]:4352, not \"" +
-                     value + "\"");
-  options.listenHost = listenAddress(shownAs, host);
-  options.listenPort = number(shownAs + ": the port", value.substr(colon + 1), 1, 65535);
+    throw UsageError(shownAs + ": an IPv6 address goes in brackets, as in [::1]:" +
+                     examplePort(shownAs) + ", not \"" + value + "\"");
+  listenHost = listenAddress(shownAs, host);
+  listenPort = number(shownAs + ": the port", value.substr(colon + 1), 1, 65535);
 }
 
 // The socket's path made absolute (Qt would take a relative one from its temporary folder),
@@ -95,6 +101,18 @@ std::string socketPath(const std::string& shownAs, const std::string& value) {
                      " bytes long; a local socket's path can be at most " +
                      std::to_string(kMaxSocketPath));
   return path;
+}
+
+// "projector.example.org, hall-a": names by which the web face is reached.
+std::vector<std::string> hostNames(const std::string& key, const std::string& value) {
+  std::vector<std::string> names;
+  std::string_view rest = value;
+  while (!rest.empty()) {
+    const std::size_t comma = rest.find(',');
+    names.push_back(printableText(key, trimmed(rest.substr(0, comma)), 253));
+    rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
+  }
+  return names;
 }
 
 // "HOST[:PORT]", an IPv6 address in brackets: "broker.lan", "10.0.0.5:1883", "[::1]:8883".
@@ -137,7 +155,7 @@ void apply(Options& options, const std::string& key, const std::string& value,
       throw UsageError(shownAs + " takes 19200 or 9600, not \"" + value + "\"");
     options.baud = value == "9600" ? 9600 : 19200;
   } else if (key == "listen") {
-    applyListen(options, shownAs, value);
+    applyAddress(shownAs, value, options.listenHost, options.listenPort);
   } else if (key == "name") {
     options.name = printableText(shownAs, value, kMaxNameLength);
   } else if (key == "manufacturer") {
@@ -160,6 +178,16 @@ void apply(Options& options, const std::string& key, const std::string& value,
     options.pollMs = number(shownAs, value, 1000, 3'600'000);
   } else if (key == "busy-poll-interval") {
     options.busyPollMs = number(shownAs, value, 1000, 60'000);
+  } else if (key == "http") {
+    applyAddress(shownAs, value, options.httpHost, options.httpPort);
+  } else if (key == "http-password-file") {
+    options.httpPasswordFile = value;
+  } else if (key == "http-certificate") {
+    options.httpCertificate = value;
+  } else if (key == "http-key") {
+    options.httpKey = value;
+  } else if (key == "http-names") {
+    options.httpNames = hostNames(shownAs, value);
   } else if (key == "detail-poll-interval") {
     options.detailPollMs = number(shownAs, value, 1000, 3'600'000);
   } else if (key == "mqtt") {
@@ -181,9 +209,10 @@ void apply(Options& options, const std::string& key, const std::string& value,
 bool onCommandLine(const std::string& option) {
   return option == "--port" || option == "--baud" || option == "--listen" || option == "--name" ||
          option == "--password-file" || option == "--log" || option == "--socket" ||
-         option == "--detail-poll-interval" || option == "--mqtt" || option == "--mqtt-topic" ||
-         option == "--mqtt-username" || option == "--mqtt-ca-file" ||
-         option == "--mqtt-discovery-prefix";
+         option == "--http" || option == "--http-password-file" || option == "--http-certificate" ||
+         option == "--http-key" || option == "--http-names" || option == "--detail-poll-interval" ||
+         option == "--mqtt" || option == "--mqtt-topic" || option == "--mqtt-username" ||
+         option == "--mqtt-ca-file" || option == "--mqtt-discovery-prefix";
 }
 
 }  // namespace
@@ -270,6 +299,8 @@ Options loadOptions(const std::vector<std::string>& args,
   if (options.port.empty())
     throw UsageError("no serial port: give --port DEVICE or port = DEVICE in " +
                      options.configFile);
+  if (options.httpCertificate.empty() != options.httpKey.empty())
+    throw UsageError("http-certificate and http-key go together: give both for HTTPS");
   std::string name = options.configFile.substr(options.configFile.rfind('/') + 1);
   const bool named = text && name.ends_with(".conf");
   if (name.ends_with(".conf")) name.resize(name.size() - 5);
@@ -290,7 +321,7 @@ Options loadOptions(const std::vector<std::string>& args,
 std::string usageText() {
   return R"(Usage: pv7100d [OPTION]...
 Own the serial port of one QUIVA PV7100 data projector and serve the projector on the network
-as a PJLink Class 1 projector, and with --mqtt on an MQTT broker.
+as a PJLink Class 1 projector, and with --http and --mqtt on the web and an MQTT broker.
 
 Options (each overrides the setting of the same name in the config file):
   --config FILE         the config file, a regular file of at most 64 KiB (default
@@ -312,28 +343,40 @@ Options (each overrides the setting of the same name in the config file):
                         there that no program serves is taken over, anything else refused
   --log FILE            append every line on the serial port and every PJLink request and
                         reply to FILE; SIGHUP reopens it, for logrotate
+  --http ADDR:PORT      serve the remote page, the JSON API and the metrics there (such as
+                        127.0.0.1:8080); off by default. An address beyond loopback needs a
+                        password and HTTPS, or allow-open-network = yes
+  --http-password-file FILE  the web page's password, the first line of FILE (at most 32
+                        characters; default: PJLink's password-file, if set)
+  --http-certificate FILE, --http-key FILE  HTTPS with this certificate and key (PEM)
+  --http-names NAME[,NAME]...  the names the page is reached by, besides IP addresses,
+                        localhost and this machine's name; other Host headers are refused
   --mqtt HOST[:PORT]    also serve the projector on this MQTT broker (port 1883, or 8883 with
                         TLS; [::1]:1883 for IPv6)
   --mqtt-topic TOPIC    its base topic (default pv7100/ID, ID the config file's name without
                         .conf, or without a config file the name in lower case)
   --mqtt-username USER  log in to the broker as USER, with the password in mqtt-password-file
-  --mqtt-ca-file FILE   TLS: the broker's certificate is checked against the CA in FILE
+  --mqtt-ca-file FILE   TLS: the broker's certificate is checked against the CA in FILE (PEM)
   --mqtt-discovery-prefix PREFIX
                         Home Assistant's discovery prefix (default homeassistant; none for no
                         discovery messages)
   --detail-poll-interval MS
                         ms between reads of the temperatures, pressure, lamp mode and
-                        reversal while MQTT is on (default 60000, at least 1000)
+                        reversal while the web page or MQTT is on (default 60000, at least
+                        1000)
   --help                show this help and exit
   --version             show the version and exit
 
 Config file: INI, one "key = value" a line, each key at most once; "#" or ";" at the start of
 a line or after a blank starts a comment ("name = Hall # left" is the name Hall); section
 headers and a UTF-8 byte-order mark are ignored. Keys:
-  port, baud, listen, name, password-file, socket, log, mqtt, mqtt-topic, mqtt-username,
-  mqtt-ca-file, mqtt-discovery-prefix, detail-poll-interval   as the options above
+  port, baud, listen, name, password-file, socket, log   as the options above
+  http, http-password-file, http-certificate, http-key, http-names   as the options above
+  mqtt, mqtt-topic, mqtt-username, mqtt-ca-file, mqtt-discovery-prefix, detail-poll-interval
+                        as the options above
   manufacturer          the maker for PJLink's INF1 query (default QUIVA)
-  allow-open-network    yes: listen beyond loopback without a password (default no)
+  allow-open-network    yes: listen beyond loopback without a password, and serve the web
+                        page there without one or over plain HTTP (default no)
   max-clients           PJLink clients at once, 1 to 1024 (default 64); more are refused
   reply-timeout         ms to wait for the projector's reply, 100 to 1500 (default 1000)
   poll-interval         ms between reads of the operating state (default 10000, at least 1000)
@@ -347,21 +390,24 @@ line, each line whole, before the daemon's own reads; the reply to each line com
 that client alone. pv7100ctl --port unix:PATH and pv7100-panel --com1 unix:PATH use it.
 
 PJLink: POWR, INPT, INST, AVMT, ERST, LAMP, NAME, INF1, INF2, INFO and CLSS; clients idle for
-30 s are closed.
-
-MQTT, under the base topic T: T/availability (online or offline, retained; the last will),
-T/state (everything known, as JSON, retained), T/set (a command's name, or
-{"command": NAME, "for_ms": MS} to hold one), T/result (each command's outcome); Home
-Assistant's discovery messages under the prefix. A broker that goes away is tried again every
-1 s to 30 s.
-
-Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon,
+30 s are closed. Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon,
 closing the port; SIGHUP reopens the log file. Under systemd, readiness and stopping are told
 through sd_notify.
 
+Web page (--http): the remote at /, the JSON API under /api/, the metrics for Prometheus at
+/metrics; with a password, HTTP Basic authentication; a change only by POST from the page
+itself. See /usr/share/doc/pv7100/docs/http.md.
+
+MQTT (--mqtt), under the base topic T: T/availability (online or offline, retained; the last
+will), T/state (everything known, as JSON, retained), T/set (a command's name, or
+{"command": NAME, "for_ms": MS} to hold one), T/result (each command's outcome); Home
+Assistant's discovery messages under the prefix. A broker that goes away is tried again every
+1 s to 30 s. See /usr/share/doc/pv7100/docs/mqtt.md.
+
 Exit status:
   0  ended by SIGTERM or SIGINT
-  2  bad usage or config, or a config, password, CA or log file that cannot be read or written
+  2  bad usage or config, or a config, password, certificate, CA or log file that cannot be
+     read or written
   3  the listening address or the socket cannot be had (another program serves the socket,
      or something other than a socket is at its path)
 

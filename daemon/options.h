@@ -39,6 +39,14 @@ struct Options {
   int replyTimeoutMs = 1000;
   int pollMs = 10'000;
   int busyPollMs = 1000;
+  // The web face: off while httpHost is ""; its own password file (else PJLink's), its TLS
+  // certificate and key (PEM files), and the names it is reached by besides its address.
+  std::string httpHost;
+  int httpPort = 0;
+  std::string httpPasswordFile;
+  std::string httpCertificate;
+  std::string httpKey;
+  std::vector<std::string> httpNames;
   // The details (temperatures, pressure, lamp mode, reversal), read while a face shows them.
   int detailPollMs = 60'000;
   // MQTT, on when mqttHost is set; port 0 is 1883, or 8883 with a CA file (TLS).

@@ -93,9 +93,10 @@ std::string readMqttPasswordFile(const std::string& path) {
   return firstLine(path, "MQTT password file", 256);
 }
 
-void checkCaFile(const std::string& path) {
-  if (!readBounded(path, "MQTT CA file", 1024 * 1024, false))
-    throw UsageError("the MQTT CA file " + path + " does not exist");
+std::string readCertificateFile(const std::string& path, const std::string& what) {
+  std::optional<std::string> text = readBounded(path, what + " file", kMaxCertificateBytes, false);
+  if (!text) throw UsageError("the " + what + " file " + path + " does not exist");
+  return std::move(*text);
 }
 
 }  // namespace pv7100::daemon

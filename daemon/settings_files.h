@@ -11,6 +11,7 @@ namespace pv7100::daemon {
 
 inline constexpr std::size_t kMaxConfigBytes = 64 * 1024;
 inline constexpr std::size_t kMaxPasswordFileBytes = 4 * 1024;
+inline constexpr std::size_t kMaxCertificateBytes = 64 * 1024;
 
 // The config file's text; nullopt when nothing is at `path`. /dev/null is an empty config.
 // Throws UsageError.
@@ -23,7 +24,8 @@ std::string readPasswordFile(const std::string& path);
 // UsageError.
 std::string readMqttPasswordFile(const std::string& path);
 
-// Refuses a CA file that is not a readable regular file of at most 1 MiB. Throws UsageError.
-void checkCaFile(const std::string& path);
+// A certificate, a key or a certificate authority in PEM, `what` in messages ("http-key"): the
+// whole file. Throws UsageError.
+std::string readCertificateFile(const std::string& path, const std::string& what);
 
 }  // namespace pv7100::daemon

@@ -101,6 +101,9 @@ class CommandDoor : public QObject {
   QTimer lease_;
 };
 
+// The period at which a hold repeats the hold-to-repeat command `command`.
+std::chrono::milliseconds holdPeriod(const Command& command);
+
 // The words of an outcome: "ack", "nak", "no-reply", "refused", "port-down".
 std::string_view outcomeWord(CommandDoor::Outcome outcome);
 

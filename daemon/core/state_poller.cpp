@@ -57,10 +57,10 @@ bool StatePoller::wanted(const ReadState& entry) const {
   return !entry.waiting.empty() || (!entry.answered && read < kFirstDetail);
 }
 
+// What a command changed goes before the reads that are merely due, such as those after an
+// opening: a page shows the count-down at once, not after the details.
 void StatePoller::refresh(Read read) {
   reads_[index(read)].fresh = false;
-  // Before the reads that are merely due: after a power command the state is read at once,
-  // not behind the details.
   reads_[index(read)].due = Clock::time_point{};
   schedule();
 }

@@ -1,4 +1,5 @@
-// What the PJLink face gives one client at most, and what it makes guessing the password cost.
+// What the PJLink face gives one client at most; what guessing the password costs is the core's
+// (daemon/core/guesses.h), the same for every face.
 // Pure C++, so that the request reader's fuzzer holds the reader to the same bounds.
 #pragma once
 
@@ -25,16 +26,5 @@ inline constexpr long long kReadBufferSize = 4096;
 inline constexpr std::chrono::milliseconds kRequestDeadline{5000};
 // As projectors do, a client that sends no complete request for this long is closed.
 inline constexpr std::chrono::milliseconds kIdleClose{30'000};
-
-// Wrong passwords from one address that cost nothing.
-inline constexpr int kFreeTries = 3;
-// What a try costs after them, doubled with each wrong one, up to kMaxGuessDelay: less than
-// kIdleClose, so that a client waiting its turn alone is not closed as idle.
-inline constexpr std::chrono::milliseconds kFirstGuessDelay{2000};
-inline constexpr std::chrono::milliseconds kMaxGuessDelay{16'000};
-// An address is forgotten this long after its last wrong password.
-inline constexpr std::chrono::minutes kGuessMemory{10};
-// Addresses remembered at once; beyond, the one quiet for longest is forgotten.
-inline constexpr std::size_t kMaxGuessers = 1024;
 
 }  // namespace pv7100::daemon

@@ -10,10 +10,10 @@
 //   nothing more while they wait or while a reply waits to be sent; 4 KiB more in Qt's read
 //   buffer; the rest stays in the kernel's, so about 15 KiB per client;
 // - time: a request complete 5 s after its first byte, a complete request every 30 s;
-// - guessing: after 3 wrong passwords from one address, each try from it is judged only after
-//   a delay, 2 s doubling with each wrong one up to 16 s, before its answer (PJLINK ERRA and the
-//   connection closed, or the request's answer); the address forgotten 10 min after its last
-//   wrong one, 1024 addresses at most.
+// - guessing (the core's guesses.h, the same for every face): after 3 wrong passwords from one
+//   address, each try from it is judged only after a delay, 2 s doubling with each wrong one up
+//   to 16 s, before its answer (PJLINK ERRA and the connection closed, or the request's
+//   answer); the address forgotten 10 min after its last wrong one, 1024 addresses at most.
 #pragma once
 
 #include <chrono>
@@ -23,10 +23,10 @@
 #include <QObject>
 #include <QTcpServer>
 
+#include "daemon/core/guesses.h"
 #include "daemon/core/projector.h"
 #include "daemon/pjlink/answers.h"
 #include "daemon/pjlink/bounds.h"
-#include "daemon/pjlink/guesses.h"
 
 namespace pv7100::daemon {
 

@@ -347,6 +347,11 @@ TEST(DaemonUsage, RefusesBadSettingsAndFilesWithTheirExitCodes) {
       {{"--socket", directory}, 3, "a directory is there"},
       {{"--socket", fifo}, 3, "a FIFO is there"},
       {{"--socket", directory + "/served.sock"}, 3, "another program serves it"},
+      {{"--http", "0.0.0.0:8080"}, 2, "the web page on 0.0.0.0 lets anyone"},
+      {{"--http", "127.0.0.1"}, 2, "--http takes ADDRESS:PORT, such as 127.0.0.1:8080"},
+      {{"--http", "127.0.0.1:8080", "--http-certificate", "/dev/null", "--http-key", "/dev/null"},
+       2,
+       "the http-certificate file /dev/null is a character device, not a regular file"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> argv{PV7100D};

@@ -1,13 +1,26 @@
 // Wrong passwords counted per client address, so that guessing costs time: after kFreeTries
 // wrong ones, a try from that address is judged only once the delay its last wrong one set has
-// passed, and each further wrong one doubles that delay up to kMaxGuessDelay (bounds.h).
+// passed, and each further wrong one doubles that delay up to kMaxGuessDelay. One for each face
+// that asks for a password (PJLink's digest, the web page's).
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <map>
 #include <string>
 
 namespace pv7100::daemon {
+
+// Wrong passwords from one address that cost nothing.
+inline constexpr int kFreeTries = 3;
+// What a try costs after them, doubled with each wrong one, up to kMaxGuessDelay: less than
+// PJLink's idle close of 30 s, so that a client waiting its turn alone is not closed as idle.
+inline constexpr std::chrono::milliseconds kFirstGuessDelay{2000};
+inline constexpr std::chrono::milliseconds kMaxGuessDelay{16'000};
+// An address is forgotten this long after its last wrong password.
+inline constexpr std::chrono::minutes kGuessMemory{10};
+// Addresses remembered at once; beyond, the one quiet for longest is forgotten.
+inline constexpr std::size_t kMaxGuessers = 1024;
 
 class Guesses {
  public:

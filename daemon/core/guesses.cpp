@@ -1,8 +1,6 @@
-#include "daemon/pjlink/guesses.h"
+#include "daemon/core/guesses.h"
 
 #include <algorithm>
-
-#include "daemon/pjlink/bounds.h"
 
 namespace pv7100::daemon {
 

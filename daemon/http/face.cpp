@@ -1,0 +1,259 @@
+#include "daemon/http/face.h"
+
+#include <algorithm>
+
+#include <QFile>
+#include <QSysInfo>
+#include <QTimer>
+
+#include "daemon/http/api.h"
+#include "daemon/http/metrics.h"
+
+namespace pv7100::daemon {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The page and what it loads, served from the program's resources.
+constexpr std::pair<const char*, const char*> kAssets[] = {
+    {"index.html", "text/html; charset=utf-8"},
+    {"remote.css", "text/css; charset=utf-8"},
+    {"remote.js", "text/javascript; charset=utf-8"},
+    {"icon.svg", "image/svg+xml"},
+};
+
+// Nothing from elsewhere: scripts, styles, pictures and connections from this daemon only.
+constexpr const char* kPolicy =
+    "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; "
+    "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+
+// Compares in a time that does not tell how much of a guess was right.
+bool samePassword(const std::string& given, const std::string& password) {
+  unsigned char differ = given.size() != password.size();
+  for (std::size_t i = 0; i < given.size(); ++i)
+    differ |= static_cast<unsigned char>(given[i] ^ password[i % password.size()]);
+  return differ == 0;
+}
+
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
+
+HttpFace::HttpFace(WebSettings settings, Projector& projector)
+    : settings_(std::move(settings)),
+      projector_(projector),
+      server_(settings_.server,
+              [this](const HttpRequest& request, HttpReply reply) { handle(request, reply); }),
+      commandList_(commandListJson()) {
+  const std::string machine = lowerCase(QSysInfo::machineHostName().toStdString());
+  hosts_.names = {"localhost", machine, machine + ".local"};
+  for (const std::string& name : settings_.names) hosts_.names.push_back(lowerCase(name));
+  hosts_.tls = settings_.server.tls();
+  for (const auto& [name, type] : kAssets) {
+    QFile file(QString(":/pv7100/http/") + name);
+    file.open(QIODevice::ReadOnly);
+    assets_[name] = {type, file.readAll().toStdString()};
+  }
+  connect(&projector_, &Projector::documentChanged, this, [this] { pushState(); });
+  connect(&server_, &HttpServer::streamClosed, this, [this] { countStreams(); });
+  projector_.setClients("http", 0);
+}
+
+bool HttpFace::listen(std::string& error) {
+  if (!server_.listen(error)) return false;
+  hosts_.port = server_.port();
+  return true;
+}
+
+HttpResponse HttpFace::response(int status, std::string body, std::string contentType) const {
+  HttpResponse response{status, std::move(contentType), std::move(body), {}};
+  response.headers = {{"Content-Security-Policy", kPolicy},
+                      {"X-Content-Type-Options", "nosniff"},
+                      {"Referrer-Policy", "no-referrer"},
+                      {"Cache-Control", "no-store"}};
+  if (status == 401 && !settings_.password.empty())
+    response.headers.emplace_back("WWW-Authenticate", "Basic realm=\"pv7100d\", charset=\"UTF-8\"");
+  return response;
+}
+
+HttpResponse HttpFace::error(int status, std::string_view text) const {
+  return response(status, errorJson(text));
+}
+
+void HttpFace::handle(const HttpRequest& request, const HttpReply& reply) {
+  if (!namesDaemon(request.header("host"), hosts_))
+    return reply.send(error(421, "the Host header must name this daemon"));
+  const Route route = routeOf(request.path);
+  if (route.endpoint == Endpoint::notFound)
+    return reply.send(error(404, "there is nothing at " + request.path));
+  const bool get = request.method == "GET" || request.method == "HEAD";
+  if (route.changes() ? request.method != "POST" : !get) {
+    HttpResponse refused = error(405, route.changes() ? "this takes a POST" : "this takes a GET");
+    refused.headers.emplace_back("Allow", route.changes() ? "POST" : "GET, HEAD");
+    return reply.send(refused);
+  }
+  if (route.changes()) {
+    const std::string_view origin = request.header("origin");
+    if (origin.empty() ? fromBrowser(request.header("user-agent"), request.header("sec-fetch-site"))
+                       : !sameOrigin(origin, request.header("host"), hosts_.tls))
+      return reply.send(error(403, "a change is taken only from this daemon's own page"));
+  }
+  if (request.bodyTooLarge)
+    return reply.send(error(
+        413, "the body is longer than " + std::to_string(settings_.server.limits.body) + " bytes"));
+  authorize(request, reply);
+}
+
+// With a password, every request carries it; an address that guessed wrong waits its turn.
+void HttpFace::authorize(const HttpRequest& request, const HttpReply& reply) {
+  if (settings_.password.empty()) return serve(routeOf(request.path), request, reply);
+  const std::optional<std::string> password = basicPassword(request.header("authorization"));
+  if (!password) return reply.send(error(401, "this daemon wants its password"));
+  const auto now = Clock::now();
+  if (const auto wait = guesses_.wait(request.peer, now); wait > Clock::duration::zero()) {
+    QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(wait), this,
+                       [this, request, reply] { authorize(request, reply); });
+    return;
+  }
+  const bool right = samePassword(*password, settings_.password);
+  const auto next = guesses_.judged(request.peer, right, now);
+  if (!right) {
+    projector_.log().counted(
+        "http wrong password from " + request.peer, 1, [peer = request.peer, next](long count) {
+          std::string told = "HTTP: " + std::to_string(count) + " wrong password" +
+                             (count == 1 ? "" : "s") + " from " + peer;
+          if (next > Clock::duration::zero())
+            told += "; its next try waits " +
+                    std::to_string(std::chrono::ceil<std::chrono::seconds>(next).count()) + " s";
+          return told;
+        });
+    return reply.send(error(401, "wrong password"));
+  }
+  serve(routeOf(request.path), request, reply);
+}
+
+void HttpFace::serve(const Route& route, const HttpRequest& request, const HttpReply& reply) {
+  switch (route.endpoint) {
+    case Endpoint::asset: {
+      const auto found = assets_.find(route.name);
+      if (found == assets_.end())
+        return reply.send(error(404, "there is nothing at " + request.path));
+      HttpResponse page = response(200, found->second.second, found->second.first);
+      page.headers.back() = {"Cache-Control", "no-cache"};
+      return reply.send(page);
+    }
+    case Endpoint::state:
+      return reply.send(response(200, stateJson(projector_.document())));
+    case Endpoint::commandList:
+      return reply.send(response(200, commandList_));
+    case Endpoint::events:
+      return openStream(reply);
+    case Endpoint::metrics:
+      return reply.send(response(
+          200,
+          metricsText(projector_.document(), projector_.port().counters(), projector_.clients()),
+          "text/plain; version=0.0.4; charset=utf-8"));
+    case Endpoint::command: {
+      const std::string name = route.name;
+      projector_.commands().run(name, [this, reply, name](const CommandDoor::Result& result) {
+        reply.send(response(statusOf(result), outcomeJson(name, result)));
+      });
+      return;
+    }
+    case Endpoint::hold:
+      return startHold(request, reply);
+    case Endpoint::renew:
+      return renewHold(route.hold, request, reply);
+    case Endpoint::release:
+      return releaseHold(route.hold, reply);
+    case Endpoint::notFound:
+      break;
+  }
+  reply.send(error(404, "there is nothing at " + request.path));
+}
+
+void HttpFace::startHold(const HttpRequest& request, const HttpReply& reply) {
+  std::string problem;
+  const std::optional<HoldBody> body = readHoldBody(request.body, true, problem);
+  if (!body) return reply.send(error(400, problem));
+  if (!projector_.port().isOpen())
+    return reply.send(error(503, "the projector's port is not open"));
+  const auto lease = body->lease.value_or(kPageLease);
+  // The door says on its next turn why it refused; a hold it took is told here at once.
+  auto started = std::make_shared<std::optional<CommandDoor::HoldId>>();
+  const std::string command = body->command;
+  const auto id = projector_.commands().hold(
+      command, lease, [this, reply, started, command](const CommandDoor::Result& result) {
+        if (*started)
+          holdEnded(**started, result);
+        else
+          reply.send(response(statusOf(result), outcomeJson(command, result)));
+      });
+  if (!id) return;
+  *started = id;
+  holds_[*id] = command;
+  reply.send(response(200, "{\"hold\": " + std::to_string(*id) +
+                               ", \"command\": " + jsonString(command) +
+                               ", \"lease_ms\": " + std::to_string(lease.count()) + "}"));
+}
+
+void HttpFace::holdEnded(CommandDoor::HoldId id, const CommandDoor::Result& result) {
+  const auto held = holds_.find(id);
+  if (held == holds_.end()) return;
+  ended_[id] = {held->second, result};
+  holds_.erase(held);
+  while (ended_.size() > kEndedKept) ended_.erase(ended_.begin());
+}
+
+void HttpFace::renewHold(CommandDoor::HoldId id, const HttpRequest& request,
+                         const HttpReply& reply) {
+  std::string problem;
+  const std::optional<HoldBody> body = readHoldBody(request.body, false, problem);
+  if (!body) return reply.send(error(400, problem));
+  const auto lease = body->lease.value_or(kPageLease);
+  if (lease > CommandDoor::kMaxHold)
+    return reply.send(
+        error(400, "a hold lasts 1 to " + std::to_string(CommandDoor::kMaxHold.count()) + " ms"));
+  if (holds_.contains(id) && projector_.commands().renew(id, lease))
+    return reply.send(response(200, "{\"hold\": " + std::to_string(id) + ", \"command\": " +
+                                        jsonString(holds_[id]) + ", \"held\": true}"));
+  const auto ended = ended_.find(id);
+  if (ended == ended_.end()) return reply.send(error(404, "there is no such hold"));
+  reply.send(response(404, outcomeJson(ended->second.command, ended->second.result)));
+}
+
+void HttpFace::releaseHold(CommandDoor::HoldId id, const HttpReply& reply) {
+  if (holds_.contains(id)) projector_.commands().release(id);
+  const auto ended = ended_.find(id);
+  if (ended == ended_.end()) return reply.send(error(404, "there is no such hold"));
+  reply.send(response(200, outcomeJson(ended->second.command, ended->second.result)));
+}
+
+void HttpFace::openStream(const HttpReply& reply) {
+  countStreams();
+  if (streams_.size() >= static_cast<std::size_t>(kMaxStreams))
+    return reply.send(
+        error(429, std::to_string(kMaxStreams) + " pages get the live state already"));
+  HttpResponse head = response(200, {});
+  head.headers.emplace_back("Content-Type", "text/event-stream");
+  reply.openStream(head.headers);
+  reply.event("event: state\ndata: " + stateJson(projector_.document()) + "\n\n");
+  streams_.push_back(reply);
+  countStreams();
+}
+
+void HttpFace::pushState() {
+  const std::string event = "event: state\ndata: " + stateJson(projector_.document()) + "\n\n";
+  for (const HttpReply& stream : streams_) stream.event(event);
+}
+
+void HttpFace::countStreams() {
+  std::erase_if(streams_, [](const HttpReply& stream) { return !stream.open(); });
+  projector_.setClients("http", static_cast<int>(streams_.size()));
+}
+
+}  // namespace pv7100::daemon

@@ -1,0 +1,132 @@
+// The HTTP server on the daemon's one event loop, the only file that knows the library that
+// serves it (libmicrohttpd): routes in, responses out. libmicrohttpd runs without a thread of
+// its own; its epoll descriptor is watched by a QSocketNotifier and its time-outs by a QTimer.
+// A request is handed over whole (its body read up to the limit) as an HttpRequest; it is
+// answered through its HttpReply, at once or later (a command waits for the projector), or
+// kept open as a stream of server-sent events.
+//
+// What a client may cost is bounded here (HttpLimits): connections in all and per address,
+// memory per connection (the request line and headers must fit in it), the body, and the time
+// a connection may stay idle; a stream holds at most its newest event, so a reader that falls
+// behind skips states rather than growing the daemon.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QHostAddress>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+struct MHD_Daemon;
+struct MHD_Connection;
+
+namespace pv7100::daemon {
+
+struct HttpLimits {
+  unsigned connections = 64;
+  unsigned perAddress = 16;
+  std::size_t connectionMemory = 32 * 1024;
+  std::size_t body = 4096;
+  std::chrono::seconds idle{15};
+};
+
+struct HttpSettings {
+  QHostAddress address = QHostAddress::LocalHost;
+  quint16 port = 8080;
+  // PEM texts; both set: TLS.
+  std::string certificate;
+  std::string key;
+  HttpLimits limits;
+  bool tls() const { return !certificate.empty(); }
+};
+
+struct HttpRequest {
+  std::string method;
+  std::string path;  // without the query, which nothing reads
+  std::map<std::string, std::string, std::less<>> headers;  // names in lower case
+  std::string body;
+  bool bodyTooLarge = false;  // longer than the limit; `body` is then empty
+  std::string peer;           // the client's address
+
+  // The header's value, "" when it is missing.
+  std::string_view header(std::string_view name) const;
+};
+
+struct HttpResponse {
+  int status = 200;
+  std::string contentType = "application/json";
+  std::string body;
+  std::vector<std::pair<std::string, std::string>> headers;
+};
+
+struct Exchange;
+
+// The answer to one request, given once; a copy answers the same request. Answering a request
+// whose client has gone does nothing.
+class HttpReply {
+ public:
+  explicit HttpReply(std::shared_ptr<Exchange> exchange) : exchange_(std::move(exchange)) {}
+  void send(HttpResponse response) const;
+  // Answers with a stream of server-sent events that stays open; `event` sends an event on it.
+  void openStream(const std::vector<std::pair<std::string, std::string>>& headers) const;
+  // Sends `text` (whole events) on the stream; while the client has not taken the last
+  // text yet, it is replaced by this one.
+  void event(std::string text) const;
+  // The client is still there (for a stream: it has not gone yet, as far as is known).
+  bool open() const;
+
+ private:
+  std::shared_ptr<Exchange> exchange_;
+};
+
+struct HttpLibrary;
+
+class HttpServer : public QObject {
+  Q_OBJECT
+
+ public:
+  using Handler = std::function<void(const HttpRequest& request, HttpReply reply)>;
+
+  HttpServer(HttpSettings settings, Handler handler);
+  ~HttpServer() override;
+
+  // Starts listening; false with `error` set when the address cannot be had or the TLS files
+  // are not what they should be.
+  bool listen(std::string& error);
+  quint16 port() const { return settings_.port; }
+
+ signals:
+  // The client of a stream is gone.
+  void streamClosed();
+
+ private:
+  friend class HttpReply;
+  friend struct HttpLibrary;
+  // A stream that has sent nothing for this long gets a comment, so that a client that has
+  // gone is found out when its connection fails.
+  static constexpr std::chrono::seconds kStreamHeartbeat{15};
+
+  void resume(Exchange& exchange);
+  void run();
+  void heartbeat();
+
+  HttpSettings settings_;
+  Handler handler_;
+  MHD_Daemon* daemon_ = nullptr;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  QTimer timer_;
+  QTimer heartbeat_;
+  std::map<Exchange*, std::shared_ptr<Exchange>> exchanges_;
+  std::string startError_;
+};
+
+}  // namespace pv7100::daemon
