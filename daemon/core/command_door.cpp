@@ -35,11 +35,10 @@ std::string_view outcomeWord(CommandDoor::Outcome outcome) {
 }
 
 CommandDoor::CommandDoor(PortOwner& port, StatePoller& poller) : port_(port), poller_(poller) {
-  // A held button's pace and its end are the command's, not Qt's coarse 5 % either way.
-  repeat_.setTimerType(Qt::PreciseTimer);
-  lease_.setTimerType(Qt::PreciseTimer);
   lease_.setSingleShot(true);
-  // A coarse timer may fire 5 % early: a held zoom would repeat every 100 ms, not 105.
+  // A coarse timer may fire 5 % early: a held zoom would repeat every 100 ms, not 105, and a
+  // hold would end before its time.
+  lease_.setTimerType(Qt::PreciseTimer);
   repeat_.setTimerType(Qt::PreciseTimer);
   connect(&lease_, &QTimer::timeout, this, [this] { endHold(); });
   connect(&repeat_, &QTimer::timeout, this, [this] { tick(); });
