@@ -11,7 +11,8 @@ namespace pv7100::daemon {
 
 inline constexpr std::size_t kMaxConfigBytes = 64 * 1024;
 inline constexpr std::size_t kMaxPasswordFileBytes = 4 * 1024;
-inline constexpr std::size_t kMaxCertificateBytes = 64 * 1024;
+// A system's whole bundle of certificate authorities is a few hundred KiB.
+inline constexpr std::size_t kMaxCertificateBytes = 1024 * 1024;
 
 // The config file's text; nullopt when nothing is at `path`. /dev/null is an empty config.
 // Throws UsageError.
