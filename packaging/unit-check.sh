@@ -2,7 +2,8 @@
 # Tries the package's hardened unit under a real systemd: boots Debian 12 in a container
 # (systemd-nspawn, its own network namespace) with the package installed, and there runs
 # pv7100d@hall on a simulated projector on a pseudo-terminal and pv7100d@lab on one behind a
-# TCP bridge, then checks PJLink on IPv4 and IPv6, the local socket as a user in the group
+# TCP bridge, then checks PJLink on IPv4 and IPv6, hall on the system's mosquitto and its web
+# page, the local socket as a user in the group
 # dialout, the busy message naming the socket, the traffic log, the sandbox as the kernel sees
 # it, and a device outside the unit's list refused. Prints what it saw; exits 0 when all held.
 #   packaging/unit-check.sh [PACKAGE]      (as root; default build-deb/pv7100_*.deb)
@@ -33,7 +34,8 @@ if [ ! -x "$os/usr/bin/python3" ]; then
 fi
 cp "$deb" "$os/root/pv7100.deb"
 nspawn sh -c 'apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
-  apt-get install -qq -y --no-install-recommends logrotate >/dev/null && \
+  apt-get install -qq -y --no-install-recommends logrotate mosquitto mosquitto-clients \
+    >/dev/null && \
   DEBIAN_FRONTEND=noninteractive \
   apt-get install -qq -y --no-install-recommends --reinstall /root/pv7100.deb >/dev/null'
 
@@ -42,6 +44,8 @@ cat >"$os/etc/pv7100/hall.conf" <<'EOF'
 port = /run/sim-hall
 name = Hall
 log = /var/log/pv7100/hall.log
+mqtt = 127.0.0.1
+http = 127.0.0.1:8080
 EOF
 cat >"$os/etc/pv7100/lab.conf" <<'EOF'
 port = tcp:localhost:4001
@@ -105,6 +109,9 @@ sleep 2
 echo "== hall: $(systemctl is-active pv7100d@hall), lab: $(systemctl is-active pv7100d@lab)"
 python3 /root/pjlink.py 127.0.0.1 4352 "%1NAME ?" "%1POWR ?" "%1POWR 1" "%1POWR ?" "%1LAMP ?"
 python3 /root/pjlink.py ::1 4352 "%1NAME ?" "%1POWR ?" "%1INPT ?"
+echo "== hall on MQTT (the system's mosquitto) and on the web:"
+mosquitto_sub -t pv7100/hall/availability -t pv7100/hall/state -C 2 -W 5 -v
+python3 -c 'import urllib.request; print("web:", urllib.request.urlopen("http://127.0.0.1:8080/api/state", timeout=5).read().decode())'
 echo "== as alice (group dialout), through the socket:"
 ls -l /run/pv7100/
 runuser -u alice -- pv7100ctl --port unix:/run/pv7100/hall.sock status state
@@ -155,7 +162,8 @@ for expected in "verify: clean" "hall: active, lab: active" "%1NAME ? -> %1NAME=
   "Reach the projector through the daemon's socket instead: --port unix:/run/pv7100/hall.sock" \
   "RX " "CapEff:	0000000000000000" "CapBnd:	0000000000000000" "NoNewPrivs:	1" \
   "Seccomp:	2" "cannot open /dev/net/tun: Permission denied" "port closed, stopped" \
-  "hall.log.1" "SIGHUP: reopened the log file /var/log/pv7100/hall.log" "rotated log: 3 PJLink"; do
+  "hall.log.1" "SIGHUP: reopened the log file /var/log/pv7100/hall.log" "rotated log: 3 PJLink" \
+  "pv7100/hall/availability online" 'pv7100/hall/state {"power": ' 'web: {"power": '; do
   grep -qF -- "$expected" build-unit-check/check.log || {
     echo "missing: $expected" >&2
     status=1
