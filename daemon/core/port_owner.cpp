@@ -223,8 +223,8 @@ void PortOwner::received(std::string_view bytes) {
       continue;
     }
     std::string reply = std::exchange(reply_, {});
-    lastReplyTime_ = std::chrono::ceil<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - sentAt_);
+    lastReplyTime_ =
+        std::chrono::ceil<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sentAt_);
     if (!answering_) log_.event("the projector answers again");
     setAnswering(true);
     finish(Outcome::replied, std::move(reply));

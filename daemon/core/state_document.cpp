@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "daemon/core/json_text.h"
 #include "daemon/core/projector_vocabulary.h"
 
 namespace pv7100::daemon {
@@ -17,16 +18,6 @@ std::optional<std::string_view> inputOf(const ProjectorState& state) {
   }
   const InputCommand* plain = plainInputOf(*state.inputTerminal);
   return plain ? std::optional(plain->name) : std::nullopt;
-}
-
-// Every value in the state is printable ASCII; quotes and backslashes are escaped all the same.
-std::string quoted(std::string_view text) {
-  std::string json = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') json += '\\';
-    json += c;
-  }
-  return json + '"';
 }
 
 std::string number(double value) {
@@ -55,7 +46,7 @@ class Writer {
     json_ += '{';
     for (std::size_t i = 0; i < kSensorNames.size(); ++i) {
       if (i > 0) json_ += ", ";
-      json_ += quoted(kSensorNames[i]) + ": " + number(sensors->celsius[i]);
+      json_ += jsonString(kSensorNames[i]) + ": " + number(sensors->celsius[i]);
     }
     json_ += '}';
   }
@@ -64,16 +55,16 @@ class Writer {
  private:
   void start(std::string_view key) {
     json_ += json_.size() > 1 ? ", " : "";
-    json_ += quoted(key) + ": ";
+    json_ += jsonString(key) + ": ";
   }
   static std::string text(bool value) { return value ? "true" : "false"; }
   static std::string text(long value) { return std::to_string(value); }
   static std::string text(int value) { return std::to_string(value); }
-  static std::string text(std::string_view value) { return quoted(value); }
-  static std::string text(const std::string& value) { return quoted(value); }
-  static std::string text(Power value) { return quoted(powerWord(value)); }
-  static std::string text(LampMode value) { return quoted(stateWord(value)); }
-  static std::string text(Reversal value) { return quoted(stateWord(value)); }
+  static std::string text(std::string_view value) { return jsonString(value); }
+  static std::string text(const std::string& value) { return jsonString(value); }
+  static std::string text(Power value) { return jsonString(powerWord(value)); }
+  static std::string text(LampMode value) { return jsonString(stateWord(value)); }
+  static std::string text(Reversal value) { return jsonString(stateWord(value)); }
 
   std::string json_ = "{";
 };

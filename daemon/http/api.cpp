@@ -1,7 +1,6 @@
 #include "daemon/http/api.h"
 
-#include <cstdio>
-
+#include "daemon/core/json_text.h"
 #include "protocol/commands.h"
 
 namespace pv7100::daemon {
@@ -12,23 +11,6 @@ std::string_view kindWord(CommandKind kind) {
 }
 
 }  // namespace
-
-std::string jsonString(std::string_view text) {
-  std::string json = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      json += escaped;
-    } else {
-      json += c;
-    }
-  }
-  return json + '"';
-}
 
 std::string commandListJson() {
   std::string json = "[";

@@ -23,7 +23,4 @@ int statusOf(const CommandDoor::Result& result);
 // {"error": "..."}
 std::string errorJson(std::string_view error);
 
-// `text` as a JSON string, quotes and all.
-std::string jsonString(std::string_view text);
-
 }  // namespace pv7100::daemon

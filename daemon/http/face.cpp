@@ -6,6 +6,7 @@
 #include <QSysInfo>
 #include <QTimer>
 
+#include "daemon/core/json_text.h"
 #include "daemon/http/api.h"
 #include "daemon/http/metrics.h"
 
@@ -33,12 +34,6 @@ bool samePassword(const std::string& given, const std::string& password) {
   for (std::size_t i = 0; i < given.size(); ++i)
     differ |= static_cast<unsigned char>(given[i] ^ password[i % password.size()]);
   return differ == 0;
-}
-
-std::string lowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
 }
 
 }  // namespace

@@ -12,13 +12,6 @@
 namespace pv7100::daemon {
 namespace {
 
-std::string lowerCase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
 // A command's or an asset's name: lower-case letters, digits, '-' (and '.' for a file), not
 // starting with '.', at most 64 characters.
 bool plainName(std::string_view name, bool file) {
@@ -42,6 +35,13 @@ bool ipAddress(const std::string& text, bool v6) {
 }
 
 }  // namespace
+
+std::string lowerCase(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
 
 Route routeOf(std::string_view path) {
   constexpr std::string_view kCommands = "/api/commands/";

@@ -12,6 +12,9 @@
 
 namespace pv7100::daemon {
 
+// `text` in lower case, ASCII letters only: header names, host names, schemes.
+std::string lowerCase(std::string_view text);
+
 enum class Endpoint {
   notFound,
   asset,        // GET /, /NAME: the page and what it loads

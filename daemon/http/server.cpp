@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "daemon/http/request.h"
+
 namespace pv7100::daemon {
 
 // One request from its headers to its answer; a stream's until its client goes.
@@ -36,13 +38,6 @@ struct Exchange {
 };
 
 namespace {
-
-std::string lowerCase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
 
 enum MHD_Result collectHeader(void* headers, enum MHD_ValueKind, const char* key,
                               const char* value) {

@@ -3,21 +3,13 @@
 #include <array>
 #include <string_view>
 
+#include "daemon/core/json_text.h"
 #include "daemon/core/projector_vocabulary.h"
 #include "daemon/core/state_document.h"
 #include "protocol/commands.h"
 
 namespace pv7100::daemon {
 namespace {
-
-std::string quoted(std::string_view text) {
-  std::string json = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') json += '\\';
-    json += c;
-  }
-  return json + '"';
-}
 
 // A state document value as ON, OFF or None (unknown) for a switch or a binary sensor.
 std::string onOff(std::string_view key) {
@@ -31,20 +23,23 @@ std::string plain(std::string_view key) {
 
 // The fields of a switch: `on` and `off` are the commands it publishes.
 std::string switchFields(std::string_view on, std::string_view off, const std::string& state) {
-  return "\"command_topic\": \"~/set\", \"payload_on\": " + quoted(on) +
-         ", \"payload_off\": " + quoted(off) +
-         ", \"state_on\": \"ON\", \"state_off\": \"OFF\", \"value_template\": " + quoted(state);
+  return "\"command_topic\": \"~/set\", \"payload_on\": " + jsonString(on) +
+         ", \"payload_off\": " + jsonString(off) +
+         ", \"state_on\": \"ON\", \"state_off\": \"OFF\", \"value_template\": " + jsonString(state);
 }
 
 std::string sensorFields(std::string_view deviceClass, std::string_view unit,
                          std::string_view stateClass, const std::string& value) {
-  return "\"device_class\": " + quoted(deviceClass) + ", \"unit_of_measurement\": " + quoted(unit) +
-         ", \"state_class\": " + quoted(stateClass) + ", \"value_template\": " + quoted(value);
+  return "\"device_class\": " + jsonString(deviceClass) +
+         ", \"unit_of_measurement\": " + jsonString(unit) +
+         ", \"state_class\": " + jsonString(stateClass) +
+         ", \"value_template\": " + jsonString(value);
 }
 
 std::string list(auto&& words) {
   std::string json = "[";
-  for (const std::string_view word : words) json += (json.size() > 1 ? ", " : "") + quoted(word);
+  for (const std::string_view word : words)
+    json += (json.size() > 1 ? ", " : "") + jsonString(word);
   return json + "]";
 }
 
@@ -67,20 +62,20 @@ std::vector<Entity> entities() {
                     "['on', 'counting-down'] %}ON{% else %}OFF{% endif %}")},
       {"select", "input", "Input",
        "\"command_topic\": \"~/set\", \"options\": " + list(inputs) +
-           ", \"value_template\": " + quoted(plain("input"))},
+           ", \"value_template\": " + jsonString(plain("input"))},
       {"switch", "picture_mute", "Picture mute",
        switchFields("no-show-on", "no-show-off", onOff("picture_mute"))},
       {"switch", "sound_mute", "Sound mute",
        switchFields("sound-mute-on", "sound-mute-off", onOff("sound_mute"))},
       {"sensor", "operating_state", "Operating state",
        "\"device_class\": \"enum\", \"options\": " + list(powers) +
-           ", \"value_template\": " + quoted(plain("power"))},
+           ", \"value_template\": " + jsonString(plain("power"))},
       {"sensor", "lamp_hours", "Lamp hours",
        sensorFields("duration", "h", "total_increasing", plain("lamp_hours"))},
       {"sensor", "pressure", "Pressure",
        sensorFields("atmospheric_pressure", "hPa", "measurement", plain("pressure_hpa"))},
-      {"sensor", "lamp_mode", "Lamp mode", "\"value_template\": " + quoted(plain("lamp_mode"))},
-      {"sensor", "reversal", "Reversal", "\"value_template\": " + quoted(plain("reversal"))},
+      {"sensor", "lamp_mode", "Lamp mode", "\"value_template\": " + jsonString(plain("lamp_mode"))},
+      {"sensor", "reversal", "Reversal", "\"value_template\": " + jsonString(plain("reversal"))},
   };
   for (const std::string_view sensor : kSensorNames) {
     const std::string s(sensor);
@@ -94,13 +89,13 @@ std::vector<Entity> entities() {
             {"lamp_failure", "Lamp failure"},
             {"power_failure", "Power failure"}}))
     all.push_back({"binary_sensor", std::string(key), std::string(name),
-                   "\"device_class\": \"problem\", \"value_template\": " + quoted(onOff(key))});
+                   "\"device_class\": \"problem\", \"value_template\": " + jsonString(onOff(key))});
   // Every one-shot command as a button, off until the user turns it on: the device page would
   // drown in them.
   for (const Command& command : commands()) {
     if (command.kind != CommandKind::oneShot) continue;
     all.push_back({"button", std::string(command.name), std::string(command.name),
-                   "\"command_topic\": \"~/set\", \"payload_press\": " + quoted(command.name) +
+                   "\"command_topic\": \"~/set\", \"payload_press\": " + jsonString(command.name) +
                        ", \"enabled_by_default\": false"});
   }
   return all;
@@ -109,22 +104,22 @@ std::vector<Entity> entities() {
 }  // namespace
 
 std::vector<MqttMessage> discoveryMessages(const DiscoveredDevice& device) {
-  std::string shared = "\"~\": " + quoted(device.topic) +
+  std::string shared = "\"~\": " + jsonString(device.topic) +
                        ", \"availability_topic\": \"~/availability\", \"device\": "
                        "{\"identifiers\": [" +
-                       quoted(device.id) + "], \"name\": " + quoted(device.name) +
-                       ", \"manufacturer\": " + quoted(device.manufacturer) +
-                       ", \"model\": " + quoted(device.model);
-  if (device.version) shared += ", \"sw_version\": " + quoted(*device.version);
+                       jsonString(device.id) + "], \"name\": " + jsonString(device.name) +
+                       ", \"manufacturer\": " + jsonString(device.manufacturer) +
+                       ", \"model\": " + jsonString(device.model);
+  if (device.version) shared += ", \"sw_version\": " + jsonString(*device.version);
   shared +=
-      "}, \"origin\": {\"name\": \"pv7100d\", \"sw_version\": " + quoted(device.daemonVersion) +
+      "}, \"origin\": {\"name\": \"pv7100d\", \"sw_version\": " + jsonString(device.daemonVersion) +
       "}";
   std::vector<MqttMessage> messages;
   for (const Entity& entity : entities()) {
     messages.push_back({device.prefix + "/" + std::string(entity.component) + "/" + device.id +
                             "/" + entity.key + "/config",
-                        "{\"name\": " + quoted(entity.name) + ", \"unique_id\": " +
-                            quoted("pv7100_" + device.id + "_" + entity.key) + ", " +
+                        "{\"name\": " + jsonString(entity.name) + ", \"unique_id\": " +
+                            jsonString("pv7100_" + device.id + "_" + entity.key) + ", " +
                             (entity.component == "button" ? "" : "\"state_topic\": \"~/state\", ") +
                             entity.fields + ", " + shared + "}"});
   }

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include "daemon/core/json_text.h"
 #include "daemon/mqtt/set_request.h"
 
 namespace pv7100::daemon {
@@ -11,22 +12,6 @@ BrokerSettings withTopic(BrokerSettings broker, const std::string& topic) {
   broker.willTopic = topic + "/availability";
   broker.willPayload = "offline";
   return broker;
-}
-
-std::string quoted(std::string_view text) {
-  std::string json = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') json += '\\';
-    // Names come from outside: control bytes go as escapes.
-    if (static_cast<unsigned char>(c) < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c);
-      json += escape;
-      continue;
-    }
-    json += c;
-  }
-  return json + '"';
 }
 
 }  // namespace
@@ -124,12 +109,12 @@ void MqttFace::command(const std::string& payload, bool retained) {
 }
 
 void MqttFace::result(const std::string& command, const CommandDoor::Result& result) {
-  link_.publish(settings_.topic + "/result",
-                "{\"command\": " + (command.empty() ? "null" : quoted(command)) +
-                    ", \"outcome\": " + quoted(outcomeWord(result.outcome)) + ", \"error\": " +
-                    (result.outcome == CommandDoor::Outcome::ack ? "null" : quoted(result.error)) +
-                    "}",
-                false);
+  link_.publish(
+      settings_.topic + "/result",
+      "{\"command\": " + (command.empty() ? "null" : jsonString(command)) +
+          ", \"outcome\": " + jsonString(outcomeWord(result.outcome)) + ", \"error\": " +
+          (result.outcome == CommandDoor::Outcome::ack ? "null" : jsonString(result.error)) + "}",
+      false);
 }
 
 }  // namespace pv7100::daemon
