@@ -1,4 +1,5 @@
-// pv7100d: one projector's serial port, served as a PJLink Class 1 projector.
+// pv7100d: one projector's serial port, served as a PJLink Class 1 projector, on the local
+// socket, and on MQTT and the web when the settings ask for them.
 #include <iostream>
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 #include "daemon/core/event_log.h"
 #include "daemon/core/port_owner.h"
 #include "daemon/core/state_poller.h"
+#include "daemon/face_settings.h"
 #include "daemon/http/face.h"
 #include "daemon/mqtt/mqtt_face.h"
 #include "daemon/options.h"
@@ -25,60 +27,9 @@ enum ExitCode { kStopped = 0, kUsage = 2, kCannotListen = 3 };
 
 constexpr std::string_view kHelpHint = " (pv7100d --help shows the usage)";
 
-// The MQTT face's settings. Throws UsageError for a password or CA file that cannot be read.
-MqttSettings mqttSettings(const Options& options) {
-  MqttSettings mqtt;
-  mqtt.broker.host = options.mqttHost;
-  mqtt.broker.port = options.mqttPort != 0        ? options.mqttPort
-                     : options.mqttCaFile.empty() ? 1883
-                                                  : 8883;
-  mqtt.broker.clientId = "pv7100d-" + options.mqttId;
-  mqtt.broker.username = options.mqttUsername;
-  if (!options.mqttPasswordFile.empty()) {
-    if (options.mqttUsername.empty()) throw UsageError("mqtt-password-file needs an mqtt-username");
-    mqtt.broker.password = readMqttPasswordFile(options.mqttPasswordFile);
-  }
-  // Read here so that a CA file that cannot be read stops the start; libmosquitto reads it
-  // again at each connection.
-  if (!options.mqttCaFile.empty()) readCertificateFile(options.mqttCaFile, "mqtt-ca-file");
-  mqtt.broker.caFile = options.mqttCaFile;
-  mqtt.topic = options.mqttTopic;
-  mqtt.discoveryPrefix = options.mqttDiscoveryPrefix;
-  mqtt.device.id = options.mqttId;
-  mqtt.device.name = options.name;
-  mqtt.device.manufacturer = options.manufacturer;
-  mqtt.device.model = "PV7100";
-  mqtt.device.daemonVersion = PV7100_VERSION;
-  return mqtt;
-}
-
 int fail(const std::string& message, int code) {
   std::cerr << "pv7100d: " << message << '\n';
   return code;
-}
-
-// The web face's settings, its password PJLink's unless it has its own. Throws UsageError.
-WebSettings webSettings(const Options& options, const std::string& pjlinkPassword) {
-  WebSettings web;
-  if (!web.server.address.setAddress(QString::fromStdString(options.httpHost)))
-    throw UsageError("http: \"" + options.httpHost + "\" is not an IP address");
-  web.server.port = static_cast<quint16>(options.httpPort);
-  web.password = options.httpPasswordFile.empty() ? pjlinkPassword
-                                                  : readPasswordFile(options.httpPasswordFile);
-  if (!options.httpCertificate.empty())
-    web.server.certificate = readCertificateFile(options.httpCertificate, "http-certificate");
-  if (!options.httpKey.empty()) web.server.key = readCertificateFile(options.httpKey, "http-key");
-  web.names = options.httpNames;
-  if (web.server.address.isLoopback() || options.openNetwork) return web;
-  if (web.password.empty())
-    throw UsageError("the web page on " + options.httpHost +
-                     " lets anyone on that network drive the projector: set a "
-                     "http-password-file or password-file, or allow-open-network = yes");
-  if (!web.server.tls())
-    throw UsageError("a password over plain HTTP on " + options.httpHost +
-                     " can be read by anyone on that network: give http-certificate and "
-                     "http-key, or allow-open-network = yes");
-  return web;
 }
 
 }  // namespace
@@ -183,19 +134,13 @@ int main(int argc, char** argv) {
       });
   projector->port().start();
   if (mqtt) mqtt->start();
-  std::string where = server.address.toString().toStdString();
-  if (server.address.protocol() == QAbstractSocket::IPv6Protocol) {
-    where.insert(where.begin(), '[');
-    where += ']';
-  }
-  const std::string status = "PJLink on " + where + ":" + std::to_string(options.listenPort) +
-                             " for " + options.port + ", its line on " + options.socket;
+  const std::string status = "PJLink on " + addressText(server.address) + ":" +
+                             std::to_string(options.listenPort) + " for " + options.port +
+                             ", its line on " + options.socket;
   std::string page;
   if (web) {
-    const bool v6 = web->server.address.protocol() == QAbstractSocket::IPv6Protocol;
-    const std::string host = web->server.address.toString().toStdString();
     page = std::string(", the web page on ") + (web->server.tls() ? "https" : "http") + "://" +
-           (v6 ? "[" + host + "]" : host) + ":" + std::to_string(http->port()) + "/" +
+           addressText(web->server.address) + ":" + std::to_string(http->port()) + "/" +
            (web->password.empty() ? "" : " with a password");
   }
   log.event(status + (server.password.empty() ? "" : ", with a password") + page +
