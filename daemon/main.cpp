@@ -132,6 +132,8 @@ int main(int argc, char** argv) {
                     "opened before");
         }
       });
+  if (!handled.error().empty())
+    return fail("cannot take the signals: " + handled.error(), kCannotListen);
   projector->port().start();
   if (mqtt) mqtt->start();
   const std::string status = "PJLink on " + addressText(server.address) + ":" +

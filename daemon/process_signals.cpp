@@ -1,6 +1,8 @@
 #include "daemon/process_signals.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -23,14 +25,15 @@ void blockProcessSignals() {
 }
 
 ProcessSignals::ProcessSignals(std::function<void(const char*)> stop, std::function<void()> reopen)
-    : fd_([] {
-        const sigset_t set = handledSet();
-        return ::signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-      }()),
-      stop_(std::move(stop)),
-      reopen_(std::move(reopen)),
-      notifier_(fd_, QSocketNotifier::Read) {
-  connect(&notifier_, &QSocketNotifier::activated, this, [this] {
+    : stop_(std::move(stop)), reopen_(std::move(reopen)) {
+  const sigset_t set = handledSet();
+  fd_ = ::signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (fd_ < 0) {
+    error_ = std::string("signalfd: ") + std::strerror(errno);
+    return;
+  }
+  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
     signalfd_siginfo info{};
     while (::read(fd_, &info, sizeof info) == sizeof info) {
       if (info.ssi_signo == SIGHUP)
@@ -42,7 +45,8 @@ ProcessSignals::ProcessSignals(std::function<void(const char*)> stop, std::funct
 }
 
 ProcessSignals::~ProcessSignals() {
-  notifier_.setEnabled(false);
+  if (fd_ < 0) return;
+  notifier_->setEnabled(false);
   ::close(fd_);
 }
 

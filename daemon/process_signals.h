@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <string>
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -22,11 +24,15 @@ class ProcessSignals : public QObject {
   ProcessSignals(std::function<void(const char* name)> stop, std::function<void()> reopen);
   ~ProcessSignals() override;
 
+  // Why the signals cannot be read (no descriptor left, say), "" when they can.
+  const std::string& error() const { return error_; }
+
  private:
   int fd_;
+  std::string error_;
   std::function<void(const char*)> stop_;
   std::function<void()> reopen_;
-  QSocketNotifier notifier_;
+  std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 }  // namespace pv7100::daemon

@@ -1,6 +1,6 @@
 // The state document: everything the daemon knows of the projector, decoded and typed, the same
-// for every face (MQTT's state topic, the web API's state, the metrics). A value not read yet
-// is null.
+// for every face (MQTT's state topic, the web API's state, the metrics). A value not read since
+// the projector last began to answer is null: while it does not answer, all of them are.
 #pragma once
 
 #include <array>

@@ -14,6 +14,7 @@ StatePoller::StatePoller(PortOwner& port, PollSettings settings)
   connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
   connect(&port_, &PortOwner::becameIdle, this, [this] { schedule(); });
   connect(&port_, &PortOwner::portChanged, this, [this] { portChanged(); });
+  connect(&port_, &PortOwner::answeringChanged, this, [this] { answeringChanged(); });
 }
 
 std::array<bool, kReadCount> StatePoller::freshness() const {
@@ -147,14 +148,34 @@ void StatePoller::wake(Read read) {
 void StatePoller::portChanged() {
   timer_.stop();
   reading_ = false;
+  forget();
   const auto now = Clock::now();
+  for (ReadState& entry : reads_) entry.due = now;
+  for (int i = 0; i < kReadCount; ++i) wake(static_cast<Read>(i));
+  schedule();
+}
+
+// A projector that does not answer may be switched off, or another one by now: what was read
+// from it is no longer known. Once it answers again, everything is read again, the read whose
+// answer brought it back excepted (its answer is taken after this).
+void StatePoller::answeringChanged() {
+  if (!port_.answering()) {
+    forget();
+    return;
+  }
+  const auto now = Clock::now();
+  for (int i = 0; i < kReadCount; ++i) {
+    if (!reading_ || i != index(inFlight_)) reads_[i].due = std::min(reads_[i].due, now);
+  }
+  schedule();
+}
+
+void StatePoller::forget() {
+  state_ = ProjectorState{};
   for (ReadState& entry : reads_) {
     entry.fresh = false;
     entry.answered = false;
-    entry.due = now;
   }
-  for (int i = 0; i < kReadCount; ++i) wake(static_cast<Read>(i));
-  schedule();
 }
 
 }  // namespace pv7100::daemon

@@ -4,6 +4,8 @@
 // reversal) every minute when a face shows them. A read goes out only when the port has nothing
 // else to do, and never less than 1 s after the last read began. While a button is held the
 // reads wait for a gap, except one that someone waits for, which goes between two held lines.
+// Nothing read is kept once the projector stops answering or its port goes away: the state is
+// empty until each read answers again, and every read is due as soon as the projector answers.
 #pragma once
 
 #include <array>
@@ -68,6 +70,8 @@ class StatePoller : public QObject {
   void poll();
   void take(Read read, const PortOwner::Result& result);
   void portChanged();
+  void answeringChanged();
+  void forget();
   void wake(Read read);
 
   PortOwner& port_;

@@ -48,7 +48,8 @@ void MqttFace::connected() {
 void MqttFace::changed() {
   if (!link_.connected()) return;
   const StateDocument& document = projector_.document();
-  if (document.version != version_) publishDiscovery();
+  // A version forgotten while the projector does not answer is no new version.
+  if (document.version && document.version != version_) publishDiscovery();
   std::string state = stateJson(document);
   if (state != state_ && link_.publish(settings_.topic + "/state", state, true))
     state_ = std::move(state);

@@ -171,6 +171,16 @@ Decision info(const Knowledge& knowledge) {
 
 }  // namespace
 
+bool inEffect(const std::vector<std::string_view>& commands, const ProjectorState& state) {
+  return state.mutes && std::ranges::all_of(commands, [&](std::string_view name) {
+           const Command* command = commandNamed(name);
+           const CommandEffect effect = command ? effectOf(*command) : CommandEffect{};
+           const bool mute = effect.pictureMute || effect.soundMute;
+           return mute && (!effect.pictureMute || *effect.pictureMute == state.mutes->picture) &&
+                  (!effect.soundMute || *effect.soundMute == state.mutes->sound);
+         });
+}
+
 std::string inputList() {
   std::string list;
   for (const InputChoice& choice : kInputs) {

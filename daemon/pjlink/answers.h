@@ -50,6 +50,10 @@ struct Decision {
 
 Decision decide(const Request& request, const Knowledge& knowledge, const Identity& identity);
 
+// Each of `commands` sets a mute to what the state says it is already: a change whose lines
+// left are these has ended in the state it asked for.
+bool inEffect(const std::vector<std::string_view>& commands, const ProjectorState& state);
+
 // The INST answer: every PJLink input, space-separated.
 std::string inputList();
 

@@ -228,7 +228,9 @@ void Connection::consider(bool mayWait) {
 }
 
 // A step starts only when it can end within the answer's time, as long as the projector took
-// for its last reply: a change is not made, or left half made, after its answer was given.
+// for its last reply: a change is not made, or left half made, after its answer was given. The
+// steps left undone may be in effect already (`AVMT 30` with the sound not muted): then the
+// change is done.
 void Connection::sendNext() {
   if (plan_.commands.empty()) {
     answer(kDone);
@@ -236,7 +238,7 @@ void Connection::sendNext() {
   }
   const auto left = PjlinkServer::kAnswerBy - (std::chrono::steady_clock::now() - started_);
   if (left < server_.port_.lastReplyTime()) {
-    answer(kNotNow);
+    answer(inEffect(plan_.commands, server_.poller_.state()) ? kDone : kNotNow);
     return;
   }
   const std::string_view command = plan_.commands.front();

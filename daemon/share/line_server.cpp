@@ -18,6 +18,16 @@
 #include "serial/turned_away.h"
 
 namespace pv7100::daemon {
+namespace {
+
+sockaddr_un addressOf(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  return address;
+}
+
+}  // namespace
 
 LineServer::LineServer(std::string path, Projector& projector)
     : path_(std::move(path)), projector_(projector), log_(projector.log()) {
@@ -26,19 +36,33 @@ LineServer::LineServer(std::string path, Projector& projector)
 
 LineServer::~LineServer() {
   qDeleteAll(findChildren<LineClient*>(Qt::FindDirectChildrenOnly));
+  // Made from a descriptor, the socket is this server's to remove.
+  if (server_.isListening()) ::unlink(path_.c_str());
   server_.close();
 }
 
+// The socket is bound, given its group and mode, and only then listens: no one outside the
+// group can connect in between.
 bool LineServer::listen(std::string& error) {
   const QString path = QString::fromStdString(path_);
   QDir().mkpath(QFileInfo(path).absolutePath());
   if (!clearPath(error)) return false;
-  if (!server_.listen(path)) {
-    error = server_.errorString().toStdString();
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    error = "cannot make a socket: " + std::string(std::strerror(errno));
     return false;
   }
-  shareMode();
-  return true;
+  const sockaddr_un address = addressOf(path_);
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    error = std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  if (shareMode(error) && ::listen(fd, SOMAXCONN) == 0 && server_.listen(fd)) return true;
+  if (error.empty()) error = std::strerror(errno);
+  ::close(fd);
+  ::unlink(path_.c_str());
+  return false;
 }
 
 // Nothing may be at the path but a socket that no program serves, left by a daemon that did
@@ -53,11 +77,14 @@ bool LineServer::clearPath(std::string& error) {
   }
   // Without waiting: a server whose backlog is full still serves.
   const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  path_.copy(address.sun_path, sizeof address.sun_path - 1);
+  if (probe < 0) {
+    error = "a socket is there that cannot be tried: " + std::string(std::strerror(errno));
+    return false;
+  }
+  const sockaddr_un address = addressOf(path_);
   const int refused =
-      ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? 0 : errno;
+      ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0
+                                                                                         : errno;
   ::close(probe);
   if (refused == 0 || refused == EAGAIN || refused == EINPROGRESS) {
     error = "another program serves it";
@@ -76,19 +103,24 @@ bool LineServer::clearPath(std::string& error) {
 }
 
 // Whoever may use the serial devices may use the socket: the group dialout, mode 0660.
-void LineServer::shareMode() {
+bool LineServer::shareMode(std::string& error) {
   if (const group* dialout = ::getgrnam("dialout")) {
     if (::chown(path_.c_str(), static_cast<uid_t>(-1), dialout->gr_gid) != 0)
       log_.event("cannot give " + path_ + " to the group dialout; only this user may use it");
   }
-  ::chmod(path_.c_str(), 0660);
+  if (::chmod(path_.c_str(), 0660) == 0) return true;
+  error = "cannot set its mode to 0660: " + std::string(std::strerror(errno));
+  return false;
 }
 
 void LineServer::accept() {
   while (QLocalSocket* socket = server_.nextPendingConnection()) {
     if (clients_ >= kMaxClients) {
-      log_.event("refused a socket client: " + std::to_string(kMaxClients) +
-                 " clients are connected");
+      log_.counted("refused a socket client", 1, [](long n) {
+        return (n == 1 ? std::string("refused a socket client")
+                       : "refused " + std::to_string(n) + " socket clients") +
+               ": " + std::to_string(kMaxClients) + " clients are connected";
+      });
       // Said before the connection closes, so that the client can tell why; a fresh socket
       // takes these few bytes at once.
       (void)!::send(static_cast<int>(socket->socketDescriptor()), kTurnedAwayNotice.data(),

@@ -32,7 +32,7 @@ class LineServer : public QObject {
 
   void accept();
   bool clearPath(std::string& error);
-  void shareMode();
+  bool shareMode(std::string& error);
 
   std::string path_;
   Projector& projector_;

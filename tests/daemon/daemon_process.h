@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -20,6 +24,7 @@
 #include <unistd.h>
 
 #include "tests/support/child_process.h"
+#include "tests/support/pty.h"
 
 namespace pv7100::daemon {
 
@@ -109,6 +114,16 @@ class Client {
     pending_.erase(0, end + 1);
     return text;
   }
+  // All that comes until the daemon closes the connection, within `limit`.
+  std::string rest(std::chrono::milliseconds limit = 3000ms) {
+    pollfd watched{fd_, POLLIN, 0};
+    char buffer[4096];
+    for (ssize_t got = 1; got > 0 && ::poll(&watched, 1, static_cast<int>(limit.count())) > 0;) {
+      got = ::read(fd_, buffer, sizeof buffer);
+      if (got > 0) pending_.append(buffer, static_cast<std::size_t>(got));
+    }
+    return std::exchange(pending_, {});
+  }
   std::string ask(std::string_view request) {
     send(std::string(request) + "\r");
     return line();
@@ -135,6 +150,63 @@ class SimulatedProjector {
  private:
   std::string link_;
   std::unique_ptr<ChildProcess> process_;
+};
+
+// A projector the test plays: each line the daemon sends is handed to `answer`, with its number
+// from 0, which says what to send back and after how long.
+class PlayedProjector {
+ public:
+  struct Reply {
+    std::chrono::milliseconds after{0};
+    std::string bytes;
+  };
+  using Answer = std::function<Reply(const std::string& line, int number)>;
+
+  explicit PlayedProjector(Answer answer) : answer_(std::move(answer)) {
+    thread_ = std::thread([this] { play(); });
+  }
+  ~PlayedProjector() {
+    done_ = true;
+    thread_.join();
+  }
+  const std::string& device() const { return pty_.slavePath(); }
+  // When the line numbered `number` came, once it has.
+  std::optional<std::chrono::steady_clock::time_point> cameAt(int number) {
+    for (auto end = std::chrono::steady_clock::now() + 5s; std::chrono::steady_clock::now() < end;
+         std::this_thread::sleep_for(10ms)) {
+      const std::lock_guard lock(mutex_);
+      if (std::ssize(times_) > number) return times_[static_cast<std::size_t>(number)];
+    }
+    return std::nullopt;
+  }
+
+ private:
+  void play() {
+    std::string pending;
+    while (!done_) {
+      pending += pty_.read(4096, 20ms);
+      for (auto end = pending.find('\r'); end != std::string::npos; end = pending.find('\r')) {
+        const std::string line = pending.substr(0, end);
+        pending.erase(0, end + 1);
+        int number = 0;
+        {
+          const std::lock_guard lock(mutex_);
+          number = static_cast<int>(times_.size());
+          times_.push_back(std::chrono::steady_clock::now());
+        }
+        const Reply reply = answer_(line, number);
+        std::this_thread::sleep_for(reply.after);
+        pty_.write(reply.bytes, 10s);
+      }
+    }
+  }
+
+  testing::Pty pty_;
+  Answer answer_;
+  std::mutex mutex_;
+  std::vector<std::chrono::steady_clock::time_point> times_;
+  std::atomic<bool> done_ = false;
+  std::thread thread_;
 };
 
 inline testing::Spawn stderrTo(const std::string& file) {
@@ -169,6 +241,16 @@ class Daemon {
   int port_;
   std::unique_ptr<ChildProcess> process_;
 };
+
+// The body of the web face's answer to GET `path` on 127.0.0.1:`port`; "" when none came.
+inline std::string httpGet(int port, const std::string& path) {
+  Client client(port);
+  client.send("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+              "\r\nConnection: close\r\n\r\n");
+  const std::string answer = client.rest();
+  const std::size_t body = answer.find("\r\n\r\n");
+  return body == std::string::npos ? "" : answer.substr(body + 4);
+}
 
 // Asks until the answer is `wanted`, a few times a second for up to `limit`.
 inline std::string askUntil(Client& client, std::string_view request, std::string_view wanted,

@@ -215,6 +215,9 @@ TEST_F(DaemonTest, TheSocketCarriesEachClientsWholeLinesAndOnlyItsReplies) {
   const testing::Finished busy = runCtl({"--port", link_, "status", "state"});
   EXPECT_NE(busy.err.find(", pv7100d) holds it"), std::string::npos) << busy.err;
   EXPECT_NE(busy.err.find("--port unix:" + daemon.socket() + "."), std::string::npos) << busy.err;
+  struct stat socket {};
+  ASSERT_EQ(::stat(daemon.socket().c_str(), &socket), 0);
+  EXPECT_EQ(socket.st_mode & 0777, 0660u);
 }
 
 // Sixteen idle clients are as many as it takes: the next one is told so, and pv7100ctl says it
@@ -224,9 +227,13 @@ TEST_F(DaemonTest, TurnsAwayTheSeventeenthSocketClientSayingWhy) {
   Daemon daemon({"--port", link_});
   std::vector<std::unique_ptr<Client>> clients;
   for (int i = 0; i < 16; ++i) clients.push_back(std::make_unique<Client>(daemon.socket()));
-  Client extra(daemon.socket());
-  EXPECT_EQ(extra.line(), "pv7100d serves as many clients as it takes");
-  EXPECT_EQ(extra.line(), "(closed)");
+  for (int i = 0; i < 3; ++i) {
+    Client extra(daemon.socket());
+    EXPECT_EQ(extra.line(), "pv7100d serves as many clients as it takes");
+    EXPECT_EQ(extra.line(), "(closed)");
+  }
+  // Told once, the rest added up.
+  EXPECT_EQ(countOf(daemon.events(), "refused"), 1) << daemon.events();
   const testing::Finished away = runCtl({"--port", "unix:" + daemon.socket(), "status", "state"});
   EXPECT_EQ(away.status ? WEXITSTATUS(*away.status) : -1, 3);
   EXPECT_EQ(away.err, "pv7100ctl: unix:" + daemon.socket() +
@@ -261,6 +268,36 @@ TEST_F(DaemonTest, AButtonHeldThroughTheSocketKeepsItsPaceWhilePjlinkAsks) {
   EXPECT_EQ(sent, 10);
   ::poll(nullptr, 0, 500);
   EXPECT_EQ(countOf(readFile(log), " TX C 4 7 CR \n"), sent);
+}
+
+// However few descriptors it is given, the daemon either runs and ends on SIGTERM, or ends at
+// once saying which one it could not have: never runs deaf to the signals it has blocked.
+TEST_F(DaemonTest, WithTooFewDescriptorsSaysWhatFailedAndNeverRunsDeaf) {
+  std::string said;
+  for (int limit = 4; limit < 64; ++limit) {
+    const std::string events = temporaryDirectory() + "/stderr";
+    ChildProcess daemon({"/bin/sh", "-c", "ulimit -n " + std::to_string(limit) + " && exec \"$@\"",
+                         "sh", PV7100D, "--config", "/dev/null", "--port", link_, "--listen",
+                         "127.0.0.1:" + std::to_string(freePort()), "--socket",
+                         temporaryDirectory() + "/line.sock"},
+                        stderrTo(events));
+    std::optional<int> status;
+    for (int i = 0; i < 100 && !status && readFile(events).find("PJLink on") == Daemon::npos; ++i)
+      status = daemon.waitForExit(20ms);
+    if (status) {
+      EXPECT_EQ(WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, 3) << readFile(events);
+      said += readFile(events);
+      continue;
+    }
+    daemon.signal(SIGTERM);
+    status = daemon.waitForExit(5s);
+    ASSERT_TRUE(status) << limit << " descriptors: still running after SIGTERM";
+    EXPECT_EQ(WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, 0);
+    break;
+  }
+  EXPECT_NE(said.find("pv7100d: cannot take the signals: signalfd: Too many open files\n"),
+            std::string::npos)
+      << said;
 }
 
 // ser2net serving the projector raw at 19200,8N1 on a free port of 127.0.0.1, as docs/ports.md

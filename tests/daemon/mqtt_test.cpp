@@ -94,6 +94,7 @@ class Watcher {
     }
   }
   void forget() { lines_.clear(); }
+  const std::vector<std::string>& seen() const { return lines_; }
 
  private:
   ChildProcess process_;
@@ -221,9 +222,75 @@ TEST_F(MqttTest, OfflineByLastWillGoneBrokerAndGoneProjectorAndBackByItself) {
 
   projector.reset();
   EXPECT_NE(again.line("availability offline"), "");
+  EXPECT_NE(again.line("pv7100/pv7100/state {\"power\": null"), "");
   projector = simulator(link_);
   again.forget();
   EXPECT_NE(again.line("availability online"), "");
+}
+
+// A projector that stops answering shows nothing read from it on any face; once it answers
+// again each value is unknown until read again, so no face shows the old session's values.
+TEST_F(MqttTest, NoFaceShowsWhatWasReadBeforeTheProjectorStoppedAnswering) {
+  std::atomic<int> phase = 0;  // on; silent; back, in stand-by with another lamp and version
+  PlayedProjector projector([&](const std::string& line, int) -> PlayedProjector::Reply {
+    const std::map<std::string, std::string> on = {{"CR0", "00"},
+                                                   {"CR1", "1"},
+                                                   {"CRA", "00"},
+                                                   {"CR3", "01234"},
+                                                   {"CR9", "PV7100 OLD"},
+                                                   {"CR7", "03"},
+                                                   {"CR6", " 31.0  32.0  33.0   34.0"}};
+    const std::map<std::string, std::string> back = {{"CR0", "80"},
+                                                     {"CRA", "FF"},
+                                                     {"CR3", "02000"},
+                                                     {"CR9", "PV7100 NEW"},
+                                                     {"CR6", " 21.0  22.0  23.0   24.0"}};
+    if (phase == 1) return {};
+    const auto found = phase == 2 && back.contains(line) ? back.find(line) : on.find(line);
+    return {0ms, (found == on.end() ? std::string("\x15") : found->second) + "\r"};
+  });
+  Broker broker;
+  Watcher watcher(broker, {"pv7100/pv7100/state", "pv7100/pv7100/availability"});
+  const int web = freePort();
+  Daemon daemon({"--port", projector.device(), "--mqtt", "127.0.0.1:" + std::to_string(broker.port),
+                 "--http", "127.0.0.1:" + std::to_string(web), "--detail-poll-interval", "1000"});
+  const auto state = [&] { return httpGet(web, "/api/state"); };
+  waitFor([&] { return state().find("\"s1\": 31") != std::string::npos; });
+  for (const char* part : {"\"power\": \"on\"", "\"lamp_hours\": 1234", "\"answering\": true"})
+    EXPECT_NE(state().find(part), std::string::npos) << part << state();
+  Client pjlink(daemon.port());
+  pjlink.line();
+  EXPECT_EQ(pjlink.ask("%1LAMP ?"), "%1LAMP=1234 1");
+
+  phase = 1;
+  const std::string unknown =
+      "{\"power\": null, \"input\": null, \"picture_mute\": null, \"sound_mute\": null, "
+      "\"lamp_hours\": null, \"lamp_mode\": null, \"reversal\": null, \"temperatures\": null, "
+      "\"pressure_hpa\": null, \"version\": null, \"temperature_warning\": null, "
+      "\"lamp_failure\": null, \"power_failure\": null, \"answering\": false}";
+  waitFor([&] { return state().find("\"answering\": false") != std::string::npos; });
+  EXPECT_EQ(state(), unknown);
+  const std::string metrics = httpGet(web, "/metrics");
+  EXPECT_NE(metrics.find("\npv7100_up 0\n"), std::string::npos) << metrics;
+  for (const char* sample : {"\npv7100_power_state{", "\npv7100_lamp_on_seconds_total ",
+                             "\npv7100_temperature_celsius{", "\npv7100_picture_mute "})
+    EXPECT_EQ(metrics.find(sample), std::string::npos) << sample << metrics;
+  EXPECT_NE(watcher.line("pv7100/pv7100/state " + unknown), "");
+  EXPECT_NE(watcher.line("pv7100/pv7100/availability offline"), "");
+  EXPECT_EQ(pjlink.ask("%1POWR ?"), "%1POWR=ERR4");
+
+  watcher.forget();
+  phase = 2;
+  EXPECT_EQ(askUntil(pjlink, "%1POWR ?", "%1POWR=0"), "%1POWR=0");
+  EXPECT_EQ(pjlink.ask("%1LAMP ?"), "%1LAMP=2000 0");
+  EXPECT_EQ(pjlink.ask("%1INFO ?"), "%1INFO=PV7100 NEW");
+  EXPECT_NE(watcher.line("\"s1\": 21"), "");
+  EXPECT_NE(httpGet(web, "/metrics").find("\npv7100_up 1\n"), std::string::npos);
+  for (const std::string& seen : watcher.seen()) {
+    if (seen.find("\"answering\": true") == std::string::npos) continue;
+    for (const char* old : {"\"power\": \"on\"", "1234", "PV7100 OLD", "\"s1\": 31"})
+      EXPECT_EQ(seen.find(old), std::string::npos) << seen;
+  }
 }
 
 TEST_F(MqttTest, LogsInWithAPasswordFileAndChecksTheBrokersCertificate) {
