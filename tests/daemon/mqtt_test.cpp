@@ -233,18 +233,12 @@ TEST_F(MqttTest, OfflineByLastWillGoneBrokerAndGoneProjectorAndBackByItself) {
 TEST_F(MqttTest, NoFaceShowsWhatWasReadBeforeTheProjectorStoppedAnswering) {
   std::atomic<int> phase = 0;  // on; silent; back, in stand-by with another lamp and version
   PlayedProjector projector([&](const std::string& line, int) -> PlayedProjector::Reply {
-    const std::map<std::string, std::string> on = {{"CR0", "00"},
-                                                   {"CR1", "1"},
-                                                   {"CRA", "00"},
-                                                   {"CR3", "01234"},
-                                                   {"CR9", "PV7100 OLD"},
-                                                   {"CR7", "03"},
-                                                   {"CR6", " 31.0  32.0  33.0   34.0"}};
-    const std::map<std::string, std::string> back = {{"CR0", "80"},
-                                                     {"CRA", "FF"},
-                                                     {"CR3", "02000"},
-                                                     {"CR9", "PV7100 NEW"},
-                                                     {"CR6", " 21.0  22.0  23.0   24.0"}};
+    // clang-format off
+    const std::map<std::string, std::string> on = {{"CR0", "00"}, {"CR1", "1"}, {"CRA", "00"},
+        {"CR3", "01234"}, {"CR9", "PV7100 OLD"}, {"CR7", "03"}, {"CR6", " 31.0  32.0  33.0   34.0"}};
+    const std::map<std::string, std::string> back = {{"CR0", "80"}, {"CRA", "FF"},
+        {"CR3", "02000"}, {"CR9", "PV7100 NEW"}, {"CR6", " 21.0  22.0  23.0   24.0"}};
+    // clang-format on
     if (phase == 1) return {};
     const auto found = phase == 2 && back.contains(line) ? back.find(line) : on.find(line);
     return {0ms, (found == on.end() ? std::string("\x15") : found->second) + "\r"};
@@ -256,8 +250,6 @@ TEST_F(MqttTest, NoFaceShowsWhatWasReadBeforeTheProjectorStoppedAnswering) {
                  "--http", "127.0.0.1:" + std::to_string(web), "--detail-poll-interval", "1000"});
   const auto state = [&] { return httpGet(web, "/api/state"); };
   waitFor([&] { return state().find("\"s1\": 31") != std::string::npos; });
-  for (const char* part : {"\"power\": \"on\"", "\"lamp_hours\": 1234", "\"answering\": true"})
-    EXPECT_NE(state().find(part), std::string::npos) << part << state();
   Client pjlink(daemon.port());
   pjlink.line();
   EXPECT_EQ(pjlink.ask("%1LAMP ?"), "%1LAMP=1234 1");
