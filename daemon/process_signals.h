@@ -28,7 +28,7 @@ class ProcessSignals : public QObject {
   const std::string& error() const { return error_; }
 
  private:
-  int fd_;
+  int fd_ = -1;
   std::string error_;
   std::function<void(const char*)> stop_;
   std::function<void()> reopen_;

@@ -58,7 +58,8 @@ bool LineServer::listen(std::string& error) {
     ::close(fd);
     return false;
   }
-  if (shareMode(error) && ::listen(fd, SOMAXCONN) == 0 && server_.listen(fd)) return true;
+  if (shareMode(error) && ::listen(fd, server_.listenBacklogSize()) == 0 && server_.listen(fd))
+    return true;
   if (error.empty()) error = std::strerror(errno);
   ::close(fd);
   ::unlink(path_.c_str());
@@ -78,7 +79,7 @@ bool LineServer::clearPath(std::string& error) {
   // Without waiting: a server whose backlog is full still serves.
   const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (probe < 0) {
-    error = "a socket is there that cannot be tried: " + std::string(std::strerror(errno));
+    error = "cannot make a socket to try the one there: " + std::string(std::strerror(errno));
     return false;
   }
   const sockaddr_un address = addressOf(path_);
