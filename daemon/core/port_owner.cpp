@@ -72,9 +72,10 @@ void PortOwner::idleCheck() {
 }
 
 void PortOwner::setAnswering(bool answering) {
-  if (answering == answering_) return;
+  const bool before = this->answering();
   answering_ = answering;
-  emit answeringChanged();
+  heard_ = heard_ || answering;
+  if (this->answering() != before) emit answeringChanged();
 }
 
 void PortOwner::tryOpen() {
@@ -89,7 +90,9 @@ void PortOwner::tryOpen() {
     return;
   }
   failing_ = false;
+  // Whether the projector answers is known at its first reply.
   answering_ = true;
+  heard_ = false;
   skipping_ = false;
   late_.clear();
   writeNote();

@@ -83,8 +83,10 @@ class PortOwner : public QObject {
   bool waiting(Ticket ticket) const;
 
   bool isOpen() const { return port_->isOpen(); }
-  // Open, and the last exchange had its reply.
-  bool answering() const { return isOpen() && answering_; }
+  // Open, a reply has come since it opened, and the last exchange had its reply.
+  bool answering() const { return isOpen() && heard_ && answering_; }
+  // Open, and no exchange has gone unanswered since the last reply, or since it opened.
+  bool reachable() const { return isOpen() && answering_; }
   // No exchange running or waiting.
   bool idle() const;
   // Lines of held buttons come at a held button's pace: the daemon's own reads wait for them.
@@ -100,7 +102,7 @@ class PortOwner : public QObject {
   void becameIdle();
   // The port opened or went away.
   void portChanged();
-  // The projector stopped answering, or answers again.
+  // answering() changed: the projector stopped answering, or answers (again).
   void answeringChanged();
 
  private:
@@ -144,6 +146,7 @@ class PortOwner : public QObject {
   std::string note_;       // the note beside the lock, "" when none was written
   Ticket lastTicket_ = 0;
   bool answering_ = true;
+  bool heard_ = false;    // a reply has come since the port opened
   bool failing_ = false;  // the failure to open has been told
   bool stopped_ = false;
   Counters counters_;

@@ -32,7 +32,8 @@ struct Identity {
 
 struct Knowledge {
   const ProjectorState& state;
-  bool answering = false;  // the port is open and the projector answers
+  // The port is open and the projector has not stopped answering (it may not have yet).
+  bool answering = false;
   std::array<bool, kReadCount> fresh{};
   bool mayWait = true;  // false once the request has waited for a read
   // A button is held: what is known is answered at once, what is not is waited for.

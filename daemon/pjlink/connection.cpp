@@ -205,7 +205,7 @@ void Connection::handle(LineCutter::Line line) {
 void Connection::consider(bool mayWait) {
   StatePoller& poller = server_.poller_;
   const Knowledge knowledge{.state = poller.state(),
-                            .answering = server_.port_.answering(),
+                            .answering = server_.port_.reachable(),
                             .fresh = poller.freshness(),
                             .mayWait = mayWait,
                             .holding = server_.port_.holding()};
