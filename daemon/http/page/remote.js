@@ -110,7 +110,7 @@ function oneShot(button, name) {
   button.addEventListener('click', async () => {
     const taken = await ask(`api/commands/${name}`, {headers: {'Prefer': 'respond-async'}});
     if (taken.status !== 202) return tell(taken, name);
-    tell({ok: true, body: {command: name, outcome: 'sent'}});
+    tell({ok: true, body: {command: name, outcome: 'sent, waiting for the projector'}});
     const outcome = await ask(`api/outcomes/${taken.body.ticket}`, {method: 'GET', wait: 30000});
     tell(outcome.notSent ? {ok: false, body: {outcome: 'sent', error: 'its outcome is not known'}} :
                            outcome, name);
@@ -283,13 +283,19 @@ function answering(text, good) {
   badge.dataset.answering = String(good);
 }
 
-// The live state, one event stream for the whole browser: the visible tab that holds the Web
-// Lock reads it and tells the browser's other tabs on a BroadcastChannel, so that any number
-// of tabs takes one of the six connections a browser keeps to the daemon, and commands never
-// wait behind streams. Where either is missing (a browser gives Web Locks to HTTPS and
-// loopback pages only), each visible tab reads its own. A hidden tab reads none.
-const shared = 'locks' in navigator && 'BroadcastChannel' in window;
-const channel = shared ? new BroadcastChannel('pv7100d-state') : null;
+// The live state, one event stream for the whole browser: one visible tab reads it and tells
+// the browser's other tabs on a BroadcastChannel, so that any number of tabs takes one of the
+// six connections a browser keeps to the daemon, and commands never wait behind streams. The
+// reader is the tab that holds a Web Lock; where there are no Web Locks (a browser gives them
+// to HTTPS and loopback pages only), the tabs agree on the channel: the reader says so twice a
+// second, a visible tab that has heard none for 3 s (less after a reader left) starts reading,
+// and of two readers the one with the higher number stops. Without a BroadcastChannel each
+// visible tab reads its own. A hidden tab reads none.
+const channel = 'BroadcastChannel' in window ? new BroadcastChannel('pv7100d-state') : null;
+const locks = channel && 'locks' in navigator;
+const me = Math.random();  // this tab's number among the reader's candidates
+const SILENCE_MS = 3000;
+let heard = 0;      // when this tab last heard a reader (without Web Locks)
 let stream = null;  // this tab's EventSource, while it reads the state
 let latest = null;  // what it told last: {state} or {unreachable}, for a tab that comes later
 let resign = null;  // ends this tab's reading, or its wait for its turn
@@ -302,33 +308,53 @@ function told(message) {
 function openStream() {
   stream = new EventSource('api/events');
   const pass = (message) => {
-    latest = message;
+    latest = {...message, from: me};
     told(message);
-    if (channel) channel.postMessage(message);
+    if (channel) channel.postMessage(latest);
   };
   stream.addEventListener('state', (event) => pass({state: JSON.parse(event.data)}));
   stream.addEventListener('error', () => pass({unreachable: true}));
 }
 
+function closeStream(leaving) {
+  if (!stream) return;
+  stream.close();
+  stream = latest = null;
+  if (leaving && channel && !locks) channel.postMessage({left: true});
+}
+
 function lead() {
   if (resign) return;
+  if (!channel) {
+    openStream();
+    resign = () => {
+      closeStream(true);
+      resign = null;
+    };
+    return;
+  }
+  channel.postMessage({hello: true});
   const controller = new AbortController();
   let letGo = () => {};
-  if (shared) {
+  let ticker = null;
+  if (locks) {
     navigator.locks.request('pv7100d-events', {signal: controller.signal}, () =>
       new Promise((resolve) => {
         letGo = resolve;
         openStream();
       })).catch(() => {});  // given up while waiting for its turn
-    channel.postMessage({hello: true});
   } else {
-    openStream();
+    ticker = setInterval(() => {
+      if (stream) channel.postMessage(latest || {from: me});
+      else if (Date.now() - heard > SILENCE_MS * (1 + me)) openStream();
+    }, SILENCE_MS / 6);
   }
   resign = () => {
     controller.abort();
     letGo();
-    if (stream) stream.close();
-    stream = latest = resign = null;
+    clearInterval(ticker);
+    closeStream(true);
+    resign = null;
   };
 }
 
@@ -336,9 +362,12 @@ if (channel) {
   channel.addEventListener('message', ({data}) => {
     if (data.hello) {
       if (latest) channel.postMessage(latest);
-    } else if (!stream) {
-      told(data);
+      return;
     }
+    // A reader left: another takes over within SILENCE_MS * me.
+    heard = data.left ? Date.now() - SILENCE_MS : Date.now();
+    if (stream && !locks && data.from < me) closeStream();
+    if (!stream && (data.state || data.unreachable)) told(data);
   });
 }
 
