@@ -198,6 +198,10 @@ void HttpFace::runCommand(const std::string& name, const HttpRequest& request,
     });
     return;
   }
+  if (awaited_ >= kMaxAwaited)
+    return reply.send(
+        error(429, std::to_string(kMaxAwaited) + " commands wait for the projector already"));
+  ++awaited_;
   const std::string ticket = newToken();
   outcomes_[ticket].command = name;
   outcomeOrder_.push_back(ticket);
@@ -213,6 +217,7 @@ void HttpFace::runCommand(const std::string& name, const HttpRequest& request,
 void HttpFace::outcomeKnown(const std::string& ticket, const CommandDoor::Result& result) {
   Pending& pending = outcomes_[ticket];
   pending.result = result;
+  --awaited_;
   for (const HttpReply& waiting : pending.waiting)
     waiting.send(response(statusOf(result), outcomeJson(pending.command, result)));
   pending.waiting.clear();

@@ -59,8 +59,10 @@ class HttpFace : public QObject {
   static constexpr int kMaxStreams = 32;
   // Holds that ended, kept to tell their outcome to a renewal or release that comes after.
   static constexpr std::size_t kEndedKept = 16;
-  // Outcomes of commands answered at once, kept for their tickets.
+  // Outcomes of commands answered at once, kept for their tickets; and how many such commands
+  // may wait for the projector at once (they hold no connection while they wait).
   static constexpr std::size_t kOutcomesKept = 32;
+  static constexpr std::size_t kMaxAwaited = 32;
 
   HttpFace(WebSettings settings, Projector& projector);
 
@@ -115,6 +117,7 @@ class HttpFace : public QObject {
   std::map<CommandDoor::HoldId, Ended> ended_;
   std::map<std::string, Pending> outcomes_;  // by ticket
   std::deque<std::string> outcomeOrder_;     // the tickets, oldest first
+  std::size_t awaited_ = 0;                  // outcomes not known yet
 };
 
 }  // namespace pv7100::daemon

@@ -235,6 +235,10 @@ class PageTest(unittest.TestCase):
         for read in ["state", "lamp-hours", "input", "version"]:
             self.assertEqual((self.shown(driver, read), driver.find_element(
                 "css selector", f'[data-read="{read}"]').text), ("", "unknown"), read)
+        # Commands taken at once hold no connection while they wait: their number is bounded.
+        statuses = [rig.ask("POST", "/api/commands/no-show-on", headers={
+            "Prefer": "respond-async"})[0] for _ in range(33)]
+        self.assertEqual(statuses, [202] * 32 + [429])
 
     def test_phone(self):
         self.run_page(phone=True)
