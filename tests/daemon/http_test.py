@@ -148,6 +148,14 @@ class PageTest(unittest.TestCase):
                          ["POWER ON", "Zoom +", "LENS SHIFT up"])
         self.assertLessEqual(driver.execute_script("return document.body.scrollWidth"),
                              360 if phone else 1280)
+        # A page hidden behind another tab reads no state, and reads again when shown.
+        page, streams = driver.current_window_handle, 'pv7100_clients{face="http"} %d\n'
+        driver.switch_to.new_window("tab")
+        self.assertTrue(until(lambda: streams % 0 in rig.ask("GET", "/metrics")[1], 5))
+        driver.close()
+        driver.switch_to.window(page)
+        self.assertTrue(until(lambda: streams % 1 in rig.ask("GET", "/metrics")[1], 5))
+
         # The count-down shows without a reload: what this page was told stays.
         driver.execute_script("window.sameDocument = true")
         driver.find_element("css selector", '[data-command="power-on"]').click()

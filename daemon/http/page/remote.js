@@ -123,8 +123,8 @@ function holdToRepeat(button, name) {
   let held = false;
   let hold = null;  // {id, token, timer, renewing} once the daemon has taken it
   // Sent even as the page goes: the hold would end by itself, only later.
-  const release = ({id, token}) =>
-    ask(`api/hold/${id}/release`, {body: {token}, keepalive: true}).then((answer) => tell(answer, name));
+  const release = async ({id, token}) =>
+    tell(await ask(`api/hold/${id}/release`, {body: {token}, keepalive: true}), name);
   const stop = () => {
     if (!held) return;
     held = false;
