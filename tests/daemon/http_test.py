@@ -160,6 +160,8 @@ class PageTest(unittest.TestCase):
         driver.execute_script("window.sameDocument = true")
         driver.find_element("css selector", '[data-command="power-on"]').click()
         self.assertTrue(until(lambda: rig.wire(" TX C 0 0 CR \n")))
+        outcome = driver.find_element("id", "outcome")
+        self.assertTrue(until(lambda: outcome.text == "power-on: ack", 5), outcome.text)
         self.assertTrue(until(lambda: self.shown(driver, "state") == "counting-down"))
         self.assertTrue(until(lambda: self.shown(driver, "state") == "on"))
         self.assertTrue(driver.execute_script("return window.sameDocument"))

@@ -345,7 +345,7 @@ function lead() {
       })).catch(() => {});  // given up while waiting for its turn
   } else {
     ticker = setInterval(() => {
-      if (stream) channel.postMessage(latest || {from: me});
+      if (stream) channel.postMessage({from: me});
       else if (Date.now() - heard > SILENCE_MS * (1 + me)) openStream();
     }, SILENCE_MS / 6);
   }
