@@ -373,9 +373,12 @@ if (channel) {
 
 async function main() {
   const stopAll = () => stops.forEach((stop) => stop());
+  // A hidden tab may hear nothing more: what it shows when shown again must be told anew.
   const leave = () => {
     stopAll();
     if (resign) resign();
+    render(null);
+    answering('connecting…', '');
   };
   window.addEventListener('pagehide', leave);
   window.addEventListener('pageshow', (event) => event.persisted && !document.hidden && lead());
