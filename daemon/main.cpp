@@ -23,7 +23,7 @@ using namespace pv7100::daemon;
 
 namespace {
 
-enum ExitCode { kStopped = 0, kUsage = 2, kCannotListen = 3 };
+enum ExitCode { kStopped = 0, kNotDone = 1, kUsage = 2, kCannotListen = 3 };
 
 constexpr std::string_view kHelpHint = " (pv7100d --help shows the usage)";
 
@@ -57,6 +57,11 @@ int main(int argc, char** argv) {
   if (options.version) {
     std::cout << "pv7100d " << PV7100_VERSION << '\n';
     return kStopped;
+  }
+  if (options.mqttWithdraw) {
+    QCoreApplication application(argc, argv);
+    EventLog log;
+    return withdraw(*mqttGiven, log) ? kStopped : kNotDone;
   }
   server.address.setAddress(QString::fromStdString(options.listenHost));
   if (!server.address.isLoopback() && server.password.empty() && !options.openNetwork)

@@ -1,6 +1,10 @@
 #include "daemon/mqtt/mqtt_face.h"
 
+#include <random>
+
+#include <QEventLoop>
 #include <QPointer>
+#include <QTimer>
 
 #include "daemon/core/json_text.h"
 #include "daemon/mqtt/set_request.h"
@@ -8,37 +12,59 @@
 namespace pv7100::daemon {
 namespace {
 
-BrokerSettings withTopic(BrokerSettings broker, const std::string& topic) {
-  broker.willTopic = topic + "/availability";
-  broker.willPayload = "offline";
-  return broker;
-}
+constexpr auto kWithdrawing = std::chrono::seconds(15);
 
 }  // namespace
+
+BrokerSettings faceBroker(const MqttSettings& settings) {
+  BrokerSettings broker = settings.broker;
+  broker.willTopic = settings.topic + "/availability";
+  broker.willPayload = "offline";
+  char end[16];
+  std::snprintf(end, sizeof end, "-%08x", std::random_device{}());
+  broker.clientId += end;
+  return broker;
+}
 
 MqttFace::MqttFace(MqttSettings settings, Projector& projector)
     : settings_(std::move(settings)),
       projector_(projector),
-      link_(withTopic(settings_.broker, settings_.topic), projector.log()) {
+      link_(faceBroker(settings_), projector.log()),
+      claim_(link_, settings_.topic, projector.log()) {
   settings_.device.topic = settings_.topic;
   settings_.device.prefix = settings_.discoveryPrefix;
   connect(&link_, &BrokerLink::connectedChanged, this, [this](bool up) {
-    projector_.setClients("mqtt", up ? 1 : 0);
-    if (up) connected();
+    if (up) {
+      claim_.connected();
+    } else {
+      claim_.disconnected();
+    }
   });
+  connect(&claim_, &TopicClaim::servingChanged, this, &MqttFace::serve);
   connect(&link_, &BrokerLink::message, this, &MqttFace::received);
   connect(&projector_, &Projector::documentChanged, this, &MqttFace::changed);
 }
 
 MqttFace::~MqttFace() {
-  link_.publish(settings_.topic + "/availability", "offline", true);
+  if (claim_.serving()) {
+    link_.publish(settings_.topic + "/availability", "offline", true);
+    claim_.leave();
+  }
   link_.stop();
 }
 
-// Everything retained is published again at each connection: the broker may have lost it.
-void MqttFace::connected() {
+// Everything retained is published again whenever this daemon starts serving: the broker may
+// have lost it.
+void MqttFace::serve(bool serving) {
+  projector_.setClients("mqtt", serving ? 1 : 0);
+  const std::string status = settings_.discoveryPrefix + "/status";
+  if (!serving) {
+    link_.unsubscribe(settings_.topic + "/set");
+    if (!settings_.discoveryPrefix.empty()) link_.unsubscribe(status);
+    return;
+  }
   link_.subscribe(settings_.topic + "/set");
-  if (!settings_.discoveryPrefix.empty()) link_.subscribe(settings_.discoveryPrefix + "/status");
+  if (!settings_.discoveryPrefix.empty()) link_.subscribe(status);
   state_.clear();
   availability_.clear();
   publishDiscovery();
@@ -46,7 +72,7 @@ void MqttFace::connected() {
 }
 
 void MqttFace::changed() {
-  if (!link_.connected()) return;
+  if (!claim_.serving()) return;
   const StateDocument& document = projector_.document();
   if (document.version != version_) publishDiscovery();
   std::string state = stateJson(document);
@@ -70,6 +96,15 @@ void MqttFace::publishDiscovery() {
 }
 
 void MqttFace::received(const std::string& topic, const std::string& payload, bool retained) {
+  if (claim_.received(topic, payload, retained)) {
+    // Another client wrote the availability (a stale session's last will): put it back.
+    if (topic == settings_.topic + "/availability" && claim_.serving() && !retained) {
+      availability_.clear();
+      publishAvailability();
+    }
+    return;
+  }
+  if (!claim_.serving()) return;
   if (topic == settings_.topic + "/set") {
     command(payload, retained);
   } else if (topic == settings_.discoveryPrefix + "/status" && payload == "online") {
@@ -115,6 +150,56 @@ void MqttFace::result(const std::string& command, const CommandDoor::Result& res
           ", \"outcome\": " + jsonString(outcomeWord(result.outcome)) + ", \"error\": " +
           (result.outcome == CommandDoor::Outcome::ack ? "null" : jsonString(result.error)) + "}",
       false);
+}
+
+bool withdraw(const MqttSettings& settings, EventLog& log) {
+  BrokerLink link(faceBroker(settings), log);
+  TopicClaim claim(link, settings.topic, log);
+  QEventLoop loop;
+  QTimer limit;
+  limit.setSingleShot(true);
+  bool done = false;
+  QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+  QObject::connect(&link, &BrokerLink::connectedChanged, &loop, [&](bool up) {
+    if (up) claim.connected();
+  });
+  QObject::connect(&link, &BrokerLink::message, &loop,
+                   [&](const std::string& topic, const std::string& payload, bool retained) {
+                     claim.received(topic, payload, retained);
+                     // Standing by: another daemon serves the topic, and said so.
+                     if (!claim.serving() && topic == settings.topic + "/daemon") loop.quit();
+                   });
+  QObject::connect(&claim, &TopicClaim::servingChanged, &loop, [&](bool serving) {
+    if (!serving) return;
+    std::vector<std::string> topics = {settings.topic + "/state", settings.topic + "/availability"};
+    DiscoveredDevice device = settings.device;
+    device.topic = settings.topic;
+    device.prefix = settings.discoveryPrefix;
+    if (!device.prefix.empty()) {
+      for (const MqttMessage& message : discoveryMessages(device)) topics.push_back(message.topic);
+    }
+    // An empty retained message takes the retained one away.
+    for (const std::string& topic : topics) link.publish(topic, "", true);
+    claim.leave();
+    done = true;
+    log.event("MQTT topic " + settings.topic + ": took away its state, availability and " +
+              std::to_string(topics.size() - 2) + " discovery configs");
+  });
+  QTimer flush;
+  QObject::connect(&flush, &QTimer::timeout, &loop, [&] {
+    if (done && link.flushed()) loop.quit();
+  });
+  flush.start(50);
+  link.start();
+  limit.start(kWithdrawing);
+  loop.exec();
+  if (!done)
+    log.event("MQTT topic " + settings.topic + ": nothing taken away: " +
+              (link.connected() ? "another pv7100d serves it"
+                                : "the broker was not reached within " +
+                                      std::to_string(kWithdrawing.count()) + " s"));
+  link.stop();
+  return done;
 }
 
 }  // namespace pv7100::daemon
