@@ -427,7 +427,7 @@ TEST_F(MqttTest, TlsBrokerDownOrFarAwayCostsLittleAndComesBack) {
   EXPECT_EQ(countOf(daemon.events(), "MQTT broker"), 3) << daemon.events();
   EXPECT_NE(daemon.events().find(": lost the connection again after "), std::string::npos);
 
-  // Each chunk 200 ms late both ways: the handshake takes a second or two.
+  // Far away: each chunk 200 ms late both ways.
   FakeServer proxy([&](int client) { slowly(broker.port, client, proxy.stopped); });
   auto projector2 = simulator(link_ + "2");
   MqttDaemon far(link_ + "2", proxy.port, {"--name", "far", tls[0], tls[1]});
