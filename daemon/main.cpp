@@ -11,6 +11,7 @@
 #include "daemon/face_settings.h"
 #include "daemon/http/face.h"
 #include "daemon/mqtt/mqtt_face.h"
+#include "daemon/mqtt/withdrawal.h"
 #include "daemon/options.h"
 #include "daemon/pjlink/server.h"
 #include "daemon/process_signals.h"

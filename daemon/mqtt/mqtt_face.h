@@ -39,11 +39,6 @@ struct MqttSettings {
 // The link of a face on `settings`, its client id made unique.
 BrokerSettings faceBroker(const MqttSettings& settings);
 
-// Takes what a daemon on `settings` leaves retained on the broker away (its discovery configs,
-// state and availability), unless another daemon serves its topic; false, told on `log`, when
-// that cannot be done within 15 s.
-bool withdraw(const MqttSettings& settings, EventLog& log);
-
 class MqttFace : public QObject {
   Q_OBJECT
 
