@@ -9,8 +9,6 @@
 #include "daemon/mqtt/set_request.h"
 
 namespace pv7100::daemon {
-namespace {}  // namespace
-
 BrokerSettings faceBroker(const MqttSettings& settings) {
   BrokerSettings broker = settings.broker;
   broker.willTopic = settings.topic + "/availability";
