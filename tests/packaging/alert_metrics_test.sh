@@ -6,7 +6,8 @@ set -eu
 rules=$1 sim=$2 daemon=$3
 dir=$(mktemp -d)
 trap 'kill $(cat "$dir"/pids) 2>/dev/null; rm -rf "$dir"' EXIT
-"$sim" --link "$dir/line" &
+trap 'exit 1' INT TERM
+"$sim" --link "$dir/line" >/dev/null &
 echo $! >>"$dir/pids"
 while [ ! -e "$dir/line" ]; do sleep 0.1; done
 free() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
@@ -15,7 +16,8 @@ port=$(free)
   --http "127.0.0.1:$port" --detail-poll-interval 1000 2>"$dir/log" &
 echo $! >>"$dir/pids"
 names=$(grep -o 'pv7100_[a-z_]*' "$rules" | sort -u)
-for _ in $(seq 100); do
+end=$(($(date +%s) + 20))
+while [ "$(date +%s)" -lt "$end" ]; do
   python3 -c "import urllib.request, sys; sys.stdout.write(urllib.request.urlopen(
     'http://127.0.0.1:$port/metrics', timeout=2).read().decode())" >"$dir/metrics" 2>/dev/null ||
     true
@@ -24,7 +26,7 @@ for _ in $(seq 100); do
     grep -q "^$name[ {]" "$dir/metrics" || missing="$missing $name"
   done
   [ -n "$missing" ] || { echo "all served:" $names; exit 0; }
-  sleep 0.2
+  sleep 0.5
 done
 echo "the rules read metrics pv7100d does not serve:$missing" >&2
 exit 1
