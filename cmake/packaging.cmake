@@ -72,13 +72,18 @@ add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The daemons' traffic logs rotated weekly; a conffile, as everything under /etc.
 install(FILES packaging/logrotate DESTINATION /etc/logrotate.d RENAME pv7100)
-# The schedules: a timer and a service per power action, for each daemon's instance
-# (pv7100-power-off@hall.timer), not enabled; their sandbox in a drop-in that both services share.
-install(FILES packaging/schedule/pv7100-power-on@.service packaging/schedule/pv7100-power-on@.timer
-  packaging/schedule/pv7100-power-off@.service packaging/schedule/pv7100-power-off@.timer
-  DESTINATION lib/systemd/system)
-install(FILES packaging/schedule/pv7100-power-.service.d/sandbox.conf
-  DESTINATION lib/systemd/system/pv7100-power-.service.d)
+# The schedules: a timer and a service per power action for each daemon's instance
+# (pv7100-power-off@hall.timer), not enabled; both pairs made from one pair of templates.
+foreach(entry "on|Mon..Fri 07:45" "off|22:00")
+  string(REPLACE "|" ";" entry "${entry}")
+  list(GET entry 0 ACTION)
+  list(GET entry 1 CALENDAR)
+  foreach(kind service timer)
+    set(unit ${CMAKE_BINARY_DIR}/packaging/pv7100-power-${ACTION}@.${kind})
+    configure_file(packaging/schedule/pv7100-power@.${kind}.in ${unit} @ONLY)
+    install(FILES ${unit} DESTINATION lib/systemd/system)
+  endforeach()
+endforeach()
 # Prometheus's alerting rules for the daemons' metrics, with the daemon's example config.
 install(FILES packaging/pv7100-alerts.yml DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
