@@ -5,11 +5,12 @@
                          after a read of the air pressure typed on the manual command line
   docs/http-phone.png    the remote page at a phone's 360 px (twice the pixels), and
   docs/http-desktop.png  on a desktop at 1280 px, the whole page: headless Chromium against
-                         pv7100d on pv7100-sim, the projector on
+                         pv7100d (named Hall A) on pv7100-sim, the projector on
 
-Needs Debian's xvfb, openbox, xdotool, imagemagick, chromium, chromium-driver and
-python3-selenium (run it with Debian's /usr/bin/python3). Everything runs on a display and loopback ports of its own, so the pictures
-can be made again whenever the window or the page changes:
+Needs Debian's xvfb, openbox, xdotool, x11-utils, imagemagick, chromium, chromium-driver and
+python3-selenium (run it with Debian's /usr/bin/python3). Everything runs on a display and
+loopback ports of its own, so the pictures can be made again whenever the window or the page
+changes:
 
   docs/screenshots.py [BUILD]
 """
@@ -72,7 +73,7 @@ def panel():
 
         run.start("openbox", env=env, stderr=subprocess.DEVNULL)
         run.start(os.path.join(BUILD, "pv7100-panel"), "--simulate", env=env)
-        window = x("xdotool", "search", "--sync", "--name", "QUIVA  PV7100")[0]
+        window = x("xdotool", "search", "--sync", "--onlyvisible", "--name", "QUIVA  PV7100")[0]
 
         def framed():
             """openbox to frame the panel"""
@@ -120,6 +121,7 @@ def page():
         until(lambda: os.path.exists(line))
         run.start(os.path.join(BUILD, "pv7100d"), "--port", line, "--socket", sock,
                   "--listen", f"127.0.0.1:{free_port()}", "--http", f"127.0.0.1:{http}",
+                  "--name", "Hall A",
                   stderr=subprocess.DEVNULL)
         until(lambda: os.path.exists(sock))
         ctl = os.path.join(BUILD, "pv7100ctl")
