@@ -210,6 +210,11 @@ class Daemon:
     def lines(self):
         return [line for _, line in list(self.stderr)]
 
+    def on_broker(self):
+        """Whether its last word on the broker was that it is connected."""
+        said = [line for line in self.lines() if ": MQTT broker " in line]
+        return bool(said) and said[-1].endswith(": connected")
+
     def sample(self):
         """Open descriptors (and how many are sockets), VmRSS and VmHWM in KiB, CPU seconds."""
         pid = self.process.pid
@@ -344,15 +349,16 @@ def scraper(daemon, done, tally, period):
             tally.failed("metrics", type(error).__name__)
 
 
-def mqtt_commander(broker, sim, done, tally, period):
+def mqtt_commander(daemon, broker, sim, done, tally, period):
     """A home-automation system sends fan-max and fan-nor in turn over TLS; each should reach
-    the wire within 5 s, unless the broker or the projector was away meanwhile."""
+    the wire within 5 s, unless the broker, the projector or the daemon's connection to the
+    broker was away meanwhile (commands are not queued for later)."""
     commands = [("fan-max", "CF FANSPEED MAX"), ("fan-nor", "CF FANSPEED NOR")]
     n = 0
     while not done.wait(period):
         name, code = commands[n % 2]
         n += 1
-        both_up = broker.up() and sim.up()
+        all_up = daemon.on_broker() and sim.up()
         sent = time.monotonic()
         if not broker.publish(TOPIC + "/set", name):
             tally.add("mqtt: publish refused (broker away)")
@@ -360,10 +366,10 @@ def mqtt_commander(broker, sim, done, tally, period):
         reached = until(lambda: sim.taken(code, sent), 5, 0.05)
         if reached:
             tally.add("mqtt: command on the wire", reached - sent)
-        elif both_up and broker.up() and sim.up():
+        elif all_up and daemon.on_broker() and sim.up():
             tally.failed("mqtt", "command not on the wire")
         else:
-            tally.add("mqtt: command lost while the projector or the broker was away")
+            tally.add("mqtt: command lost: the projector or the daemon's connection away")
 
 
 class Watcher:
@@ -391,10 +397,21 @@ class Watcher:
         stop(self.process)
 
 
+def timed_state(daemon, tally, label, seconds):
+    """One more client asks for the state while (or after) a crowd is there."""
+    sent = time.monotonic()
+    try:
+        status, _ = api(daemon, "GET", "/api/state", timeout=seconds)
+        tally.add(f"crowd: a client {label}: {status}", time.monotonic() - sent)
+    except (OSError, http.client.HTTPException):
+        tally.failed("web", f"a client {label}: no answer within {seconds} s")
+
+
 def crowd(daemon, tally, count, seconds=5):
     """Many browsers at once, each on an address of its own (127.0.0.2, ...) with six
     connections, as a browser keeps: `count` connections each ask for the state, stay open
-    `seconds` s, then all close."""
+    `seconds` s, then all close. A client among them should be answered within 10 s, and one
+    after them at once."""
     sockets, answered = [], 0
     try:
         for i in range(count):
@@ -403,11 +420,14 @@ def crowd(daemon, tally, count, seconds=5):
             sockets.append(s)
             s.sendall(f"GET /api/state HTTP/1.1\r\nHost: 127.0.0.1:{daemon.http}\r\n\r\n"
                       .encode())
+        deadline = time.monotonic() + 5
         for s in sockets:
             try:
+                s.settimeout(max(0.01, deadline - time.monotonic()))
                 answered += s.recv(64).startswith(b"HTTP/1.1 200")
             except OSError:
                 pass
+        timed_state(daemon, tally, "among them", 10)
         time.sleep(seconds)
     except OSError as error:
         tally.failed("crowd", type(error).__name__)
@@ -415,6 +435,8 @@ def crowd(daemon, tally, count, seconds=5):
         for s in sockets:
             s.close()
     tally.add(f"crowd: {answered} of {count} connections answered")
+    time.sleep(1)
+    timed_state(daemon, tally, "1 s after they left", 5)
 
 
 def chromium(directory):
@@ -502,7 +524,7 @@ def venue(args, broker, sim, power, start_crowd):
     for t in schedule(args.seconds, args.simulator_every, 0.6, 15):
         timeline += [(t, "projector gone (simulator stopped)", sim.stop),
                      (t + 15, "projector back (simulator started)", sim.start)]
-    for t in schedule(args.seconds, args.crowd_every, 0.75, 5) if args.crowd else []:
+    for t in schedule(args.seconds, args.crowd_every, 0.7, 5) if args.crowd else []:
         timeline.append((t, f"a crowd of {args.crowd} connections on the web face", start_crowd))
     half = min(args.power_every, args.seconds) / 2
     for t in schedule(args.seconds, args.power_every, 0.05, half):
@@ -664,7 +686,7 @@ def main():
         watcher.ensure()
         users = [(poller, (daemon.pjlink, done, tally, 3)) for _ in range(args.pollers)]
         users += [(holder, (daemon, done, tally, 8)), (scraper, (daemon, done, tally, 15)),
-                  (mqtt_commander, (broker, sim, done, tally, 10)),
+                  (mqtt_commander, (daemon, broker, sim, done, tally, 10)),
                   (browser_user, (daemon.url, directory, sim, done, tally, args.tabs, 15,
                                   browser_box))]
 
