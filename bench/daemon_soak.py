@@ -325,14 +325,16 @@ def holder(daemon, done, tally, period):
             tally.add(f"api: hold {status}")
             if status != 200:
                 continue
+            # The token its start was answered with renews and releases it.
+            token = json.dumps({"token": hold["token"]}) if "token" in hold else None
             end = time.monotonic() + random.uniform(1, 2)
             while time.monotonic() < end:
                 time.sleep(0.1)
-                status, _ = api(daemon, "POST", f"/api/hold/{hold['hold']}")
+                status, _ = api(daemon, "POST", f"/api/hold/{hold['hold']}", token)
                 tally.add(f"api: renew {status}")
                 if status != 200:
                     break
-            status, outcome = api(daemon, "POST", f"/api/hold/{hold['hold']}/release")
+            status, outcome = api(daemon, "POST", f"/api/hold/{hold['hold']}/release", token)
             tally.add(f"api: release {status} {outcome.get('outcome', '')}".rstrip()
                       if isinstance(outcome, dict) else f"api: release {status}")
         except (OSError, http.client.HTTPException) as error:
