@@ -26,7 +26,7 @@ mosquitto-clients openssl"
     ;;
   bench)
     packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial chromium chromium-driver \
-python3-selenium mosquitto mosquitto-clients"
+python3-selenium mosquitto mosquitto-clients openssl"
     ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
   deb) packages="$packages help2man dpkg-dev lintian" ;;
