@@ -200,8 +200,7 @@ void BrokerLink::onConnect(mosquitto*, void* self, int rc) {
 // retries start from 1 s again.
 void BrokerLink::steady() {
   if (flapping_)
-    say("connected, and the connection has lasted " + std::to_string(kSteady.count() / 1000) +
-        " s");
+    say("a connection has lasted " + std::to_string(kSteady.count() / 1000) + " s: connected");
   nextRetry_ = kFirstRetry;
   outageTold_ = false;
   flapping_ = false;
