@@ -58,6 +58,7 @@ struct Options {
   std::string mqttPasswordFile;
   std::string mqttCaFile;
   std::string mqttDiscoveryPrefix = "homeassistant";  // "" for none
+  bool mqttWithdraw = false;                          // take the retained messages away and exit
   bool help = false;
   bool version = false;
 };
