@@ -121,7 +121,7 @@ TEST_F(CoreTest, AMuteChangeOfTwoLinesAnswersWhatItDid) {
     int soundLines;
   };
   for (const Case& c :
-       std::vector<Case>{{"800", "1000", "", "%1AVMT 31", "%1AVMT=OK", "%1AVMT=31", 1},
+       std::vector<Case>{{"700", "1000", "", "%1AVMT 31", "%1AVMT=OK", "%1AVMT=31", 1},
                          {"1100", "1500", "", "%1AVMT 31", "%1AVMT=ERR3", "%1AVMT=11", 0},
                          {"1100", "1500", "%1AVMT 11", "%1AVMT 30", "%1AVMT=OK", "%1AVMT=30", 0}}) {
     SimulatedProjector projector(link_, {"--count-down", "0", "--delay", c.delay});
