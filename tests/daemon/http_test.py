@@ -13,6 +13,7 @@ import socket
 import ssl
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 import urllib.parse
@@ -269,6 +270,102 @@ class ApiTest(unittest.TestCase):
         response = client.getresponse()
         self.assertEqual(response.status, 200)
         self.assertEqual(json.loads(response.read())["power"], "standby")
+
+
+def connect(rig, source, timeout=10):
+    """A socket to the web face from `source`, one of loopback's addresses."""
+    sock = socket.create_connection(("127.0.0.1", rig.port), timeout, (source, 0))
+    return sock
+
+
+def raw(rig, request, source="127.0.0.1"):
+    """The status, headers (lower-case names) and body of the answer to `request`'s bytes."""
+    with connect(rig, source) as sock:
+        sock.sendall(request)
+        answer = http.client.HTTPResponse(sock)
+        answer.begin()
+        return answer.status, {k.lower(): v for k, v in answer.getheaders()}, answer.read()
+
+
+class BoundsTest(unittest.TestCase):
+    """What clients may cost: connections that come and go, drip or guess never stop the face."""
+
+    def served_within(self, rig, seconds, source="127.0.0.1"):
+        start = time.monotonic()
+        status = raw(rig, b"GET /api/state HTTP/1.1\r\nHost: 127.0.0.1:%d\r\n\r\n" % rig.port,
+                     source)[0]
+        self.assertEqual(status, 200)
+        self.assertLess(time.monotonic() - start, seconds)
+
+    def test_connections_idle_or_dripping_never_stop_the_face(self):
+        rig = Rig(self)
+        for _ in range(2):  # the cap reached and left, twice
+            idle = [connect(rig, f"127.0.1.{n}") for n in range(1, 71)]
+            time.sleep(0.5)
+            for sock in idle:
+                sock.close()
+            self.served_within(rig, 1)
+        done = threading.Event()
+
+        def drip():  # 70 slow clients, a byte each a second, each back at once when closed
+            drippers = {}
+            while not done.wait(1):
+                for n in range(1, 71):
+                    try:
+                        if n not in drippers:
+                            drippers[n] = connect(rig, f"127.0.2.{n}", 0.2)
+                        drippers[n].send(b"G")
+                    except OSError:
+                        drippers.pop(n, None)
+        dripping = threading.Thread(target=drip)
+        dripping.start()
+        self.addCleanup(dripping.join)
+        self.addCleanup(done.set)
+        time.sleep(3)
+        for n in range(3):
+            self.served_within(rig, 10, f"127.0.0.{n + 2}")
+        done.set()
+        dripping.join()
+        self.served_within(rig, 1)
+        self.assertTrue(until(lambda: "connections closed, no whole request within 5 s" in
+                              rig.events(), 6), rig.events())
+
+    def test_guessing_from_a_network_is_slowed_and_gone_tries_are_dropped(self):
+        password = tempfile.mktemp()
+        with open(password, "w") as file:
+            file.write("opensesame\n")
+        rig = Rig(self, "--http-password-file", password)
+
+        def ask(source, given, timeout=10):
+            request = (f"GET /api/state HTTP/1.1\r\nHost: 127.0.0.1:{rig.port}\r\nConnection: "
+                       "close\r\nAuthorization: Basic " +
+                       base64.b64encode(b"u:" + given.encode()).decode() + "\r\n\r\n")
+            sock = connect(rig, source, timeout)
+            sock.sendall(request.encode())
+            return sock
+
+        # Tries whose clients went while they waited are not judged: the right one is next.
+        for n in range(1, 5):
+            ask(f"127.0.3.{n}", "guess").recv(100)
+        for n in range(10, 30):
+            ask(f"127.0.3.{n}", "guess").close()
+        start = time.monotonic()
+        self.assertIn(b" 200 ", ask("127.0.3.50", "opensesame").recv(100))
+        self.assertLess(time.monotonic() - start, 5)
+
+        answered, end, n = 0, time.monotonic() + 15, 0
+        while time.monotonic() < end:  # ever-new addresses of one network, three tries each
+            n += 1
+            for _ in range(3):
+                try:
+                    answered += b" 401 " in ask(f"127.0.4.{n % 250 + 1}", "guess", 0.05).recv(100)
+                except OSError:
+                    pass
+        self.assertLessEqual(answered, 300)
+        start = time.monotonic()
+        self.assertIn(b" 200 ", ask("127.0.5.1", "opensesame").recv(100))
+        self.assertLess(time.monotonic() - start, 1.5)
+        self.assertLessEqual(rig.events().count("wrong password"), 6, rig.events())
 
 
 class MetricsTest(unittest.TestCase):
