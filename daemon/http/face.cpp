@@ -82,6 +82,11 @@ HttpResponse HttpFace::error(int status, std::string_view text) const {
 }
 
 void HttpFace::handle(const HttpRequest& request, const HttpReply& reply) {
+  if (request.tooLarge)
+    return reply.send(
+        error(request.tooLarge, request.tooLarge == 414
+                                    ? "the request line is longer than this daemon reads"
+                                    : "the headers are longer than this daemon reads"));
   // Two of them would let one part of the way (a proxy, the browser) read one, and this the other.
   for (const char* single : {"host", "origin"})
     if (std::ranges::find(request.repeated, single) != request.repeated.end())

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <arpa/inet.h>
+#include <linux/tcp.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -67,6 +68,24 @@ void addHeaders(MHD_Response* response,
                 const std::vector<std::pair<std::string, std::string>>& headers) {
   for (const auto& [name, value] : headers)
     MHD_add_response_header(response, name.c_str(), value.c_str());
+}
+
+// What the kernel has taken from the client on `fd` so far.
+std::uint64_t bytesReceived(int fd) {
+  tcp_info info{};
+  socklen_t size = sizeof info;
+  return ::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 ? info.tcpi_bytes_received : 0;
+}
+
+// `response` as bytes on the wire, on a connection that closes after it.
+std::string wireOf(const HttpResponse& response) {
+  const auto status = static_cast<unsigned>(response.status);
+  std::string text = "HTTP/1.1 " + std::to_string(status) + " " +
+                     MHD_get_reason_phrase_for(status) +
+                     "\r\nConnection: close\r\nContent-Type: " + response.contentType +
+                     "\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\n";
+  for (const auto& [name, value] : response.headers) text += name + ": " + value + "\r\n";
+  return text + "\r\n" + response.body;
 }
 
 // A listening socket of our own, so that a failure says why.
@@ -240,6 +259,7 @@ struct HttpLibrary {
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
     server.links_[connection].fd = info->connect_fd;
     server.awaitRequest(connection);
+    server.links_[connection].received = 0;  // what came before the accept is this request's
   }
 
   static void log(void* self, const char* format, va_list arguments) {
@@ -257,6 +277,10 @@ struct HttpLibrary {
       server.notify_(HttpNotice::refusedAtCap);
     } else if (message.find("handshake") != std::string_view::npos) {
       server.notify_(HttpNotice::tlsHandshake);
+    } else if (message.find("code is 414") != std::string_view::npos) {
+      server.refuseOversized(414);
+    } else if (message.find("code is 431") != std::string_view::npos) {
+      server.refuseOversized(431);
     }
   }
 };
@@ -378,6 +402,7 @@ void HttpServer::awaitRequest(MHD_Connection* connection) {
   const auto link = links_.find(connection);
   if (link == links_.end()) return;
   link->second.due = std::chrono::steady_clock::now() + settings_.limits.request;
+  link->second.received = bytesReceived(link->second.fd);
   // Every due is as far off as this one when set: the timer already running comes first.
   if (!deadline_.isActive()) deadline_.start(settings_.limits.request);
 }
@@ -399,6 +424,25 @@ void HttpServer::closeSlow() {
   }
   if (next) deadline_.start(std::chrono::ceil<std::chrono::milliseconds>(*next - now));
   timer_.start(0);
+}
+
+// The library is about to answer a request too large for its memory with a page of its own,
+// on the connection that has just filled it: that one has taken more than half the memory
+// since its request began. It gets the face's answer instead, written here before the library
+// writes anything; over TLS, which only the library speaks, it is closed unanswered.
+void HttpServer::refuseOversized(int status) {
+  auto exchange = std::make_shared<Exchange>();
+  exchange->request.tooLarge = status;
+  handler_(exchange->request, HttpReply(exchange));
+  const std::string wire = exchange->response ? wireOf(*exchange->response) : std::string();
+  for (auto& [connection, link] : links_) {
+    if (!link.due ||
+        bytesReceived(link.fd) - link.received <= settings_.limits.connectionMemory / 2)
+      continue;
+    if (!settings_.tls()) (void)!::send(link.fd, wire.data(), wire.size(), MSG_NOSIGNAL);
+    ::shutdown(link.fd, SHUT_RDWR);
+    link.due.reset();
+  }
 }
 
 void HttpServer::heartbeat() {

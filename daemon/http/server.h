@@ -73,6 +73,9 @@ struct HttpRequest {
   bool bodyTooLarge = false;          // longer than the limit; `body` is then empty
   std::string peer;                   // the client's address
   std::vector<std::string> repeated;  // the names of headers that came more than once
+  // 414 or 431: the request line or the headers did not fit in the connection's memory; the
+  // rest of the request is then empty, and the answer goes out on a connection that closes.
+  int tooLarge = 0;
 
   // The header's value, "" when it is missing.
   std::string_view header(std::string_view name) const;
@@ -137,6 +140,7 @@ class HttpServer : public QObject {
   struct Link {
     int fd = -1;
     std::optional<std::chrono::steady_clock::time_point> due;
+    std::uint64_t received = 0;  // the bytes the kernel had taken when `due` was set
   };
 
   void resume(Exchange& exchange);
@@ -144,6 +148,7 @@ class HttpServer : public QObject {
   void heartbeat();
   void awaitRequest(MHD_Connection* connection);
   void closeSlow();
+  void refuseOversized(int status);
 
   HttpSettings settings_;
   Handler handler_;

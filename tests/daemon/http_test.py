@@ -270,6 +270,29 @@ class ApiTest(unittest.TestCase):
         response = client.getresponse()
         self.assertEqual(response.status, 200)
         self.assertEqual(json.loads(response.read())["power"], "standby")
+        connect(rig, "127.0.0.1").sendall(b"GET / HTTP/1.1\r\n\r\n")  # no TLS: told, counted
+        self.assertTrue(until(lambda: "HTTP: 1 TLS handshake failed" in rig.events()))
+
+    def test_every_answer_is_the_faces_and_host_and_origin_come_once(self):
+        rig = Rig(self)
+        host = b"Host: 127.0.0.1:%d\r\n" % rig.port
+        cases = [  # request, status, error
+            (b"GET /" + b"a" * 40000 + b" HTTP/1.1\r\n" + host + b"\r\n", 414,
+             "the request line is longer than this daemon reads"),
+            (b"GET / HTTP/1.1\r\n" + host + b"X-Pad: " + b"a" * 40000 + b"\r\n\r\n", 431,
+             "the headers are longer than this daemon reads"),
+            (b"GET /api/state HTTP/1.1\r\n" + host + b"Host: evil.example\r\n\r\n", 400,
+             "the request carries more than one Host header"),
+            (b"POST /api/commands/power-on HTTP/1.1\r\n" + host + b"Origin: http://127.0.0.1:%d"
+             b"\r\nOrigin: http://evil.example\r\nContent-Length: 0\r\n\r\n" % rig.port, 400,
+             "the request carries more than one Origin header"),
+        ]
+        for request, status, text in cases:
+            answer = raw(rig, request)
+            self.assertEqual((answer[0], answer[1]["content-type"], json.loads(answer[2])),
+                             (status, "application/json", {"error": text}))
+            self.assertIn("default-src 'none'", answer[1]["content-security-policy"])
+        self.assertEqual(rig.wire(" TX C 0 0 CR \n"), [])
 
 
 def connect(rig, source, timeout=10):
@@ -301,6 +324,7 @@ class BoundsTest(unittest.TestCase):
         rig = Rig(self)
         for _ in range(2):  # the cap reached and left, twice
             idle = [connect(rig, f"127.0.1.{n}") for n in range(1, 71)]
+            idle += [connect(rig, "127.0.0.9") for n in range(20)]  # 16 from one address
             time.sleep(0.5)
             for sock in idle:
                 sock.close()
@@ -329,6 +353,7 @@ class BoundsTest(unittest.TestCase):
         self.served_within(rig, 1)
         self.assertTrue(until(lambda: "connections closed, no whole request within 5 s" in
                               rig.events(), 6), rig.events())
+        self.assertIn("refused, beyond 64 in all or 16 from one address", rig.events())
 
     def test_guessing_from_a_network_is_slowed_and_gone_tries_are_dropped(self):
         password = tempfile.mktemp()
