@@ -80,6 +80,13 @@ def main():
             drippers = {}
             while not done.wait(1):
                 for n in range(1, 71):
+                    try:  # one the daemon closed is back in the same round
+                        if n in drippers and drippers[n].recv(1, socket.MSG_DONTWAIT) == b"":
+                            drippers.pop(n)
+                    except BlockingIOError:
+                        pass
+                    except OSError:
+                        drippers.pop(n)
                     try:
                         if n not in drippers:
                             drippers[n] = socket.create_connection(
