@@ -68,14 +68,8 @@ inline int freePort() {
 // bounded.
 class Client {
  public:
-  // From `from`, another loopback address such as "127.0.0.9", when given.
-  explicit Client(int port, const char* from = nullptr) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+  explicit Client(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
     sockaddr_in address = loopback(port);
-    if (from) {
-      sockaddr_in source = loopback(0);
-      ::inet_pton(AF_INET, from, &source.sin_addr);
-      ::bind(fd_, reinterpret_cast<sockaddr*>(&source), sizeof source);
-    }
     connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   }
   explicit Client(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {

@@ -101,9 +101,6 @@ TEST(Guesses, ThreeWrongPasswordsOfANetworkAreFreeThenEachWaitsDoubling) {
   EXPECT_EQ(guesses.judged("10.0.0.7", false, now), 16000ms);
   for (int i = 0; i < 2; ++i) guesses.judged("10.0.2.9", false, now);
   EXPECT_EQ(guesses.judged("10.0.2.9", false, now + 11min), 0ms);
-  for (int i = 0; i < 3; ++i) guesses.judged("2001:db8:1:2::" + std::to_string(i + 1), false, now);
-  EXPECT_EQ(guesses.wait("2001:db8:1:2:ffff::1", now), 2000ms);
-  EXPECT_EQ(guesses.wait("2001:db8:1:3::1", now), 0ms);
 }
 
 TEST(Guesses, AnAddressSharesTheGuessesOfItsSlash24OrSlash64) {
