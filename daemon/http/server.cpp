@@ -437,7 +437,7 @@ void HttpServer::refuseOversized(int status) {
   const std::string wire = exchange->response ? wireOf(*exchange->response) : std::string();
   for (auto& [connection, link] : links_) {
     if (!link.due ||
-        bytesReceived(link.fd) - link.received <= settings_.limits.connectionMemory / 2)
+        bytesReceived(link.fd) <= link.received + settings_.limits.connectionMemory / 2)
       continue;
     if (!settings_.tls()) (void)!::send(link.fd, wire.data(), wire.size(), MSG_NOSIGNAL);
     ::shutdown(link.fd, SHUT_RDWR);
