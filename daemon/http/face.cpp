@@ -54,8 +54,10 @@ std::string newToken() {
 HttpFace::HttpFace(WebSettings settings, Projector& projector)
     : settings_(std::move(settings)),
       projector_(projector),
-      server_(settings_.server,
-              [this](const HttpRequest& request, HttpReply reply) { handle(request, reply); }),
+      server_(
+          settings_.server,
+          [this](const HttpRequest& request, HttpReply reply) { handle(request, reply); },
+          [this](HttpNotice notice) { tell(notice); }),
       commandList_(commandListJson()) {
   const std::string machine = lowerCase(QSysInfo::machineHostName().toStdString());
   hosts_.names = {"localhost", machine, machine + ".local"};
@@ -100,6 +102,16 @@ HttpResponse HttpFace::error(int status, std::string_view text) const {
 }
 
 void HttpFace::handle(const HttpRequest& request, const HttpReply& reply) {
+  if (request.tooLarge)
+    return reply.send(
+        error(request.tooLarge, request.tooLarge == 414
+                                    ? "the request line is longer than this daemon reads"
+                                    : "the headers are longer than this daemon reads"));
+  // Two of them would let one part of the way (a proxy, the browser) read one, and this the other.
+  for (const char* single : {"host", "origin"})
+    if (std::ranges::find(request.repeated, single) != request.repeated.end())
+      return reply.send(error(400, std::string("the request carries more than one ") +
+                                       (single[0] == 'h' ? "Host" : "Origin") + " header"));
   if (!namesDaemon(request.header("host"), hosts_))
     return reply.send(error(421, "the Host header must name this daemon"));
   const Route route = routeOf(request.path);
@@ -123,7 +135,8 @@ void HttpFace::handle(const HttpRequest& request, const HttpReply& reply) {
   authorize(request, reply);
 }
 
-// With a password, every request carries it; an address that guessed wrong waits its turn.
+// With a password, every request carries it; a network that guessed wrong waits its turn, and a
+// try whose client went while it waited is dropped unjudged.
 void HttpFace::authorize(const HttpRequest& request, const HttpReply& reply) {
   if (settings_.password.empty()) return serve(routeOf(request.path), request, reply);
   const std::optional<std::string> password = basicPassword(request.header("authorization"));
@@ -131,18 +144,22 @@ void HttpFace::authorize(const HttpRequest& request, const HttpReply& reply) {
   const auto now = Clock::now();
   if (const auto wait = guesses_.wait(request.peer, now); wait > Clock::duration::zero()) {
     QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(wait), this,
-                       [this, request, reply] { authorize(request, reply); });
+                       [this, request, reply] {
+                         if (reply.open()) authorize(request, reply);
+                       });
     return;
   }
   const bool right = sameSecret(*password, settings_.password);
   const auto next = guesses_.judged(request.peer, right, now);
   if (!right) {
+    const std::string network = networkOf(request.peer);
     projector_.log().counted(
-        "http wrong password from " + request.peer, 1, [peer = request.peer, next](long count) {
-          std::string told = "HTTP: " + std::to_string(count) + " wrong password" +
-                             (count == 1 ? "" : "s") + " from " + peer;
+        "http wrong password from " + network, 1, [from = request.peer, network, next](long count) {
+          std::string told =
+              count == 1 ? "HTTP: a wrong password from " + from
+                         : "HTTP: " + std::to_string(count) + " wrong passwords from " + network;
           if (next > Clock::duration::zero())
-            told += "; its next try waits " +
+            told += "; the next try from " + network + " waits " +
                     std::to_string(std::chrono::ceil<std::chrono::seconds>(next).count()) + " s";
           return told;
         });
@@ -346,6 +363,28 @@ void HttpFace::openStream(const HttpReply& reply) {
 void HttpFace::pushState() {
   const std::string event = "event: state\ndata: " + stateJson(projector_.document()) + "\n\n";
   for (const HttpReply& stream : streams_) stream.event(event);
+}
+
+void HttpFace::tell(HttpNotice notice) {
+  const auto& limits = settings_.server.limits;
+  switch (notice) {
+    case HttpNotice::refusedAtCap:
+      return projector_.log().counted("http refused", 1, [limits](long count) {
+        return "HTTP: " + std::to_string(count) + " connection" + (count == 1 ? "" : "s") +
+               " refused, beyond " + std::to_string(limits.connections) + " in all or " +
+               std::to_string(limits.perAddress) + " from one address";
+      });
+    case HttpNotice::tlsHandshake:
+      return projector_.log().counted("http handshake", 1, [](long count) {
+        return "HTTP: " + std::to_string(count) + " TLS handshake" + (count == 1 ? "" : "s") +
+               " failed";
+      });
+    case HttpNotice::requestTooSlow:
+      return projector_.log().counted("http slow", 1, [limits](long count) {
+        return "HTTP: " + std::to_string(count) + " connection" + (count == 1 ? "" : "s") +
+               " closed, no whole request within " + std::to_string(limits.request.count()) + " s";
+      });
+  }
 }
 
 void HttpFace::countStreams() {

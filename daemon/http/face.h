@@ -18,14 +18,17 @@
 // Rules for a page that moves a projector: a request whose Host names neither an IP address nor
 // one of the daemon's names is refused (DNS rebinding); what changes something is a POST, with
 // the page's own Origin or, from a program that is no browser, none; with a password, each
-// request carries it (HTTP Basic, never in the URL); an address that gave three wrong ones
-// waits before its next is judged (the core's Guesses, as PJLink's), each told on standard
-// error at most every 5 s. Every answer forbids loading anything from elsewhere
+// request carries it (HTTP Basic, never in the URL); a network that gave three wrong ones waits
+// before its next is judged (the core's Guesses, as PJLink's), told on standard error at most
+// every 5 s per network; Host and Origin at most once each. Every answer forbids loading
+// anything from elsewhere
 // (Content-Security-Policy).
 //
 // Bounds: 64 connections at once, 16 from one address, 32 KiB of memory each (the request line
-// and headers must fit), a body of 4 KiB, 15 s idle (HttpLimits); kMaxStreams pages get the
-// live state at once, each holding at most the newest state it has not read yet.
+// and headers must fit), a body of 4 KiB, a request whole within 5 s, an answer read within
+// 15 s (HttpLimits); kMaxStreams pages get the live state at once, each holding at most the
+// newest state it has not read yet. Refusals at the cap, failed TLS handshakes and requests too
+// slow are counted in the event log.
 #pragma once
 
 #include <chrono>
@@ -101,6 +104,7 @@ class HttpFace : public QObject {
   void openStream(const HttpReply& reply);
   void pushState();
   void countStreams();
+  void tell(HttpNotice notice);
   HttpResponse response(int status, std::string body,
                         std::string contentType = "application/json") const;
   HttpResponse error(int status, std::string_view text) const;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <arpa/inet.h>
+#include <linux/tcp.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -39,10 +40,13 @@ struct Exchange {
 
 namespace {
 
-enum MHD_Result collectHeader(void* headers, enum MHD_ValueKind, const char* key,
+enum MHD_Result collectHeader(void* request, enum MHD_ValueKind, const char* key,
                               const char* value) {
-  static_cast<std::map<std::string, std::string, std::less<>>*>(headers)->emplace(
-      lowerCase(key), value ? value : "");
+  auto& into = *static_cast<HttpRequest*>(request);
+  std::string name = lowerCase(key);
+  if (!into.headers.emplace(name, value ? value : "").second &&
+      std::ranges::find(into.repeated, name) == into.repeated.end())
+    into.repeated.push_back(std::move(name));
   return MHD_YES;
 }
 
@@ -64,6 +68,24 @@ void addHeaders(MHD_Response* response,
                 const std::vector<std::pair<std::string, std::string>>& headers) {
   for (const auto& [name, value] : headers)
     MHD_add_response_header(response, name.c_str(), value.c_str());
+}
+
+// What the kernel has taken from the client on `fd` so far.
+std::uint64_t bytesReceived(int fd) {
+  tcp_info info{};
+  socklen_t size = sizeof info;
+  return ::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 ? info.tcpi_bytes_received : 0;
+}
+
+// `response` as bytes on the wire, on a connection that closes after it.
+std::string wireOf(const HttpResponse& response) {
+  const auto status = static_cast<unsigned>(response.status);
+  std::string text = "HTTP/1.1 " + std::to_string(status) + " " +
+                     MHD_get_reason_phrase_for(status) +
+                     "\r\nConnection: close\r\nContent-Type: " + response.contentType +
+                     "\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\n";
+  for (const auto& [name, value] : response.headers) text += name + ": " + value + "\r\n";
+  return text + "\r\n" + response.body;
 }
 
 // A listening socket of our own, so that a failure says why.
@@ -116,8 +138,7 @@ struct HttpLibrary {
       exchange->request.method = method;
       exchange->request.path = url;
       exchange->request.peer = peerOf(connection);
-      MHD_get_connection_values(connection, MHD_HEADER_KIND, collectHeader,
-                                &exchange->request.headers);
+      MHD_get_connection_values(connection, MHD_HEADER_KIND, collectHeader, &exchange->request);
       server.exchanges_.emplace(exchange, std::move(created));
       *state = exchange;
       return MHD_YES;
@@ -135,6 +156,8 @@ struct HttpLibrary {
     }
     if (!exchange->handled) {
       exchange->handled = true;
+      if (const auto link = server.links_.find(connection); link != server.links_.end())
+        link->second.due.reset();
       server.handler_(request, HttpReply(server.exchanges_.at(exchange)));
     }
     return answer(*exchange);
@@ -158,8 +181,11 @@ struct HttpLibrary {
       addHeaders(response, *exchange.stream);
       exchange.lastSent = std::chrono::steady_clock::now();
     } else {
+      // A client that went while its request waited gets nothing: its connection closes.
+      if (exchange.gone) return MHD_NO;
       MHD_suspend_connection(exchange.connection);
       exchange.suspended = true;
+      watch(exchange);
       return MHD_YES;
     }
     exchange.queued = true;
@@ -186,7 +212,8 @@ struct HttpLibrary {
     return static_cast<ssize_t>(size);
   }
 
-  // A page sends nothing on its stream: what makes its socket readable is its going away.
+  // A page sends nothing on its stream, nor a client while its request waits: what makes its
+  // socket readable is its going away.
   static void watch(Exchange& exchange) {
     if (!exchange.watch) {
       const MHD_ConnectionInfo* info =
@@ -205,17 +232,34 @@ struct HttpLibrary {
     exchange.watch->setEnabled(true);
   }
 
-  static void completed(void* self, MHD_Connection*, void** state,
+  static void completed(void* self, MHD_Connection* connection, void** state,
                         enum MHD_RequestTerminationCode) {
+    auto& server = *static_cast<HttpServer*>(self);
+    // The next request on this connection has its time from now.
+    server.awaitRequest(connection);
     auto* exchange = static_cast<Exchange*>(*state);
     if (!exchange) return;
     *state = nullptr;
     exchange->watch.reset();
-    auto& server = *static_cast<HttpServer*>(self);
     exchange->finished = true;
     const bool stream = exchange->stream.has_value();
     server.exchanges_.erase(exchange);
     if (stream) emit server.streamClosed();
+  }
+
+  static void connectionChanged(void* self, MHD_Connection* connection, void**,
+                                enum MHD_ConnectionNotificationCode code) {
+    auto& server = *static_cast<HttpServer*>(self);
+    if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+      server.links_.erase(connection);
+      server.closed_ = true;
+      return;
+    }
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+    server.links_[connection].fd = info->connect_fd;
+    server.awaitRequest(connection);
+    server.links_[connection].received = 0;  // what came before the accept is this request's
   }
 
   static void log(void* self, const char* format, va_list arguments) {
@@ -223,10 +267,21 @@ struct HttpLibrary {
     std::vsnprintf(text, sizeof text, format, arguments);
     std::string_view message(text);
     while (message.ends_with('\n')) message.remove_suffix(1);
-    // The first says why a start failed. Once it runs, what it says is of clients that went
-    // away or broke the rules, which the journal need not hear of, one line a closed page.
+    // The first says why a start failed. Once it runs, what it says is mostly of clients that
+    // went away or broke the rules, one line a closed page; the refusals at the cap and the
+    // failed handshakes are counted in the event log.
     auto& server = *static_cast<HttpServer*>(self);
-    if (!server.daemon_ && server.startError_.empty()) server.startError_ = message;
+    if (!server.daemon_) {
+      if (server.startError_.empty()) server.startError_ = message;
+    } else if (message.find("connection limit") != std::string_view::npos) {
+      server.notify_(HttpNotice::refusedAtCap);
+    } else if (message.find("handshake") != std::string_view::npos) {
+      server.notify_(HttpNotice::tlsHandshake);
+    } else if (message.find("code is 414") != std::string_view::npos) {
+      server.refuseOversized(414);
+    } else if (message.find("code is 431") != std::string_view::npos) {
+      server.refuseOversized(431);
+    }
   }
 };
 
@@ -257,11 +312,13 @@ void HttpReply::event(std::string text) const {
 }
 
 bool HttpReply::open() const {
-  return !exchange_->finished;
+  return !exchange_->finished && !exchange_->gone;
 }
 
-HttpServer::HttpServer(HttpSettings settings, Handler handler)
-    : settings_(std::move(settings)), handler_(std::move(handler)) {
+HttpServer::HttpServer(HttpSettings settings, Handler handler, Notify notify)
+    : settings_(std::move(settings)), handler_(std::move(handler)), notify_(std::move(notify)) {
+  deadline_.setSingleShot(true);
+  connect(&deadline_, &QTimer::timeout, this, [this] { closeSlow(); });
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, [this] { run(); });
   heartbeat_.setInterval(kStreamHeartbeat);
@@ -297,6 +354,8 @@ bool HttpServer::listen(std::string& error) {
        nullptr},
       {MHD_OPTION_STRICT_FOR_CLIENT, 1, nullptr},
       {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&HttpLibrary::completed), this},
+      {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&HttpLibrary::connectionChanged),
+       this},
   };
   if (settings_.tls()) {
     flags |= MHD_USE_TLS;
@@ -321,7 +380,9 @@ bool HttpServer::listen(std::string& error) {
 
 // Lets the library do what is due, then wakes it when its next time-out is.
 void HttpServer::run() {
+  closed_ = false;
   MHD_run(daemon_);
+  if (closed_) return timer_.start(0);
   MHD_UNSIGNED_LONG_LONG due = 0;
   if (MHD_get_timeout(daemon_, &due) == MHD_YES)
     timer_.start(static_cast<int>(std::min<MHD_UNSIGNED_LONG_LONG>(due, 60'000)));
@@ -335,6 +396,53 @@ void HttpServer::resume(Exchange& exchange) {
   MHD_resume_connection(exchange.connection);
   // A resumed connection is the library's to serve at its next run, which nothing else wakes.
   timer_.start(0);
+}
+
+void HttpServer::awaitRequest(MHD_Connection* connection) {
+  const auto link = links_.find(connection);
+  if (link == links_.end()) return;
+  link->second.due = std::chrono::steady_clock::now() + settings_.limits.request;
+  link->second.received = bytesReceived(link->second.fd);
+  // Every due is as far off as this one when set: the timer already running comes first.
+  if (!deadline_.isActive()) deadline_.start(settings_.limits.request);
+}
+
+// Shuts the socket of each connection whose request is overdue: the library finds it closed on
+// its next run, and ends it as any other.
+void HttpServer::closeSlow() {
+  const auto now = std::chrono::steady_clock::now();
+  std::optional<std::chrono::steady_clock::time_point> next;
+  for (auto& [connection, link] : links_) {
+    if (!link.due) continue;
+    if (*link.due <= now) {
+      ::shutdown(link.fd, SHUT_RDWR);
+      link.due.reset();
+      notify_(HttpNotice::requestTooSlow);
+    } else if (!next || *link.due < *next) {
+      next = link.due;
+    }
+  }
+  if (next) deadline_.start(std::chrono::ceil<std::chrono::milliseconds>(*next - now));
+  timer_.start(0);
+}
+
+// The library is about to answer a request too large for its memory with a page of its own,
+// on the connection that has just filled it: that one has taken more than half the memory
+// since its request began. It gets the face's answer instead, written here before the library
+// writes anything; over TLS, which only the library speaks, it is closed unanswered.
+void HttpServer::refuseOversized(int status) {
+  auto exchange = std::make_shared<Exchange>();
+  exchange->request.tooLarge = status;
+  handler_(exchange->request, HttpReply(exchange));
+  const std::string wire = exchange->response ? wireOf(*exchange->response) : std::string();
+  for (auto& [connection, link] : links_) {
+    if (!link.due ||
+        bytesReceived(link.fd) <= link.received + settings_.limits.connectionMemory / 2)
+      continue;
+    if (!settings_.tls()) (void)!::send(link.fd, wire.data(), wire.size(), MSG_NOSIGNAL);
+    ::shutdown(link.fd, SHUT_RDWR);
+    link.due.reset();
+  }
 }
 
 void HttpServer::heartbeat() {

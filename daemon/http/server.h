@@ -6,9 +6,13 @@
 // kept open as a stream of server-sent events.
 //
 // What a client may cost is bounded here (HttpLimits): connections in all and per address,
-// memory per connection (the request line and headers must fit in it), the body, and the time
-// a connection may stay idle; a stream holds at most its newest event, so a reader that falls
-// behind skips states rather than growing the daemon.
+// memory per connection (the request line and headers must fit in it), the body, the time a
+// request may take to come in whole and the time an answer may wait for its reader; a stream
+// holds at most its newest event, so a reader that falls behind skips states rather than
+// growing the daemon. At the cap the library leaves new connections in the kernel's queue
+// until one of its own closes; it takes its listening socket back only on a run after that
+// close, which nothing on the socket would wake, so a run that closed a connection is followed
+// by another at once.
 #pragma once
 
 #include <chrono>
@@ -36,7 +40,19 @@ struct HttpLimits {
   unsigned perAddress = 16;
   std::size_t connectionMemory = 32 * 1024;
   std::size_t body = 4096;
+  // A request is complete this long after the connection opened or the answer before it was
+  // sent, or the connection is closed: a client that drips its request, or keeps a connection
+  // it does not use, holds its place no longer.
+  std::chrono::seconds request{5};
+  // An answer not read for this long (the client sends nothing meanwhile) closes it.
   std::chrono::seconds idle{15};
+};
+
+// What the library met that the event log counts.
+enum class HttpNotice {
+  refusedAtCap,    // a connection beyond the connections in all or from one address
+  tlsHandshake,    // a TLS handshake that failed
+  requestTooSlow,  // a connection closed, its request not complete in time
 };
 
 struct HttpSettings {
@@ -54,8 +70,12 @@ struct HttpRequest {
   std::string path;  // without the query, which nothing reads
   std::map<std::string, std::string, std::less<>> headers;  // names in lower case
   std::string body;
-  bool bodyTooLarge = false;  // longer than the limit; `body` is then empty
-  std::string peer;           // the client's address
+  bool bodyTooLarge = false;          // longer than the limit; `body` is then empty
+  std::string peer;                   // the client's address
+  std::vector<std::string> repeated;  // the names of headers that came more than once
+  // 414 or 431: the request line or the headers did not fit in the connection's memory; the
+  // rest of the request is then empty, and the answer goes out on a connection that closes.
+  int tooLarge = 0;
 
   // The header's value, "" when it is missing.
   std::string_view header(std::string_view name) const;
@@ -95,8 +115,9 @@ class HttpServer : public QObject {
 
  public:
   using Handler = std::function<void(const HttpRequest& request, HttpReply reply)>;
+  using Notify = std::function<void(HttpNotice notice)>;
 
-  HttpServer(HttpSettings settings, Handler handler);
+  HttpServer(HttpSettings settings, Handler handler, Notify notify);
   ~HttpServer() override;
 
   // Starts listening; false with `error` set when the address cannot be had or the TLS files
@@ -115,17 +136,31 @@ class HttpServer : public QObject {
   // gone is found out when its connection fails.
   static constexpr std::chrono::seconds kStreamHeartbeat{15};
 
+  // A connection of the library's: its socket, and by when its request must be in.
+  struct Link {
+    int fd = -1;
+    std::optional<std::chrono::steady_clock::time_point> due;
+    std::uint64_t received = 0;  // the bytes the kernel had taken when `due` was set
+  };
+
   void resume(Exchange& exchange);
   void run();
   void heartbeat();
+  void awaitRequest(MHD_Connection* connection);
+  void closeSlow();
+  void refuseOversized(int status);
 
   HttpSettings settings_;
   Handler handler_;
+  Notify notify_;
   MHD_Daemon* daemon_ = nullptr;
   std::unique_ptr<QSocketNotifier> notifier_;
   QTimer timer_;
   QTimer heartbeat_;
+  QTimer deadline_;
   std::map<Exchange*, std::shared_ptr<Exchange>> exchanges_;
+  std::map<MHD_Connection*, Link> links_;
+  bool closed_ = false;  // a connection closed during this run
   std::string startError_;
 };
 

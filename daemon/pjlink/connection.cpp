@@ -175,13 +175,17 @@ void Connection::judge() {
   server_.log_.pjlink(peer_, false, "PJLINK ERRA");
   socket_->write("PJLINK ERRA\r");
   socket_->flush();
-  server_.log_.counted("wrong password from " + address_, 1, [address = address_, next](long n) {
-    std::string told = n == 1 ? "a wrong password from " + address + ", the connection closed"
-                              : std::to_string(n) + " wrong passwords from " + address +
-                                    ", each connection closed";
-    if (next > Clock::duration::zero()) told += "; its next try waits " + seconds(next);
-    return told;
-  });
+  // Counted per network, as they cost: a guesser with ever-new addresses gets one line.
+  const std::string network = networkOf(address_);
+  server_.log_.counted(
+      "wrong password from " + network, 1, [address = address_, network, next](long n) {
+        std::string told = n == 1 ? "a wrong password from " + address + ", the connection closed"
+                                  : std::to_string(n) + " wrong passwords from " + network +
+                                        ", each connection closed";
+        if (next > Clock::duration::zero())
+          told += "; the next try from " + network + " waits " + seconds(next);
+        return told;
+      });
   end();
 }
 

@@ -45,7 +45,7 @@ class Connection : public QObject {
 
   QTcpSocket* socket_;
   PjlinkServer& server_;
-  std::string address_;  // the client's address, whose wrong passwords are counted
+  std::string address_;  // the client's address, whose network's wrong passwords are counted
   std::string peer_;     // its address and port, for the logs
   std::string seed_;     // empty: no password asked
   std::string digest_;   // what leads the first line, and may lead the others

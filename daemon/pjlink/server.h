@@ -11,9 +11,9 @@
 //   buffer; the rest stays in the kernel's, so about 15 KiB per client;
 // - time: a request complete 5 s after its first byte, a complete request every 30 s;
 // - guessing (the core's guesses.h, the same for every face): after 3 wrong passwords from one
-//   address, each try from it is judged only after a delay, 2 s doubling with each wrong one up
-//   to 16 s, before its answer (PJLINK ERRA and the connection closed, or the request's
-//   answer); the address forgotten 10 min after its last wrong one, 1024 addresses at most.
+//   network (/24, /64), each try from it is judged only after a delay, 2 s doubling with each
+//   wrong one up to 16 s, before its answer (PJLINK ERRA and the connection closed, or the
+//   request's answer); the network forgotten 10 min after its last wrong one, 1024 at most.
 #pragma once
 
 #include <chrono>

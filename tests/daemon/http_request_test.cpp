@@ -88,20 +88,35 @@ TEST(HttpRequest, ReadsThePasswordOfBasicAuthorization) {
   EXPECT_EQ(basicPassword("Basic bm9jb2xvbg=="), std::nullopt);
 }
 
-TEST(Guesses, ThreeWrongPasswordsAreFreeThenEachWaitsDoublingAndARightOneForgets) {
+TEST(Guesses, ThreeWrongPasswordsOfANetworkAreFreeThenEachWaitsDoubling) {
   Guesses guesses;
   auto now = Guesses::Clock::time_point{} + 1h;
   const auto waits = {0ms, 0ms, 2000ms, 4000ms, 8000ms, 16000ms, 16000ms};
+  int host = 1;
   for (const auto wait : waits) {
-    EXPECT_EQ(guesses.judged("10.0.0.7", false, now), wait);
-    EXPECT_EQ(guesses.wait("10.0.0.7", now), wait);
-    EXPECT_EQ(guesses.wait("10.0.0.8", now), 0ms);
+    // Each try from another address of the network: the network pays.
+    EXPECT_EQ(guesses.judged("10.0.0." + std::to_string(host++), false, now), wait);
+    EXPECT_EQ(guesses.wait("10.0.0.200", now), wait);
+    EXPECT_EQ(guesses.wait("10.0.1.7", now), 0ms);
     now += wait;
   }
+  // A right one forgets nothing; only ten quiet minutes do.
   guesses.judged("10.0.0.7", true, now);
-  EXPECT_EQ(guesses.judged("10.0.0.7", false, now), 0ms);
-  for (int i = 0; i < 2; ++i) guesses.judged("10.0.0.9", false, now);
-  EXPECT_EQ(guesses.judged("10.0.0.9", false, now + 11min), 0ms);
+  EXPECT_EQ(guesses.judged("10.0.0.7", false, now), 16000ms);
+  for (int i = 0; i < 2; ++i) guesses.judged("10.0.2.9", false, now);
+  EXPECT_EQ(guesses.judged("10.0.2.9", false, now + 11min), 0ms);
+}
+
+TEST(Guesses, AnAddressSharesTheGuessesOfItsSlash24OrSlash64) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"192.0.2.77", "192.0.2.0/24"},
+      {"127.0.0.1", "127.0.0.0/24"},
+      {"::ffff:192.0.2.77", "192.0.2.0/24"},
+      {"2001:db8:1:2:3:4:5:6", "2001:db8:1:2::/64"},
+      {"::1", "::/64"},
+      {"fe80::1%eth0", "fe80::1%eth0"},
+  };
+  for (const auto& [address, network] : cases) EXPECT_EQ(networkOf(address), network) << address;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ import socket
 import ssl
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 import urllib.parse
@@ -74,18 +75,23 @@ class Rig:
         self.stderr.seek(0)
         return self.stderr.read()
 
+    def connect(self, source="127.0.0.1", timeout=10):
+        return socket.create_connection(("127.0.0.1", self.port), timeout, (source, 0))
+
     def wire(self, line):
         """When each `line` went on the wire, in seconds since the epoch."""
         with open(self.log) as log:
             return [datetime.datetime.fromisoformat(entry[:29]).timestamp()
                     for entry in log if entry.endswith(line)]
 
-    def ask(self, method, path, body=None, headers=None, password=None):
+    def ask(self, method, path, body=None, headers=None, password=None, source="127.0.0.1",
+            timeout=10):
         headers = {"Host": f"127.0.0.1:{self.port}", **(headers or {})}
         if password:
             headers["Authorization"] = "Basic " + base64.b64encode(
                 b"user:" + password.encode()).decode()
-        client = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        client = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout,
+                                            source_address=(source, 0))
         client.request(method, path, body, headers)
         response = client.getresponse()
         text = response.read().decode()
@@ -354,6 +360,95 @@ class ApiTest(unittest.TestCase):
         response = client.getresponse()
         self.assertEqual(response.status, 200)
         self.assertEqual(json.loads(response.read())["power"], "standby")
+        rig.connect().sendall(b"GET / HTTP/1.1\r\n\r\n")  # no TLS: told, counted
+        self.assertTrue(until(lambda: "HTTP: 1 TLS handshake failed" in rig.events()))
+
+    def test_every_answer_is_the_faces_and_host_and_origin_come_once(self):
+        rig = Rig(self)
+        host = b"Host: 127.0.0.1:%d\r\n" % rig.port
+        for head, status, text in [
+                (b"GET /" + b"a" * 40000, 414, "the request line is longer than this daemon reads"),
+                (b"GET / HTTP/1.1\r\nX: " + b"a" * 40000, 431,
+                 "the headers are longer than this daemon reads"),
+                (b"GET / HTTP/1.1\r\nHost: evil", 400, "the request carries more than one Host header"),
+                (b"POST /api/commands/power-on HTTP/1.1\r\nOrigin: http://evil\r\nOrigin: http://"
+                 b"127.0.0.1:%d" % rig.port, 400, "the request carries more than one Origin header")]:
+            if b"HTTP/1.1" not in head:
+                head += b" HTTP/1.1\r\nX: y"
+            answer = raw(rig, head + b"\r\n" + host + b"\r\n")
+            self.assertEqual((answer[0], answer[1]["content-type"], json.loads(answer[2])),
+                             (status, "application/json", {"error": text}))
+            self.assertIn("default-src 'none'", answer[1]["content-security-policy"])
+        self.assertEqual(rig.wire(" TX C 0 0 CR \n"), [])
+
+def raw(rig, request):
+    """The status, headers (lower-case names) and body of the answer to `request`'s bytes."""
+    with socket.create_connection(("127.0.0.1", rig.port), 10) as sock:
+        sock.sendall(request)
+        answer = http.client.HTTPResponse(sock)
+        answer.begin()
+        return answer.status, {k.lower(): v for k, v in answer.getheaders()}, answer.read()
+
+
+class BoundsTest(unittest.TestCase):
+    """Connections that come and go, drip or guess never stop the face."""
+
+    def served(self, rig, within, source="127.0.0.1", password=None):
+        start = time.monotonic()
+        self.assertEqual(rig.ask("GET", "/api/state", password=password, source=source)[0], 200)
+        self.assertLess(time.monotonic() - start, within)
+
+    def test_connections_idle_or_dripping_never_stop_the_face(self):
+        rig = Rig(self)
+        for _ in range(2):  # the cap reached and left, twice; 16 from one address
+            idle = [rig.connect("127.0.0.9" if n < 21 else f"127.0.1.{n}") for n in range(1, 91)]
+            time.sleep(0.5)
+            for sock in idle:
+                sock.close()
+            self.served(rig, 1)
+        done, drippers = threading.Event(), {}
+
+        def drip():  # 70 slow clients, a byte a second each, back at once when closed
+            while not done.wait(1):
+                for n in range(1, 71):
+                    try:
+                        drippers[n] = drippers.get(n) or rig.connect(f"127.0.2.{n}", 0.2)
+                        drippers[n].send(b"G")
+                    except OSError:
+                        drippers.pop(n, None)
+        threading.Thread(target=drip).start()
+        self.addCleanup(done.set)
+        time.sleep(3)
+        for n in range(3):
+            self.served(rig, 10, f"127.0.0.{n + 2}")
+        done.set()
+        time.sleep(1.5)
+        self.served(rig, 1)
+        self.assertTrue(until(lambda: "connections closed, no whole request within 5 s" in
+                              rig.events(), 6), rig.events())
+        self.assertIn("refused, beyond 64 in all or 16 from one address", rig.events())
+
+    def test_guessing_from_a_network_is_slowed_and_gone_tries_are_dropped(self):
+        password = tempfile.mktemp()
+        with open(password, "w") as file:
+            file.write("opensesame\n")
+        rig = Rig(self, "--http-password-file", password)
+
+        def ask(source, given, timeout=10):
+            try:
+                return rig.ask("GET", "/api/state", None, None, given, source, timeout)[0]
+            except OSError:
+                return None
+        for n in range(1, 25):  # four judged, then 20 whose clients go while they wait
+            ask(f"127.0.3.{n}", "guess", 10 if n < 5 else 0.05)
+        self.served(rig, 5, "127.0.3.50", "opensesame")
+        answered, end, n = 0, time.monotonic() + 15, 0
+        while time.monotonic() < end:  # ever-new addresses of one network, three tries each
+            n += 1
+            answered += sum(ask(f"127.0.4.{n % 250 + 1}", "guess", 0.05) == 401 for _ in range(3))
+        self.assertLessEqual(answered, 300)
+        self.served(rig, 1.5, "127.0.5.1", "opensesame")
+        self.assertLessEqual(rig.events().count("wrong password"), 6, rig.events())
 
 
 class MetricsTest(unittest.TestCase):
