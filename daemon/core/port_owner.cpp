@@ -26,6 +26,9 @@ PortOwner::PortOwner(PortSettings settings, EventLog& log)
   port_->onReceived([this](std::string_view bytes) { received(bytes); });
   port_->onLost([this](const PortError& error) { lost(error); });
   for (QTimer* timer : {&replyTimer_, &settleTimer_, &reopenTimer_}) timer->setSingleShot(true);
+  // Qt's coarse timers may fire 5 % early: a reply window of 1000 ms must not end at 950 ms.
+  replyTimer_.setTimerType(Qt::PreciseTimer);
+  settleTimer_.setTimerType(Qt::PreciseTimer);
   replyTimer_.setInterval(settings_.replyTimeout);
   settleTimer_.setInterval(settings_.replyTimeout);
   reopenTimer_.setInterval(kReopenPeriod);
