@@ -1,4 +1,4 @@
-// pv7100d: one projector's serial port, served as a PJLink Class 1 projector, on the local
+// pv7100d: one projector's serial port, served as a PJLink Class 2 projector, on the local
 // socket, and on MQTT and the web when the settings ask for them.
 #include <iostream>
 
@@ -13,6 +13,7 @@
 #include "daemon/mqtt/mqtt_face.h"
 #include "daemon/options.h"
 #include "daemon/pjlink/server.h"
+#include "daemon/pjlink_udp/udp_face.h"
 #include "daemon/process_signals.h"
 #include "daemon/settings_files.h"
 #include "daemon/share/line_server.h"
@@ -95,6 +96,18 @@ int main(int argc, char** argv) {
     return fail("cannot listen on " + options.listenHost + ":" +
                     std::to_string(options.listenPort) + ": " + error,
                 kCannotListen);
+  std::unique_ptr<PjlinkUdpFace> udp;
+  if (options.pjlinkSearch) {
+    udp = std::make_unique<PjlinkUdpFace>(
+        UdpSettings{server.address, static_cast<quint16>(options.pjlinkUdpPort),
+                    static_cast<quint16>(options.pjlinkControllerPort)},
+        *projector);
+    if (!udp->listen(error))
+      return fail("cannot take PJLink searches on UDP port " +
+                      std::to_string(options.pjlinkUdpPort) + ": " + error,
+                  kCannotListen);
+    QObject::connect(&pjlink, &PjlinkServer::requestFrom, udp.get(), &PjlinkUdpFace::heard);
+  }
   LineServer lines(options.socket, *projector);
   if (!lines.listen(error))
     return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);

@@ -147,6 +147,8 @@ void StatePoller::wake(Read read) {
 void StatePoller::portChanged() {
   timer_.stop();
   reading_ = false;
+  // A projector found again may have been switched off and on meanwhile.
+  state_.freeze.reset();
   const auto now = Clock::now();
   for (ReadState& entry : reads_) {
     entry.fresh = false;

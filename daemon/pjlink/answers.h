@@ -1,5 +1,5 @@
-// What the daemon does with each PJLink Class 1 request: answer it from what it knows, wait
-// for a status read first, or send commands to the projector. Pure: the caller does the
+// What the daemon does with each PJLink Class 1 and Class 2 request: answer it from what it knows,
+// wait for a status read first, or send commands to the projector. Pure: the caller does the
 // waiting and the sending.
 #pragma once
 
@@ -49,8 +49,5 @@ struct Decision {
 };
 
 Decision decide(const Request& request, const Knowledge& knowledge, const Identity& identity);
-
-// The INST answer: every PJLink input, space-separated.
-std::string inputList();
 
 }  // namespace pv7100::daemon

@@ -145,7 +145,7 @@ TEST_F(MqttTest, StateThroughCountDownAndCoolDownCommandsHoldsAndRefusals) {
   MqttDaemon daemon(link_, broker, {});
   EXPECT_NE(watcher.line("pv7100/pv7100/availability online"), "");
   EXPECT_NE(watcher.line("\"power\": \"standby\", \"input\": \"input-1\", \"picture_mute\": false, "
-                         "\"sound_mute\": false, \"lamp_hours\": 1234"),
+                         "\"sound_mute\": false, \"freeze\": null, \"lamp_hours\": 1234"),
             "");
   publish(broker, "pv7100/pv7100/set", "power-on");
   EXPECT_NE(watcher.line("pv7100/pv7100/result {\"command\": \"power-on\", \"outcome\": \"ack\", "

@@ -1,0 +1,129 @@
+// PJLink Class 2 on UDP, on loopback only: the search and its answer, the link-up, and a
+// notification for each change whichever face made it.
+#include <thread>
+
+#include "tests/daemon/daemon_process.h"
+
+namespace pv7100::daemon {
+namespace {
+
+// A controller's UDP socket on 127.0.0.1, where the daemon's datagrams come.
+class Controller {
+ public:
+  Controller() : fd_(::socket(AF_INET, SOCK_DGRAM, 0)) {
+    sockaddr_in address = loopback(0);
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    const int yes = 1;
+    ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &yes, sizeof yes);
+  }
+  ~Controller() { ::close(fd_); }
+  int port() const { return port_; }
+  void send(std::string_view bytes, int port, in_addr_t to = INADDR_LOOPBACK) {
+    sockaddr_in address = loopback(port);
+    address.sin_addr.s_addr = htonl(to);
+    ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&address),
+             sizeof address);
+  }
+  // The next datagram, "" when none came within `limit`.
+  std::string next(std::chrono::milliseconds limit = 3000ms) {
+    pollfd watched{fd_, POLLIN, 0};
+    if (::poll(&watched, 1, static_cast<int>(limit.count())) <= 0) return "";
+    char buffer[512];
+    const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+    return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : "";
+  }
+
+ private:
+  int fd_;
+  int port_ = 0;
+};
+
+// A UDP port on every address that nobody has now.
+int freeUdpPort() {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+std::vector<std::string> udpOptions(const std::string& link, int port, const Controller& to) {
+  return {"--port",
+          link,
+          "--pjlink-udp-port",
+          std::to_string(port),
+          "--pjlink-controller-port",
+          std::to_string(to.port())};
+}
+
+constexpr std::string_view kLoopbackMac = "00:00:00:00:00:00";
+
+TEST_F(DaemonTest, AnswersASearchAndTellsEachChangeOnce) {
+  SimulatedProjector projector(link_, {"--count-down", "1000", "--cool-down", "1000"});
+  Controller controller;
+  const int port = freeUdpPort();
+  Daemon daemon(udpOptions(link_, port, controller));
+  EXPECT_EQ(controller.next(), "%2LKUP=" + std::string(kLoopbackMac) + "\r");
+  controller.send("%2SRCH\r", port);
+  EXPECT_EQ(controller.next(), "%2ACKN=" + std::string(kLoopbackMac) + "\r");
+  // Not searches: never answered.
+  for (const char* other : {"%2ACKN=00:00:00:00:00:00\r", "%1SRCH\r", "%2SRCH ?\r"})
+    controller.send(other, port);
+  EXPECT_EQ(controller.next(500ms), "");
+  // A controller is told once it has sent a request.
+  Client client(daemon.port());
+  client.line();
+  EXPECT_EQ(client.ask("%2POWR ?"), "%2POWR=0");
+  EXPECT_EQ(runCtl({"--port", "unix:" + daemon.socket(), "power-on"}).status, 0);
+  EXPECT_EQ(controller.next(8000ms), "%2POWR=1\r");
+  EXPECT_EQ(client.ask("%2INPT 23"), "%2INPT=OK");
+  EXPECT_EQ(controller.next(), "%2INPT=23\r");
+  EXPECT_EQ(client.ask("%1AVMT 21"), "%1AVMT=OK");
+  EXPECT_EQ(controller.next(), "%2AVMT=21\r");
+  // The same state again is no change.
+  EXPECT_EQ(client.ask("%1AVMT 21"), "%1AVMT=OK");
+  EXPECT_EQ(controller.next(1500ms), "");
+  // A flood of searches: a few answered a second.
+  for (int i = 0; i < 40; ++i) controller.send("%2SRCH\r", port);
+  int answers = 0;
+  while (controller.next(300ms) != "") ++answers;
+  EXPECT_GE(answers, 1);
+  EXPECT_LE(answers, 8);
+}
+
+TEST_F(DaemonTest, SeveralDaemonsAnswerOneBroadcastSearch) {
+  SimulatedProjector first(link_, {});
+  const std::string secondLink = temporaryDirectory() + "/projector";
+  SimulatedProjector second(secondLink, {});
+  Controller controller;
+  const int port = freeUdpPort();
+  Daemon one(udpOptions(link_, port, controller));
+  Daemon two(udpOptions(secondLink, port, controller));
+  std::this_thread::sleep_for(1500ms);
+  while (controller.next(200ms) != "") {
+  }
+  // Loopback's own broadcast address: it goes nowhere beyond this machine.
+  controller.send("%2SRCH\r", port, INADDR_LOOPBACK | 0x00ffffff);
+  EXPECT_EQ(controller.next(), "%2ACKN=" + std::string(kLoopbackMac) + "\r");
+  EXPECT_EQ(controller.next(), "%2ACKN=" + std::string(kLoopbackMac) + "\r");
+}
+
+TEST_F(DaemonTest, SearchSwitchedOffIsNotAnswered) {
+  SimulatedProjector projector(link_, {});
+  Controller controller;
+  const int port = freeUdpPort();
+  std::vector<std::string> options = udpOptions(link_, port, controller);
+  options.insert(options.end(), {"--pjlink-search", "no"});
+  Daemon daemon(options);
+  controller.send("%2SRCH\r", port);
+  EXPECT_EQ(controller.next(1000ms), "");
+}
+
+}  // namespace
+}  // namespace pv7100::daemon
