@@ -10,6 +10,7 @@ import socket
 import subprocess
 import tempfile
 import time
+import types
 import unittest
 
 from PyQt5 import QtCore
@@ -18,63 +19,19 @@ from openlp.core.common.registry import Registry
 from openlp.core.projectors.constants import S_ON, S_STANDBY
 from openlp.core.projectors.pjlink import PJLink, PJLinkUDP
 
-DAEMON = os.environ["PV7100D"]
-SIM = os.environ["PV7100_SIM"]
 
-
-def free_port(kind=socket.SOCK_STREAM):
+def free_port(kind):
     with socket.socket(socket.AF_INET, kind) as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
 
 
-class Settings:
-    """The two settings OpenLP's PJLink code reads."""
-
-    def value(self, key):
-        return {"projector/udp broadcast listen": True}.get(key, False)
-
-
-class Entry:
-    """A projector as OpenLP's database holds it."""
-
-    def __init__(self, port):
-        self.ip, self.port, self.name = "127.0.0.1", port, "Hall-A"
-        self.pin = self.location = self.notes = self.mac_adx = self.pjlink_class = None
+def listening(port):
+    with socket.socket() as s:
+        return s.connect_ex(("127.0.0.1", port)) == 0
 
 
 class OpenlpClientTest(unittest.TestCase):
-    def setUp(self):
-        self.app = QtCore.QCoreApplication.instance() or QtCore.QCoreApplication([])
-        Registry.create()
-        Registry().register("settings", Settings())
-        directory = tempfile.mkdtemp(prefix="pv7100-openlp-")
-        link = directory + "/pty"
-        sim = subprocess.Popen([SIM, "--link", link, "--count-down", "1000"],
-                               stdout=subprocess.PIPE)
-        self.addCleanup(self.stop, sim)
-        sim.stdout.readline()
-        sim.stdout.close()
-        self.port = free_port()
-        self.stderr = open(directory + "/stderr", "w+")
-        self.addCleanup(self.stderr.close)
-        daemon = subprocess.Popen(
-            [DAEMON, "--config", "/dev/null", "--port", link, "--listen",
-             f"127.0.0.1:{self.port}", "--socket", directory + "/line.sock",
-             "--pjlink-udp-port", str(free_port(socket.SOCK_DGRAM)),
-             "--pjlink-controller-port", str(self.port)], stderr=self.stderr)
-        self.addCleanup(self.stop, daemon)
-        self.assertTrue(self.until(lambda: "PJLink on" in self.events()), self.events())
-
-    @staticmethod
-    def stop(process):
-        process.terminate()
-        process.wait(5)
-
-    def events(self):
-        self.stderr.seek(0)
-        return self.stderr.read()
-
     def until(self, check, seconds=10.0):
         """Runs Qt's event loop until check() is true or `seconds` have passed."""
         end = time.monotonic() + seconds
@@ -83,21 +40,39 @@ class OpenlpClientTest(unittest.TestCase):
             time.sleep(0.01)
         return check()
 
+    def start(self, *command):
+        process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
+        self.addCleanup(lambda: (process.terminate(), process.wait(5)))
+
     def test_class_two_and_a_notification(self):
-        udp = PJLinkUDP(port=self.port)
-        projector = PJLink(Entry(self.port), poll_time=1)
+        self.app = QtCore.QCoreApplication([])
+        Registry.create()
+        # The settings OpenLP's PJLink code reads: its UDP listener on.
+        Registry().register("settings", types.SimpleNamespace(
+            value=lambda key: key == "projector/udp broadcast listen"))
+        directory, port = tempfile.mkdtemp(prefix="pv7100-openlp-"), free_port(socket.SOCK_STREAM)
+        self.start(os.environ["PV7100_SIM"], "--link", directory + "/pty", "--count-down", "1000")
+        self.assertTrue(self.until(lambda: os.path.exists(directory + "/pty")))
+        self.start(os.environ["PV7100D"], "--config", "/dev/null", "--port", directory + "/pty",
+                   "--listen", f"127.0.0.1:{port}", "--socket", directory + "/line.sock",
+                   "--pjlink-udp-port", str(free_port(socket.SOCK_DGRAM)),
+                   "--pjlink-controller-port", str(port))
+        udp = PJLinkUDP(port=port)
+        # A projector as OpenLP's database holds it.
+        projector = PJLink(types.SimpleNamespace(
+            ip="127.0.0.1", port=port, name="Hall-A", pin=None, location=None, notes=None,
+            mac_adx=None, pjlink_class=None), poll_time=1)
         # What OpenLP's listener hands to this projector, after checking its address and port.
         handed, get_data = [], projector.get_data
         projector.get_data = lambda buff, **kwargs: (handed.append(buff), get_data(buff, **kwargs))
         udp.data_received.connect(projector.get_buffer)
+        self.assertTrue(self.until(lambda: listening(port)))
         projector.connect_to_host()
-        self.assertTrue(self.until(lambda: projector.sw_version is not None), self.events())
+        self.assertTrue(self.until(lambda: projector.sw_version and projector.power == S_STANDBY))
         self.assertEqual(projector.pjlink_class, "2")
         self.assertEqual(projector.sw_version, "PV7100 SIM V1.00")
         self.assertEqual((projector.manufacturer, projector.model), ("QUIVA", "PV7100"))
-        self.assertEqual(projector.power, S_STANDBY)
-        # What this projector cannot tell stays unknown.
-        self.assertIsNone(projector.serial_no)
+        self.assertIsNone(projector.serial_no)  # what this projector cannot tell stays unknown
         projector.poll_timer.stop()
         projector.set_power_on()
         self.assertTrue(self.until(lambda: "%2POWR=1\r" in handed, 8), handed)

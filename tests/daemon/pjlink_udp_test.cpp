@@ -21,6 +21,7 @@ class Controller {
   }
   ~Controller() { ::close(fd_); }
   int port() const { return port_; }
+  // To 127.0.0.1, or to `to`.
   void send(std::string_view bytes, int port, in_addr_t to = INADDR_LOOPBACK) {
     sockaddr_in address = loopback(port);
     address.sin_addr.s_addr = htonl(to);
@@ -41,25 +42,9 @@ class Controller {
   int port_ = 0;
 };
 
-// A UDP port on every address that nobody has now.
-int freeUdpPort() {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
 std::vector<std::string> udpOptions(const std::string& link, int port, const Controller& to) {
-  return {"--port",
-          link,
-          "--pjlink-udp-port",
-          std::to_string(port),
-          "--pjlink-controller-port",
-          std::to_string(to.port())};
+  const std::string udp = std::to_string(port), back = std::to_string(to.port());
+  return {"--port", link, "--pjlink-udp-port", udp, "--pjlink-controller-port", back};
 }
 
 constexpr std::string_view kLoopbackMac = "00:00:00:00:00:00";
@@ -67,7 +52,7 @@ constexpr std::string_view kLoopbackMac = "00:00:00:00:00:00";
 TEST_F(DaemonTest, AnswersASearchAndTellsEachChangeOnce) {
   SimulatedProjector projector(link_, {"--count-down", "1000", "--cool-down", "1000"});
   Controller controller;
-  const int port = freeUdpPort();
+  const int port = freePort();
   Daemon daemon(udpOptions(link_, port, controller));
   EXPECT_EQ(controller.next(), "%2LKUP=" + std::string(kLoopbackMac) + "\r");
   controller.send("%2SRCH\r", port);
@@ -102,7 +87,7 @@ TEST_F(DaemonTest, SeveralDaemonsAnswerOneBroadcastSearch) {
   const std::string secondLink = temporaryDirectory() + "/projector";
   SimulatedProjector second(secondLink, {});
   Controller controller;
-  const int port = freeUdpPort();
+  const int port = freePort();
   Daemon one(udpOptions(link_, port, controller));
   Daemon two(udpOptions(secondLink, port, controller));
   std::this_thread::sleep_for(1500ms);
@@ -112,17 +97,14 @@ TEST_F(DaemonTest, SeveralDaemonsAnswerOneBroadcastSearch) {
   controller.send("%2SRCH\r", port, INADDR_LOOPBACK | 0x00ffffff);
   EXPECT_EQ(controller.next(), "%2ACKN=" + std::string(kLoopbackMac) + "\r");
   EXPECT_EQ(controller.next(), "%2ACKN=" + std::string(kLoopbackMac) + "\r");
-}
-
-TEST_F(DaemonTest, SearchSwitchedOffIsNotAnswered) {
-  SimulatedProjector projector(link_, {});
-  Controller controller;
-  const int port = freeUdpPort();
-  std::vector<std::string> options = udpOptions(link_, port, controller);
-  options.insert(options.end(), {"--pjlink-search", "no"});
-  Daemon daemon(options);
-  controller.send("%2SRCH\r", port);
-  EXPECT_EQ(controller.next(1000ms), "");
+  // Switched off: no answer, no link-up.
+  const std::string thirdLink = temporaryDirectory() + "/projector";
+  SimulatedProjector third(thirdLink, {});
+  std::vector<std::string> off = udpOptions(thirdLink, freePort(), controller);
+  off.insert(off.end(), {"--pjlink-search", "no"});
+  Daemon three(off);
+  controller.send("%2SRCH\r", std::stoi(off[3]));
+  EXPECT_EQ(controller.next(1500ms), "");
 }
 
 }  // namespace
