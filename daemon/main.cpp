@@ -156,7 +156,9 @@ int main(int argc, char** argv) {
            addressText(web->server.address) + ":" + std::to_string(http->port()) + "/" +
            (web->password.empty() ? "" : " with a password");
   }
-  log.event(status + (server.password.empty() ? "" : ", with a password") + page +
+  const std::string search =
+      udp ? ", searches on UDP port " + std::to_string(options.pjlinkUdpPort) : "";
+  log.event(status + (server.password.empty() ? "" : ", with a password") + search + page +
             (mqtt ? ", on MQTT as " + options.mqttTopic : ""));
   notifyReady(status);
   application.exec();
