@@ -6,6 +6,7 @@ namespace pv7100::daemon {
 
 WebSettings webSettings(const Options& options, const std::string& pjlinkPassword) {
   WebSettings web;
+  web.name = options.name;
   if (!web.server.address.setAddress(QString::fromStdString(options.httpHost)))
     throw UsageError("http: \"" + options.httpHost + "\" is not an IP address");
   web.server.port = static_cast<quint16>(options.httpPort);

@@ -1,14 +1,17 @@
 #include "daemon/http/face.h"
 
 #include <algorithm>
+#include <array>
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSysInfo>
 #include <QTimer>
 
 #include "daemon/core/json_text.h"
 #include "daemon/http/api.h"
 #include "daemon/http/metrics.h"
+#include "protocol/commands.h"
 
 namespace pv7100::daemon {
 namespace {
@@ -29,11 +32,21 @@ constexpr const char* kPolicy =
     "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 
 // Compares in a time that does not tell how much of a guess was right.
-bool samePassword(const std::string& given, const std::string& password) {
-  unsigned char differ = given.size() != password.size();
+bool sameSecret(const std::string& given, const std::string& secret) {
+  unsigned char differ = given.size() != secret.size();
   for (std::size_t i = 0; i < given.size(); ++i)
-    differ |= static_cast<unsigned char>(given[i] ^ password[i % password.size()]);
+    differ |= static_cast<unsigned char>(given[i] ^ secret[i % secret.size()]);
   return differ == 0;
+}
+
+// 128 bits from the system's random source, in hex: a hold's token, an outcome's ticket.
+std::string newToken() {
+  std::array<quint32, 4> random{};
+  QRandomGenerator::system()->fillRange(random.data(), random.size());
+  std::string token;
+  for (const quint32 word : random)
+    for (int shift = 28; shift >= 0; shift -= 4) token += "0123456789abcdef"[(word >> shift) & 15];
+  return token;
 }
 
 }  // namespace
@@ -53,6 +66,13 @@ HttpFace::HttpFace(WebSettings settings, Projector& projector)
     file.open(QIODevice::ReadOnly);
     assets_[name] = {type, file.readAll().toStdString()};
   }
+  // The page's heading and title name the projector.
+  const std::string heading = QString::fromStdString(settings_.name).toHtmlEscaped().toStdString();
+  std::string& page = assets_["index.html"].second;
+  constexpr std::string_view kName = "{name}";
+  for (auto at = page.find(kName); at != std::string::npos;
+       at = page.find(kName, at + heading.size()))
+    page.replace(at, kName.size(), heading);
   connect(&projector_, &Projector::documentChanged, this, [this] { pushState(); });
   connect(&server_, &HttpServer::streamClosed, this, [this] { countStreams(); });
   projector_.setClients("http", 0);
@@ -114,7 +134,7 @@ void HttpFace::authorize(const HttpRequest& request, const HttpReply& reply) {
                        [this, request, reply] { authorize(request, reply); });
     return;
   }
-  const bool right = samePassword(*password, settings_.password);
+  const bool right = sameSecret(*password, settings_.password);
   const auto next = guesses_.judged(request.peer, right, now);
   if (!right) {
     projector_.log().counted(
@@ -152,23 +172,83 @@ void HttpFace::serve(const Route& route, const HttpRequest& request, const HttpR
           200,
           metricsText(projector_.document(), projector_.port().counters(), projector_.clients()),
           "text/plain; version=0.0.4; charset=utf-8"));
-    case Endpoint::command: {
-      const std::string name = route.name;
-      projector_.commands().run(name, [this, reply, name](const CommandDoor::Result& result) {
-        reply.send(response(statusOf(result), outcomeJson(name, result)));
-      });
-      return;
-    }
+    case Endpoint::command:
+      return runCommand(route.name, request, reply);
+    case Endpoint::outcome:
+      return tellOutcome(route.name, reply);
     case Endpoint::hold:
       return startHold(request, reply);
     case Endpoint::renew:
       return renewHold(route.hold, request, reply);
     case Endpoint::release:
-      return releaseHold(route.hold, reply);
+      return releaseHold(route.hold, request, reply);
     case Endpoint::notFound:
       break;
   }
   reply.send(error(404, "there is nothing at " + request.path));
+}
+
+void HttpFace::runCommand(const std::string& name, const HttpRequest& request,
+                          const HttpReply& reply) {
+  // An unknown name is refused by the door with its own words, as without the preference.
+  if (lowerCase(request.header("prefer")).find("respond-async") == std::string::npos ||
+      !commandNamed(name)) {
+    projector_.commands().run(name, [this, reply, name](const CommandDoor::Result& result) {
+      reply.send(response(statusOf(result), outcomeJson(name, result)));
+    });
+    return;
+  }
+  if (awaited_ >= kMaxAwaited)
+    return reply.send(
+        error(429, std::to_string(kMaxAwaited) + " commands wait for the projector already"));
+  ++awaited_;
+  const std::string ticket = newToken();
+  outcomes_[ticket].command = name;
+  outcomeOrder_.push_back(ticket);
+  projector_.commands().run(
+      name, [this, ticket](const CommandDoor::Result& result) { outcomeKnown(ticket, result); });
+  HttpResponse taken = response(
+      202, "{\"command\": " + jsonString(name) + ", \"ticket\": " + jsonString(ticket) + "}");
+  taken.headers.emplace_back("Preference-Applied", "respond-async");
+  taken.headers.emplace_back("Location", "/api/outcomes/" + ticket);
+  reply.send(taken);
+}
+
+void HttpFace::outcomeKnown(const std::string& ticket, const CommandDoor::Result& result) {
+  Pending& pending = outcomes_[ticket];
+  pending.result = result;
+  --awaited_;
+  for (const HttpReply& waiting : pending.waiting)
+    waiting.send(response(statusOf(result), outcomeJson(pending.command, result)));
+  pending.waiting.clear();
+  forgetOutcomes();
+}
+
+void HttpFace::tellOutcome(const std::string& ticket, const HttpReply& reply) {
+  const auto found = outcomes_.find(ticket);
+  if (found == outcomes_.end())
+    return reply.send(error(404, "no outcome has that ticket (the last " +
+                                     std::to_string(kOutcomesKept) + " are kept)"));
+  Pending& pending = found->second;
+  if (pending.result)
+    return reply.send(
+        response(statusOf(*pending.result), outcomeJson(pending.command, *pending.result)));
+  std::erase_if(pending.waiting, [](const HttpReply& waiting) { return !waiting.open(); });
+  pending.waiting.push_back(reply);
+}
+
+// The oldest outcomes told go; one still awaited stays until it is known.
+void HttpFace::forgetOutcomes() {
+  for (auto ticket = outcomeOrder_.begin();
+       outcomes_.size() > kOutcomesKept && ticket != outcomeOrder_.end();) {
+    const auto found = outcomes_.find(*ticket);
+    if (!found->second.result) {
+      ++ticket;
+      continue;
+    }
+    outcomes_.erase(found);
+    ticket = outcomeOrder_.erase(ticket);
+  }
 }
 
 void HttpFace::startHold(const HttpRequest& request, const HttpReply& reply) {
@@ -190,16 +270,32 @@ void HttpFace::startHold(const HttpRequest& request, const HttpReply& reply) {
       });
   if (!id) return;
   *started = id;
-  holds_[*id] = command;
-  reply.send(response(200, "{\"hold\": " + std::to_string(*id) +
-                               ", \"command\": " + jsonString(command) +
+  const std::string token = newToken();
+  holds_[*id] = {command, token};
+  reply.send(response(200, "{\"hold\": " + std::to_string(*id) + ", \"token\": " +
+                               jsonString(token) + ", \"command\": " + jsonString(command) +
                                ", \"lease_ms\": " + std::to_string(lease.count()) + "}"));
+}
+
+// Nothing when `token` is the hold's own; else the answer that refuses another client.
+std::optional<HttpResponse> HttpFace::notOwner(CommandDoor::HoldId id,
+                                               const std::string& token) const {
+  const auto held = holds_.find(id);
+  const auto ended = ended_.find(id);
+  const std::string* own = held != holds_.end()    ? &held->second.token
+                           : ended != ended_.end() ? &ended->second.token
+                                                   : nullptr;
+  if (!own) return error(404, "there is no such hold");
+  if (sameSecret(token, *own)) return std::nullopt;
+  return error(403, "hold " + std::to_string(id) +
+                        " is another client's: only the token its start was answered with "
+                        "renews or releases it");
 }
 
 void HttpFace::holdEnded(CommandDoor::HoldId id, const CommandDoor::Result& result) {
   const auto held = holds_.find(id);
   if (held == holds_.end()) return;
-  ended_[id] = {held->second, result};
+  ended_[id] = {held->second.command, held->second.token, result};
   holds_.erase(held);
   while (ended_.size() > kEndedKept) ended_.erase(ended_.begin());
 }
@@ -213,15 +309,21 @@ void HttpFace::renewHold(CommandDoor::HoldId id, const HttpRequest& request,
   if (lease > CommandDoor::kMaxHold)
     return reply.send(
         error(400, "a hold lasts 1 to " + std::to_string(CommandDoor::kMaxHold.count()) + " ms"));
+  if (auto refused = notOwner(id, body->token)) return reply.send(*refused);
   if (holds_.contains(id) && projector_.commands().renew(id, lease))
     return reply.send(response(200, "{\"hold\": " + std::to_string(id) + ", \"command\": " +
-                                        jsonString(holds_[id]) + ", \"held\": true}"));
+                                        jsonString(holds_[id].command) + ", \"held\": true}"));
   const auto ended = ended_.find(id);
   if (ended == ended_.end()) return reply.send(error(404, "there is no such hold"));
   reply.send(response(404, outcomeJson(ended->second.command, ended->second.result)));
 }
 
-void HttpFace::releaseHold(CommandDoor::HoldId id, const HttpReply& reply) {
+void HttpFace::releaseHold(CommandDoor::HoldId id, const HttpRequest& request,
+                           const HttpReply& reply) {
+  std::string problem;
+  const std::optional<HoldBody> body = readHoldBody(request.body, false, problem);
+  if (!body) return reply.send(error(400, problem));
+  if (auto refused = notOwner(id, body->token)) return reply.send(*refused);
   if (holds_.contains(id)) projector_.commands().release(id);
   const auto ended = ended_.find(id);
   if (ended == ended_.end()) return reply.send(error(404, "there is no such hold"));

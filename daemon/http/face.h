@@ -2,6 +2,14 @@
 // list, a command by name with its outcome, a hold), its live state as server-sent events, and
 // the metrics for Prometheus.
 //
+// A page's click happens now or never: a command asked with `Prefer: respond-async` is
+// answered at once (202) with a ticket, and its outcome is had at /api/outcomes/TICKET once the
+// projector has answered; so a page knows within a moment whether its click reached the
+// daemon, and abandons what did not.
+//
+// A hold belongs to the client that started it: its start is answered with a token that no
+// other client can guess, and only that token renews or releases it.
+//
 // Holds over a network that drops packets: a page's hold lasts kPageLease unless renewed; the
 // page renews it every 100 ms while the button is held, so up to three renewals in a row may
 // be lost, and a page that falls silent (the browser closed, the phone's Wi-Fi gone) stops the
@@ -21,7 +29,9 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +46,7 @@ namespace pv7100::daemon {
 
 struct WebSettings {
   HttpSettings server;
+  std::string name = "PV7100";     // the projector's name, the page's heading
   std::string password;            // "" for none
   std::vector<std::string> names;  // names by which the daemon is reached, besides its address
 };
@@ -48,6 +59,10 @@ class HttpFace : public QObject {
   static constexpr int kMaxStreams = 32;
   // Holds that ended, kept to tell their outcome to a renewal or release that comes after.
   static constexpr std::size_t kEndedKept = 16;
+  // Outcomes of commands answered at once, kept for their tickets; and how many such commands
+  // may wait for the projector at once (they hold no connection while they wait).
+  static constexpr std::size_t kOutcomesKept = 32;
+  static constexpr std::size_t kMaxAwaited = 32;
 
   HttpFace(WebSettings settings, Projector& projector);
 
@@ -55,17 +70,33 @@ class HttpFace : public QObject {
   quint16 port() const { return server_.port(); }
 
  private:
+  struct Held {
+    std::string command;
+    std::string token;
+  };
   struct Ended {
     std::string command;
+    std::string token;
     CommandDoor::Result result;
+  };
+  // A command answered at once: its outcome once known, and the requests that wait for it.
+  struct Pending {
+    std::string command;
+    std::optional<CommandDoor::Result> result;
+    std::vector<HttpReply> waiting;
   };
 
   void handle(const HttpRequest& request, const HttpReply& reply);
   void authorize(const HttpRequest& request, const HttpReply& reply);
   void serve(const Route& route, const HttpRequest& request, const HttpReply& reply);
+  void runCommand(const std::string& name, const HttpRequest& request, const HttpReply& reply);
+  void outcomeKnown(const std::string& ticket, const CommandDoor::Result& result);
+  void tellOutcome(const std::string& ticket, const HttpReply& reply);
+  void forgetOutcomes();
   void startHold(const HttpRequest& request, const HttpReply& reply);
   void renewHold(CommandDoor::HoldId id, const HttpRequest& request, const HttpReply& reply);
-  void releaseHold(CommandDoor::HoldId id, const HttpReply& reply);
+  void releaseHold(CommandDoor::HoldId id, const HttpRequest& request, const HttpReply& reply);
+  std::optional<HttpResponse> notOwner(CommandDoor::HoldId id, const std::string& token) const;
   void holdEnded(CommandDoor::HoldId id, const CommandDoor::Result& result);
   void openStream(const HttpReply& reply);
   void pushState();
@@ -82,8 +113,11 @@ class HttpFace : public QObject {
   std::map<std::string, std::pair<std::string, std::string>> assets_;  // name: type, bytes
   std::string commandList_;
   std::vector<HttpReply> streams_;
-  std::map<CommandDoor::HoldId, std::string> holds_;  // this face's holds: their commands
+  std::map<CommandDoor::HoldId, Held> holds_;  // this face's holds
   std::map<CommandDoor::HoldId, Ended> ended_;
+  std::map<std::string, Pending> outcomes_;  // by ticket
+  std::deque<std::string> outcomeOrder_;     // the tickets, oldest first
+  std::size_t awaited_ = 0;                  // outcomes not known yet
 };
 
 }  // namespace pv7100::daemon

@@ -47,6 +47,7 @@ Route routeOf(std::string_view path) {
   constexpr std::string_view kCommands = "/api/commands/";
   constexpr std::string_view kHold = "/api/hold/";
   constexpr std::string_view kRelease = "/release";
+  constexpr std::string_view kOutcomes = "/api/outcomes/";
   if (path == "/") return {Endpoint::asset, "index.html", 0};
   if (path == "/api/state") return {Endpoint::state, {}, 0};
   if (path == "/api/commands") return {Endpoint::commandList, {}, 0};
@@ -56,6 +57,9 @@ Route routeOf(std::string_view path) {
   if (path.starts_with(kCommands)) {
     const std::string_view name = path.substr(kCommands.size());
     if (plainName(name, false)) return {Endpoint::command, std::string(name), 0};
+  } else if (path.starts_with(kOutcomes)) {
+    const std::string_view ticket = path.substr(kOutcomes.size());
+    if (plainName(ticket, false)) return {Endpoint::outcome, std::string(ticket), 0};
   } else if (path.starts_with(kHold)) {
     std::string_view id = path.substr(kHold.size());
     const bool release = id.ends_with(kRelease);
@@ -83,6 +87,8 @@ std::optional<HoldBody> readHoldBody(std::string_view body, bool starting, std::
   for (auto field = object.begin(); field != object.end(); ++field) {
     if (field.key() == "command" && starting && field.value().isString()) {
       hold.command = field.value().toString().toStdString();
+    } else if (field.key() == "token" && !starting && field.value().isString()) {
+      hold.token = field.value().toString().toStdString();
     } else if (field.key() == "for_ms") {
       const double ms = field.value().toDouble(-1);
       if (ms < 1 || ms > 1e9 || std::floor(ms) != ms) {

@@ -24,13 +24,14 @@ enum class Endpoint {
   hold,         // POST /api/hold
   renew,        // POST /api/hold/ID
   release,      // POST /api/hold/ID/release
+  outcome,      // GET /api/outcomes/TICKET: a command's outcome, once the projector has answered
   events,       // GET /api/events
   metrics,      // GET /metrics
 };
 
 struct Route {
   Endpoint endpoint = Endpoint::notFound;
-  std::string name;  // the asset's file, or the command's name
+  std::string name;  // the asset's file, the command's name, or an outcome's ticket
   std::uint64_t hold = 0;
   // By POST; every other endpoint by GET (or HEAD).
   bool changes() const {
@@ -41,10 +42,12 @@ struct Route {
 
 Route routeOf(std::string_view path);
 
-// A hold's body: {"command": "zoom-plus", "for_ms": 1000}, the command only when starting it;
-// a renewal may be empty. nullopt with `error` set when it is not that.
+// A hold's body: {"command": "zoom-plus", "for_ms": 1000} when starting it; a renewal's or a
+// release's {"token": "...", "for_ms": 1000}, the token the start was answered with. nullopt
+// with `error` set when it is not that.
 struct HoldBody {
   std::string command;
+  std::string token;
   std::optional<std::chrono::milliseconds> lease;
 };
 std::optional<HoldBody> readHoldBody(std::string_view body, bool starting, std::string& error);

@@ -25,6 +25,8 @@ TEST(HttpRequest, NamesEachEndpointByItsPathAndNothingElse) {
       {"/api/hold", Endpoint::hold, "", 0},
       {"/api/hold/42", Endpoint::renew, "", 42},
       {"/api/hold/42/release", Endpoint::release, "", 42},
+      {"/api/outcomes/0f9a", Endpoint::outcome, "0f9a", 0},
+      {"/api/outcomes/", Endpoint::notFound, "", 0},
       {"/api/events", Endpoint::events, "", 0},
       {"/metrics", Endpoint::metrics, "", 0},
       {"/../etc/passwd", Endpoint::notFound, "", 0},
@@ -50,10 +52,12 @@ TEST(HttpRequest, ReadsAHoldsBodyAndSaysWhatIsWrong) {
   EXPECT_EQ(hold->command, "zoom-plus");
   EXPECT_EQ(hold->lease, 1000ms);
   EXPECT_TRUE(readHoldBody("", false, error));
-  for (const char* body : {"", "[]", "{\"for_ms\": 5}", "{\"command\": 5}",
-                           "{\"command\": \"zoom-plus\", \"for_ms\": 1.5}",
-                           "{\"command\": \"zoom-plus\", \"for_ms\": 0}",
-                           "{\"command\": \"zoom-plus\", \"lease\": 5}", "{\"command\": \"x\""}) {
+  EXPECT_EQ(readHoldBody(R"({"token": "0f9a"})", false, error)->token, "0f9a");
+  for (const char* body :
+       {"", "[]", "{\"for_ms\": 5}", "{\"command\": 5}",
+        "{\"command\": \"zoom-plus\", \"for_ms\": 1.5}",
+        "{\"command\": \"zoom-plus\", \"for_ms\": 0}", "{\"command\": \"zoom-plus\", \"lease\": 5}",
+        "{\"command\": \"x\"", "{\"command\": \"zoom-plus\", \"token\": \"0f9a\"}"}) {
     error.clear();
     EXPECT_FALSE(readHoldBody(body, true, error)) << body;
     EXPECT_FALSE(error.empty()) << body;

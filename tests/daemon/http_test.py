@@ -130,10 +130,11 @@ class PageTest(unittest.TestCase):
             "data-value")
 
     def run_page(self, phone):
-        rig = Rig(self)
+        rig = Rig(self, "--name", "Hall A & B")
         driver = self.browser(phone)
         driver.get(rig.url)
         self.assertTrue(until(lambda: self.shown(driver, "state") == "standby"))
+        self.assertEqual(driver.find_element("tag name", "h1").text, "Hall A & B")
         for read in ["state", "input", "lamp-hours", "reversal", "temperatures", "lamp-mode",
                      "version", "mute", "pressure"]:
             self.assertEqual(len(driver.find_elements("css selector", f'[data-read="{read}"]')),
@@ -141,12 +142,26 @@ class PageTest(unittest.TestCase):
         self.assertTrue(until(lambda: self.shown(driver, "lamp-hours") == "1234"))
         buttons = driver.find_elements("css selector", "button[data-command]")
         self.assertEqual(len(buttons), 68)
+        labels = {b.get_attribute("data-command"): b.get_attribute("aria-label") for b in buttons}
+        self.assertEqual(len(set(labels.values())), 68, labels)
+        self.assertEqual([labels["power-on"], labels["zoom-plus"], labels["lens-shift-up"]],
+                         ["POWER ON", "Zoom +", "LENS SHIFT up"])
         self.assertLessEqual(driver.execute_script("return document.body.scrollWidth"),
                              360 if phone else 1280)
+        # A page hidden behind another tab reads no state, and reads again when shown.
+        page, streams = driver.current_window_handle, 'pv7100_clients{face="http"} %d\n'
+        driver.switch_to.new_window("tab")
+        self.assertTrue(until(lambda: streams % 0 in rig.ask("GET", "/metrics")[1], 5))
+        driver.close()
+        driver.switch_to.window(page)
+        self.assertTrue(until(lambda: streams % 1 in rig.ask("GET", "/metrics")[1], 5))
+
         # The count-down shows without a reload: what this page was told stays.
         driver.execute_script("window.sameDocument = true")
         driver.find_element("css selector", '[data-command="power-on"]').click()
         self.assertTrue(until(lambda: rig.wire(" TX C 0 0 CR \n")))
+        outcome = driver.find_element("id", "outcome")
+        self.assertTrue(until(lambda: outcome.text == "power-on: ack", 5), outcome.text)
         self.assertTrue(until(lambda: self.shown(driver, "state") == "counting-down"))
         self.assertTrue(until(lambda: self.shown(driver, "state") == "on"))
         self.assertTrue(driver.execute_script("return window.sameDocument"))
@@ -174,6 +189,66 @@ class PageTest(unittest.TestCase):
 
     def test_desktop(self):
         self.run_page(phone=False)
+
+    def many_tabs(self, web_locks):
+        """Eight tabs of one browser: each loads, and a click on the last two goes out at once."""
+        rig = Rig(self)
+        driver = self.browser(phone=False)
+        driver.set_page_load_timeout(10)
+        tabs = []
+        for _ in range(8):  # a browser keeps six connections to one host
+            if tabs:
+                driver.switch_to.new_window("window")
+            if not web_locks:  # as over plain HTTP beyond loopback
+                driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                       {"source": "delete Navigator.prototype.locks"})
+            driver.get(rig.url)
+            tabs.append(driver.current_window_handle)
+            self.assertEqual(driver.execute_script("return 'locks' in navigator"), web_locks)
+            self.assertTrue(until(lambda: self.shown(driver, "state") == "standby", 8))
+        self.assertFalse(any(driver.switch_to.window(tab) or driver.execute_script(
+            "return document.hidden") for tab in tabs))  # side by side, each visible
+        for tab, command, line in [(7, "no-show-on", " TX C 0 D CR \n"),
+                                   (6, "no-show-off", " TX C 0 E CR \n")]:
+            driver.switch_to.window(tabs[tab])
+            self.assertTrue(until(lambda: self.shown(driver, "state") == "standby", 8))
+            clicked = time.time()
+            driver.find_element("css selector", f'[data-command="{command}"]').click()
+            self.assertLess(until(lambda: rig.wire(line), 5)[0] - clicked, 1.0, command)
+        self.assertTrue(until(lambda: 'pv7100_clients{face="http"} 1\n' in rig.ask(
+            "GET", "/metrics")[1], 8))
+        return rig, driver
+
+    def test_many_tabs_without_web_locks(self):
+        self.many_tabs(web_locks=False)
+
+    def test_many_tabs_and_a_click_that_happens_now_or_never(self):
+        rig, driver = self.many_tabs(web_locks=True)
+
+        # With every connection of the browser taken, a click is shown "not sent" after 2 s
+        # and never goes out when a connection is free again.
+        driver.execute_script(
+            "window.hogs = [...Array(6)].map(() => new EventSource('api/events'))")
+        driver.find_element("css selector", '[data-command="power-on"]').click()
+        outcome = driver.find_element("id", "outcome")
+        self.assertTrue(until(lambda: "not sent" in outcome.text, 4), outcome.text)
+        driver.execute_script("window.hogs.forEach((hog) => hog.close())")
+        time.sleep(1.5)
+        self.assertEqual(rig.wire(" TX C 0 0 CR \n"), [])
+
+        # A projector that stops answering: nothing from before stays on the page.
+        self.assertEqual(self.shown(driver, "lamp-hours"), "1234")
+        rig.sim.send_signal(signal.SIGSTOP)
+        self.addCleanup(rig.sim.send_signal, signal.SIGCONT)
+        badge = driver.find_element("id", "answering")
+        self.assertTrue(until(lambda: badge.text == "not answering", 15))
+        for read in ["state", "lamp-hours", "input", "version"]:
+            self.assertEqual((self.shown(driver, read), driver.find_element(
+                "css selector", f'[data-read="{read}"]').text), ("", "unknown"), read)
+        # Commands taken at once hold no connection while they wait: their number is bounded.
+        statuses = [rig.ask("POST", "/api/commands/no-show-on", headers={
+            "Prefer": "respond-async"})[0] for _ in range(33)]
+        self.assertEqual(statuses, [202] * 32 + [429])
 
     def test_phone(self):
         self.run_page(phone=True)
@@ -243,12 +318,22 @@ class ApiTest(unittest.TestCase):
         status, text = rig.ask("POST", "/api/hold", '{"command": "zoom-plus", "for_ms": 3000}',
                                own, "opensesame")
         self.assertEqual(status, 200, text)
-        hold = json.loads(text)["hold"]
+        hold, token = json.loads(text)["hold"], json.loads(text)["token"]
         self.assertEqual(rig.ask("POST", "/api/hold", '{"command": "focus-plus"}', own,
                                  "opensesame")[0], 409)
-        self.assertEqual(rig.ask("POST", f"/api/hold/{hold}/release", None, own,
+        # Another client, without the token the start was answered with, neither renews the
+        # hold nor releases it.
+        for body, path in [(None, ""), ('{"token": "%032x"}' % (int(token, 16) ^ 1), "/release")]:
+            status, text = rig.ask("POST", f"/api/hold/{hold}{path}", body, own, "opensesame")
+            self.assertEqual((status, json.loads(text)["error"]), (403, f"hold {hold} is another "
+                             "client's: only the token its start was answered with renews or "
+                             "releases it"))
+        lines = len(rig.wire(ZOOM_PLUS))
+        self.assertTrue(until(lambda: len(rig.wire(ZOOM_PLUS)) > lines, 2))
+        mine = json.dumps({"token": token})
+        self.assertEqual(rig.ask("POST", f"/api/hold/{hold}/release", mine, own,
                                  "opensesame")[0], 200)
-        self.assertEqual(rig.ask("POST", f"/api/hold/{hold}", None, own, "opensesame")[0], 404)
+        self.assertEqual(rig.ask("POST", f"/api/hold/{hold}", mine, own, "opensesame")[0], 404)
         rig.stop(rig.sim)
         status, text = until(lambda: (lambda answer: answer[0] == 503 and answer)(
             rig.ask("POST", "/api/commands/power-off", None, own, "opensesame")), 5)
