@@ -146,7 +146,7 @@ TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
   EXPECT_EQ(wrong.line(), "(closed)");
   Client bare(daemon.port());
   bare.line();
-  EXPECT_EQ(bare.ask("%1CLSS ?"), "PJLINK ERRA");
+  EXPECT_EQ(bare.ask("%2CLSS ?"), "PJLINK ERRA");
 }
 
 TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
