@@ -331,7 +331,8 @@ Options loadOptions(const std::vector<std::string>& args,
 std::string usageText() {
   return R"(Usage: pv7100d [OPTION]...
 Own the serial port of one QUIVA PV7100 data projector and serve the projector on the network
-as a PJLink Class 2 projector (found by search, telling its changes), and with --http and --mqtt on the web and an MQTT broker.
+as a PJLink Class 2 projector (found by search, telling its changes), and with --http and
+--mqtt on the web and an MQTT broker.
 
 Options (each overrides the setting of the same name in the config file):
   --config FILE         the config file, a regular file of at most 64 KiB (default
@@ -410,8 +411,9 @@ that client alone. pv7100ctl --port unix:PATH and pv7100-panel --com1 unix:PATH 
 PJLink Class 1 and 2 (%1 and %2): POWR, INPT, INST, AVMT, ERST, LAMP, NAME, INF1, INF2, INFO
 and CLSS, and in Class 2 INNM, FREZ, SVOL and SVER (MVOL, IRES, RRES, FILT, RLMP, RFIL and SNUM
 are ERR1: this projector cannot tell them); clients idle for 30 s are closed. Notifications go
-to the 16 controllers that sent a request last, each for an hour after its last request. Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon,
-closing the port; SIGHUP reopens the log file. Under systemd, readiness and stopping are told
+to the 16 controllers that sent a request last, each for an hour after its last request.
+Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon, closing the
+port; SIGHUP reopens the log file. Under systemd, readiness and stopping are told
 through sd_notify.
 
 Web page (--http): the remote at /, the JSON API under /api/, the metrics for Prometheus at
