@@ -1,5 +1,6 @@
 // The PJLink datagram reader on arbitrary datagrams, cut to what the UDP face reads of one:
-// only a search is answered, and a search is "%2SRCH" with one line end at most, in any case.
+// only a search is answered, and a search is "%2SRCH" with one line end at most, in any case;
+// what projectors send ("%2" and a command, "=" and a value) is told apart from the rest.
 //
 // Input: one datagram as it came.
 #include <cstddef>
@@ -33,8 +34,12 @@ bool searchModel(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data),
                                size < kMaxDatagram + 1 ? size : kMaxDatagram + 1);
-  const bool search = readDatagram(bytes) == DatagramKind::search;
+  const DatagramKind kind = readDatagram(bytes);
+  const bool search = kind == DatagramKind::search;
   require(search == searchModel(bytes), "a datagram is a search exactly as the model reads it");
+  require((kind == DatagramKind::fromProjector) ==
+              (bytes.size() > 6 && bytes.substr(0, 2) == "%2" && bytes[6] == '='),
+          "what a projector sends is its header and \"=\"");
   require(!search || bytes.size() <= 8, "a search is short");
   const std::string answer = datagramText("ACKN", bytes.substr(0, 17));
   require(answer.starts_with("%2ACKN=") && answer.ends_with('\r'),

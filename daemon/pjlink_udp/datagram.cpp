@@ -8,6 +8,8 @@ DatagramKind readDatagram(std::string_view bytes) {
   else if (bytes.ends_with('\r') || bytes.ends_with('\n'))
     bytes.remove_suffix(1);
   constexpr std::string_view kSearch = "%2SRCH";
+  if (bytes.size() > kSearch.size() && bytes.starts_with("%2") && bytes[kSearch.size()] == '=')
+    return DatagramKind::fromProjector;
   if (bytes.size() != kSearch.size()) return DatagramKind::other;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const char c = bytes[i];

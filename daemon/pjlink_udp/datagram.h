@@ -13,9 +13,11 @@ namespace pv7100::daemon {
 inline constexpr std::size_t kMaxDatagram = 64;
 
 // What came: a search ("%2SRCH" and its CR, the command in any case, CR LF or LF taken for the
-// CR), or anything else, which is not answered: answering what cannot be read would let a
-// forged sender address turn the daemon against a third party.
-enum class DatagramKind { search, other };
+// CR); what a projector sends ("%2" and a command, "=" and a value: an answer to a search, a
+// link-up, a notification), which the daemons sharing the port hear from one another; or
+// anything else. Only a search is answered: answering what cannot be read would let a forged
+// sender address turn the daemon against a third party.
+enum class DatagramKind { search, fromProjector, other };
 DatagramKind readDatagram(std::string_view bytes);
 
 // "%2" `command` "=" `value` and a CR: "%2ACKN=00:1a:2b:3c:4d:5e", "%2POWR=1".

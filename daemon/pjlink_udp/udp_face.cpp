@@ -91,18 +91,18 @@ void PjlinkUdpFace::receive() {
     const QNetworkDatagram datagram = socket_.receiveDatagram(kMaxDatagram + 1);
     if (!cameWhereListening(datagram)) continue;
     const QByteArray& bytes = datagram.data();
-    if (readDatagram(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))) ==
-        DatagramKind::search) {
-      answerSearch(datagram);
-      continue;
-    }
-    log_.counted(
-        "udp: not a search", 1,
-        [peer = peerOf(datagram.senderAddress(), static_cast<quint16>(datagram.senderPort()))](
-            long n) {
-          return (n == 1 ? "ignored a datagram" : "ignored " + std::to_string(n) + " datagrams") +
-                 " that is not a PJLink search, the last from " + peer;
-        });
+    const DatagramKind kind =
+        readDatagram(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (kind == DatagramKind::search) answerSearch(datagram);
+    if (kind != DatagramKind::other) continue;
+    log_.counted("udp: not a search", 1,
+                 [peer = peerOf(datagram.senderAddress(),
+                                static_cast<quint16>(datagram.senderPort()))](long n) {
+                   return n == 1 ? "ignored a datagram that is not a PJLink search, from " + peer
+                                 : "ignored " + std::to_string(n) +
+                                       " datagrams that are not PJLink searches, the last from " +
+                                       peer;
+                 });
   }
 }
 
