@@ -6,6 +6,7 @@
 #   ./build.sh bench      builds and runs the benchmarks
 #   ./build.sh fuzz       runs each fuzzer for a bounded time on its corpus
 #   ./build.sh deb        builds the Debian package build-deb/pv7100_*.deb and checks it (lintian)
+#   ./build.sh pictures   builds and makes the documentation's pictures anew (docs/screenshots.py)
 # PV7100_WERROR=ON makes every warning an error, as CI builds.
 set -eu
 cd "$(dirname "$0")"
@@ -26,10 +27,16 @@ mosquitto-clients openssl openlp"
     ;;
   bench)
     packages="$packages libbenchmark-dev libxcb1-dev xvfb python3-serial chromium chromium-driver \
-python3-selenium mosquitto mosquitto-clients"
+python3-selenium mosquitto mosquitto-clients openssl"
     ;;
   fuzz) packages="$packages clang-14 libclang-rt-14-dev" ;;
   deb) packages="$packages help2man dpkg-dev lintian" ;;
+  # The panel under openbox on a virtual display, driven by xdotool and taken by ImageMagick's
+  # import; the page in Chromium through Selenium.
+  pictures)
+    packages="$packages xvfb openbox xdotool x11-utils imagemagick chromium chromium-driver \
+python3-selenium"
+    ;;
 esac
 missing=""
 for p in $packages; do
@@ -117,8 +124,13 @@ case "$what" in
     $user lintian --fail-on error,warning "$deb"
     echo "$deb"
     ;;
+  pictures)
+    configure build
+    build build
+    /usr/bin/python3 docs/screenshots.py build
+    ;;
   *)
-    echo "usage: $0 panel|test|sanitize|bench|fuzz|deb" >&2
+    echo "usage: $0 panel|test|sanitize|bench|fuzz|deb|pictures" >&2
     exit 2
     ;;
 esac

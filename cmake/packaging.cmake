@@ -1,6 +1,7 @@
 # The Debian package "pv7100": the panel, pv7100ctl, the simulator, the PJLink daemon and its
-# systemd unit (not enabled), the desktop entry, the icon, a man page for each program, the
-# documentation, the copyright file and the changelog. ./build.sh deb builds it.
+# systemd unit (not enabled), the power schedules' timers (not enabled), alerting rules for
+# Prometheus, the desktop entry, the icon, a man page for each program, the documentation, the
+# copyright file and the changelog. ./build.sh deb builds it.
 
 # The licence (its text in LICENSE), as the package's machine-readable copyright file names it.
 set(PV7100_LICENSE GPL-3.0-or-later)
@@ -8,11 +9,11 @@ set(PV7100_MAINTAINER "PV7100 control software team <pv7100-team@example.org>"
   CACHE STRING "The package's maintainer: the team, with the address that reaches it")
 find_program(GZIP gzip REQUIRED)
 
-# The README and the chapters it links to, so that the links hold where they are installed.
+# The README and the chapters and pictures it links to, so that the links hold where they are
+# installed.
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-file(GLOB chapters docs/*.md)
-install(FILES ${chapters} docs/panel-full.png docs/layers.svg
-  DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+file(GLOB chapters docs/*.md docs/*.png)
+install(FILES ${chapters} docs/layers.svg DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 # Man pages from each program's --help and --version, which answer without a display, each
 # pointing to its chapter.
@@ -71,6 +72,20 @@ add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The daemons' traffic logs rotated weekly; a conffile, as everything under /etc.
 install(FILES packaging/logrotate DESTINATION /etc/logrotate.d RENAME pv7100)
+# The schedules: a timer and a service per power action for each daemon's instance
+# (pv7100-power-off@hall.timer), not enabled; both pairs made from one pair of templates.
+foreach(entry "on|Mon..Fri 07:45" "off|22:00")
+  string(REPLACE "|" ";" entry "${entry}")
+  list(GET entry 0 ACTION)
+  list(GET entry 1 CALENDAR)
+  foreach(kind service timer)
+    set(unit ${CMAKE_BINARY_DIR}/packaging/pv7100-power-${ACTION}@.${kind})
+    configure_file(packaging/schedule/pv7100-power@.${kind}.in ${unit} @ONLY)
+    install(FILES ${unit} DESTINATION lib/systemd/system)
+  endforeach()
+endforeach()
+# Prometheus's alerting rules for the daemons' metrics, with the daemon's example config.
+install(FILES packaging/pv7100-alerts.yml DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # Stripped as Debian's own tools strip: also without the compilers' .comment section. The
 # programs are installed by now (install rules run in the order they are declared).

@@ -11,6 +11,7 @@
 #include "daemon/face_settings.h"
 #include "daemon/http/face.h"
 #include "daemon/mqtt/mqtt_face.h"
+#include "daemon/mqtt/withdrawal.h"
 #include "daemon/options.h"
 #include "daemon/pjlink/server.h"
 #include "daemon/pjlink_udp/udp_face.h"
@@ -24,7 +25,7 @@ using namespace pv7100::daemon;
 
 namespace {
 
-enum ExitCode { kStopped = 0, kUsage = 2, kCannotListen = 3 };
+enum ExitCode { kStopped = 0, kNotDone = 1, kUsage = 2, kCannotListen = 3 };
 
 constexpr std::string_view kHelpHint = " (pv7100d --help shows the usage)";
 
@@ -58,6 +59,11 @@ int main(int argc, char** argv) {
   if (options.version) {
     std::cout << "pv7100d " << PV7100_VERSION << '\n';
     return kStopped;
+  }
+  if (options.mqttWithdraw) {
+    QCoreApplication application(argc, argv);
+    EventLog log;
+    return withdraw(*mqttGiven, log) ? kStopped : kNotDone;
   }
   server.address.setAddress(QString::fromStdString(options.listenHost));
   if (!server.address.isLoopback() && server.password.empty() && !options.openNetwork)

@@ -133,14 +133,15 @@ void applyMqtt(Options& options, const std::string& shownAs, const std::string& 
                          : number(shownAs + ": the port", value.substr(colon + 1), 1, 65535);
 }
 
-// A topic to publish under: printable, no wildcards, no empty level at either end.
+// A topic to publish under: printable, no wildcards, no empty level, and no $ at the start
+// (the broker's own topics, such as $SYS, which a wildcard filter never matches).
 std::string topic(const std::string& shownAs, const std::string& value) {
   printableText(shownAs, value, 200);
   if (value.find_first_of("+# ") != std::string::npos || value.front() == '/' ||
-      value.back() == '/')
+      value.back() == '/' || value.find("//") != std::string::npos || value.front() == '$')
     throw UsageError(shownAs +
-                     " takes a topic such as pv7100/hall: no +, # or blanks, and no / at "
-                     "either end");
+                     " takes a topic such as pv7100/hall: no +, # or blanks, no empty level "
+                     "(no / at either end, no //), and no $ at the start");
   return value;
 }
 
@@ -266,6 +267,8 @@ Options loadOptions(const std::vector<std::string>& args,
     const std::string option = arg.substr(0, equals);
     if (arg == "--help" || arg == "-h") {
       options.help = true;
+    } else if (arg == "--mqtt-withdraw") {
+      options.mqttWithdraw = true;
     } else if (arg == "--version") {
       options.version = true;
     } else if (option == "--config" || onCommandLine(option)) {
@@ -306,7 +309,10 @@ Options loadOptions(const std::vector<std::string>& args,
     throw UsageError("the config file " + options.configFile + " does not exist");
   }
   for (const auto& [key, value] : given) apply(options, key, value, "--" + key);
-  if (options.port.empty())
+  if (options.mqttWithdraw && options.mqttHost.empty())
+    throw UsageError("--mqtt-withdraw needs the broker: give --mqtt HOST or mqtt = HOST in " +
+                     options.configFile);
+  if (options.port.empty() && !options.mqttWithdraw)
     throw UsageError("no serial port: give --port DEVICE or port = DEVICE in " +
                      options.configFile);
   if (options.httpCertificate.empty() != options.httpKey.empty())
@@ -371,6 +377,9 @@ Options (each overrides the setting of the same name in the config file):
   --mqtt-discovery-prefix PREFIX
                         Home Assistant's discovery prefix (default homeassistant; none for no
                         discovery messages)
+  --mqtt-withdraw       take away what this daemon leaves retained on the broker (its
+                        discovery configs, state and availability) and exit, for a projector
+                        that is removed; refused while another pv7100d serves its topic
   --pjlink-search yes|no  answer PJLink searches and send the link-up and the notifications
                         on UDP (default yes), where the PJLink clients connect: on
                         loopback, only this machine's
@@ -424,10 +433,12 @@ MQTT (--mqtt), under the base topic T: T/availability (online or offline, retain
 will), T/state (everything known, as JSON, retained), T/set (a command's name, or
 {"command": NAME, "for_ms": MS} to hold one), T/result (each command's outcome); Home
 Assistant's discovery messages under the prefix. A broker that goes away is tried again every
-1 s to 30 s. See /usr/share/doc/pv7100/docs/mqtt.md.
+1 s to 20 s. One daemon serves a topic: another that finds it served stands by. See
+/usr/share/doc/pv7100/docs/mqtt.md.
 
 Exit status:
-  0  ended by SIGTERM or SIGINT
+  0  ended by SIGTERM or SIGINT, or --mqtt-withdraw done
+  1  --mqtt-withdraw not done: the broker not reached, or another pv7100d serves the topic
   2  bad usage or config, or a config, password, certificate, CA or log file that cannot be
      read or written
   3  the listening address or the socket cannot be had (another program serves the socket,

@@ -63,6 +63,7 @@ struct Options {
   std::string mqttPasswordFile;
   std::string mqttCaFile;
   std::string mqttDiscoveryPrefix = "homeassistant";  // "" for none
+  bool mqttWithdraw = false;                          // take the retained messages away and exit
   bool help = false;
   bool version = false;
 };

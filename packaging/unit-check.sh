@@ -135,6 +135,40 @@ mkdir -p /dev/net
 systemctl start pv7100d@tun
 sleep 1
 journalctl -b -u pv7100d@tun -o cat | grep 'cannot open'
+echo "== the power schedules (timers):"
+# As installed: what an earlier run set is taken back (the system is kept between runs).
+systemctl disable --quiet --now pv7100-power-off@hall.timer
+systemctl revert pv7100-power-off@hall.timer >/dev/null
+for unit in pv7100-power-on@hall.service pv7100-power-off@hall.service; do
+  systemd-analyze security "$unit" | tail -1
+done
+systemd-analyze verify --man=no pv7100-power-on@hall.service pv7100-power-off@hall.service &&
+  echo "verify power services: clean"
+echo "as shipped: $(systemctl is-enabled pv7100-power-off@hall.timer)"
+# No calendar shipped: the timer will not start without one.
+systemctl start pv7100-power-off@hall.timer 2>&1
+journalctl -b -u pv7100-power-off@hall.timer -o cat | grep 'lacks'
+# The calendar as a user sets it, through systemctl edit, the editor writing the drop-in: the
+# power-off due in 15 s (a time already past when the timer starts would never come).
+due=$(($(date +%s) + 15))
+printf '[Timer]\nOnCalendar=%s\n' "$(date -d "@$due" '+%Y-%m-%d %H:%M:%S')" >/root/off.conf
+script -qec 'SYSTEMD_EDITOR="cp /root/off.conf" systemctl edit pv7100-power-off@hall.timer' \
+  /dev/null
+systemctl enable --now pv7100-power-off@hall.timer 2>&1
+echo "enabled at $(date +%T), due at $(date -d "@$due" +%T)"
+systemctl cat pv7100-power-off@hall.timer | grep OnCalendar
+systemctl list-timers --no-pager 'pv7100-power-*' | head -2
+systemd-analyze verify --man=no pv7100-power-off@hall.timer && echo "verify timer: clean"
+systemctl show -p Persistent pv7100-power-off@hall.timer
+sleep $((due + 3 - $(date +%s)))
+echo "looked at $(date +%T)"
+grep -F 'TX C 0 1 CR' /var/log/pv7100/hall.log
+SYSTEMD_COLORS=0 systemctl status --no-pager --lines=3 pv7100-power-off@hall.service
+# Switched on while it cools down: refused, and the unit fails with pv7100ctl's message.
+systemctl start pv7100-power-on@hall.service
+echo "power-on while cooling down: $(systemctl is-failed pv7100-power-on@hall.service)"
+journalctl -b -u pv7100-power-on@hall.service -o cat | grep 'pv7100ctl'
+systemctl disable --quiet --now pv7100-power-off@hall.timer
 systemctl stop pv7100d@hall pv7100d@lab pv7100d@tun
 echo "== stopped: $(journalctl -b -u pv7100d@hall -o cat | grep 'stopped')"
 EOF
@@ -163,11 +197,21 @@ for expected in "verify: clean" "hall: active, lab: active" "%1NAME ? -> %1NAME=
   "RX " "CapEff:	0000000000000000" "CapBnd:	0000000000000000" "NoNewPrivs:	1" \
   "Seccomp:	2" "cannot open /dev/net/tun: Permission denied" "port closed, stopped" \
   "hall.log.1" "SIGHUP: reopened the log file /var/log/pv7100/hall.log" "rotated log: 3 PJLink" \
-  "pv7100/hall/availability online" 'pv7100/hall/state {"power": ' 'web: {"power": '; do
+  "pv7100/hall/availability online" 'pv7100/hall/state {"power": ' 'web: {"power": ' \
+  "verify power services: clean" "verify timer: clean" "as shipped: disabled" \
+  "lacks value setting" "Persistent=no" "TX C 0 1 CR" "status=0/SUCCESS" \
+  "Finished pv7100-power-off@hall.service - Switch the QUIVA PV7100 projector hall off." \
+  "power-on while cooling down: failed" "pv7100ctl: the projector refused C00"; do
   grep -qF -- "$expected" build-unit-check/check.log || {
     echo "missing: $expected" >&2
     status=1
   }
 done
+# Every service the package ships is exposed at most 2.0 (systemd-analyze security).
+exposures=$(grep -c 'Overall exposure level for .*: \([01]\.[0-9]\|2\.0\) ' build-unit-check/check.log)
+[ "$exposures" -eq 3 ] || {
+  echo "missing: 3 services exposed at most 2.0 (found $exposures)" >&2
+  status=1
+}
 [ "$status" -ne 0 ] || echo "The hardened unit runs: all held."
 exit "$status"

@@ -7,6 +7,7 @@
 #include "daemon/core/projector_vocabulary.h"
 #include "daemon/core/state_document.h"
 #include "protocol/commands.h"
+#include "protocol/status_tables.h"
 
 namespace pv7100::daemon {
 namespace {
@@ -43,6 +44,21 @@ std::string list(auto&& words) {
   return json + "]";
 }
 
+// The words of a table's states: the options of an enum sensor. Home Assistant shows such a
+// sensor as unknown while its template gives None (a value not read yet).
+std::vector<std::string_view> words(const StatusTable& table) {
+  std::vector<std::string_view> all;
+  for (const StatusRow& row : table.rows) {
+    if (!row.word.empty()) all.push_back(row.word);
+  }
+  return all;
+}
+
+std::string enumFields(const StatusTable& table, std::string_view key) {
+  return "\"device_class\": \"enum\", \"options\": " + list(words(table)) +
+         ", \"value_template\": " + jsonString(plain(key));
+}
+
 struct Entity {
   std::string_view component;
   std::string key;  // the entity's node in the topic and the end of its unique_id
@@ -74,8 +90,8 @@ std::vector<Entity> entities() {
        sensorFields("duration", "h", "total_increasing", plain("lamp_hours"))},
       {"sensor", "pressure", "Pressure",
        sensorFields("atmospheric_pressure", "hPa", "measurement", plain("pressure_hpa"))},
-      {"sensor", "lamp_mode", "Lamp mode", "\"value_template\": " + jsonString(plain("lamp_mode"))},
-      {"sensor", "reversal", "Reversal", "\"value_template\": " + jsonString(plain("reversal"))},
+      {"sensor", "lamp_mode", "Lamp mode", enumFields(lampModeTable(), "lamp_mode")},
+      {"sensor", "reversal", "Reversal", enumFields(reversalTable(), "reversal")},
   };
   for (const std::string_view sensor : kSensorNames) {
     const std::string s(sensor);

@@ -1,44 +1,63 @@
 #include "daemon/mqtt/mqtt_face.h"
 
+#include <cstdio>
+#include <random>
+
 #include <QPointer>
 
 #include "daemon/core/json_text.h"
 #include "daemon/mqtt/set_request.h"
 
 namespace pv7100::daemon {
-namespace {
-
-BrokerSettings withTopic(BrokerSettings broker, const std::string& topic) {
-  broker.willTopic = topic + "/availability";
+BrokerSettings faceBroker(const MqttSettings& settings) {
+  BrokerSettings broker = settings.broker;
+  broker.willTopic = settings.topic + "/availability";
   broker.willPayload = "offline";
+  char end[16];
+  std::snprintf(end, sizeof end, "-%08x", std::random_device{}());
+  broker.clientId += end;
   return broker;
 }
-
-}  // namespace
 
 MqttFace::MqttFace(MqttSettings settings, Projector& projector)
     : settings_(std::move(settings)),
       projector_(projector),
-      link_(withTopic(settings_.broker, settings_.topic), projector.log()) {
+      link_(faceBroker(settings_), projector.log()),
+      claim_(link_, settings_.topic, projector.log()) {
   settings_.device.topic = settings_.topic;
   settings_.device.prefix = settings_.discoveryPrefix;
   connect(&link_, &BrokerLink::connectedChanged, this, [this](bool up) {
-    projector_.setClients("mqtt", up ? 1 : 0);
-    if (up) connected();
+    if (up) {
+      claim_.connected();
+    } else {
+      claim_.disconnected();
+    }
   });
+  connect(&claim_, &TopicClaim::servingChanged, this, &MqttFace::serve);
   connect(&link_, &BrokerLink::message, this, &MqttFace::received);
   connect(&projector_, &Projector::documentChanged, this, &MqttFace::changed);
 }
 
 MqttFace::~MqttFace() {
-  link_.publish(settings_.topic + "/availability", "offline", true);
+  if (claim_.serving()) {
+    link_.publish(settings_.topic + "/availability", "offline", true);
+    claim_.leave();
+  }
   link_.stop();
 }
 
-// Everything retained is published again at each connection: the broker may have lost it.
-void MqttFace::connected() {
+// Everything retained is published again whenever this daemon starts serving: the broker may
+// have lost it.
+void MqttFace::serve(bool serving) {
+  projector_.setClients("mqtt", serving ? 1 : 0);
+  const std::string status = settings_.discoveryPrefix + "/status";
+  if (!serving) {
+    link_.unsubscribe(settings_.topic + "/set");
+    if (!settings_.discoveryPrefix.empty()) link_.unsubscribe(status);
+    return;
+  }
   link_.subscribe(settings_.topic + "/set");
-  if (!settings_.discoveryPrefix.empty()) link_.subscribe(settings_.discoveryPrefix + "/status");
+  if (!settings_.discoveryPrefix.empty()) link_.subscribe(status);
   state_.clear();
   availability_.clear();
   publishDiscovery();
@@ -46,7 +65,7 @@ void MqttFace::connected() {
 }
 
 void MqttFace::changed() {
-  if (!link_.connected()) return;
+  if (!claim_.serving()) return;
   const StateDocument& document = projector_.document();
   if (document.version != version_) publishDiscovery();
   std::string state = stateJson(document);
@@ -70,6 +89,15 @@ void MqttFace::publishDiscovery() {
 }
 
 void MqttFace::received(const std::string& topic, const std::string& payload, bool retained) {
+  if (claim_.received(topic, payload, retained)) {
+    // Another client wrote the availability (a stale session's last will): put it back.
+    if (topic == settings_.topic + "/availability" && claim_.serving() && !retained) {
+      availability_.clear();
+      publishAvailability();
+    }
+    return;
+  }
+  if (!claim_.serving()) return;
   if (topic == settings_.topic + "/set") {
     command(payload, retained);
   } else if (topic == settings_.discoveryPrefix + "/status" && payload == "online") {

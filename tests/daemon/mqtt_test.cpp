@@ -1,6 +1,8 @@
 // pv7100d on a real mosquitto on loopback, against pv7100-sim, mosquitto_sub and mosquitto_pub
 // its other clients.
 #include <csignal>
+#include <functional>
+#include <thread>
 
 #include "tests/daemon/daemon_process.h"
 
@@ -71,17 +73,18 @@ class Broker {
 };
 
 // mosquitto_sub -v on `filters`: "TOPIC PAYLOAD" lines, kept.
-std::vector<std::string> subscriber(const Broker& broker, const std::vector<std::string>& filters) {
-  std::vector<std::string> argv = {"/usr/bin/mosquitto_sub", "-p", std::to_string(broker.port),
-                                   "-v"};
+std::vector<std::string> subscriber(const Broker& broker, const std::vector<std::string>& filters,
+                                    std::vector<std::string> argv) {
+  argv.insert(argv.begin(), {"/usr/bin/mosquitto_sub", "-p", std::to_string(broker.port), "-v"});
   for (const std::string& filter : filters) argv.insert(argv.end(), {"-t", filter});
   return argv;
 }
 
 class Watcher {
  public:
-  Watcher(const Broker& broker, const std::vector<std::string>& filters)
-      : process_(subscriber(broker, filters)) {}
+  Watcher(const Broker& broker, const std::vector<std::string>& filters,
+          std::vector<std::string> options = {})
+      : process_(subscriber(broker, filters, std::move(options))) {}
   // The first line seen so far or within `limit` that holds `part`, "" when none did.
   std::string line(const std::string& part, std::chrono::milliseconds limit = 10s) {
     for (auto end = std::chrono::steady_clock::now() + limit;;) {
@@ -108,6 +111,55 @@ void publish(const Broker& broker, const std::string& topic, const std::string& 
   ChildProcess(argv, quiet()).waitForExit(5s);
 }
 
+// A server on loopback that hands each connection, one at a time, to `serve` on a thread.
+class FakeServer {
+ public:
+  explicit FakeServer(std::function<void(int client)> serve) : serve_(std::move(serve)) {
+    sockaddr_in address = loopback(port);
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener_, 4);
+    thread_ = std::thread([this] {
+      for (pollfd ready{listener_, POLLIN, 0}; !stopped;) {
+        if (::poll(&ready, 1, 100) <= 0) continue;
+        const int client = ::accept(listener_, nullptr, nullptr);
+        ++connections;
+        serve_(client);
+        ::close(client);
+      }
+    });
+  }
+  ~FakeServer() {
+    stopped = true;
+    thread_.join();
+    ::close(listener_);
+  }
+  const int port = freePort();
+  std::atomic<int> connections = 0;
+  std::atomic<bool> stopped = false;
+
+ private:
+  int listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+  std::function<void(int)> serve_;
+  std::thread thread_;
+};
+
+// A broker far away: a proxy to `to` that holds every chunk 200 ms; it closes a connection at
+// once while nothing listens at `to`.
+void slowly(int to, int client, const std::atomic<bool>& stopped) {
+  const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = loopback(to);
+  bool open = ::connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  for (char buffer[4096]; open && !stopped;) {
+    pollfd both[] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+    if (::poll(both, 2, 100) <= 0) continue;
+    const int from = both[0].revents ? 0 : 1;
+    const ssize_t got = ::read(both[from].fd, buffer, sizeof buffer);
+    std::this_thread::sleep_for(200ms);
+    open = got > 0 && ::send(both[1 - from].fd, buffer, got, MSG_NOSIGNAL) == got;
+  }
+  ::close(server);
+}
+
 std::unique_ptr<SimulatedProjector> simulator(const std::string& link,
                                               std::vector<std::string> options = {}) {
   return std::make_unique<SimulatedProjector>(link, std::move(options));
@@ -116,19 +168,28 @@ std::unique_ptr<SimulatedProjector> simulator(const std::string& link,
 // pv7100d on the projector at `link` and on `broker`, its serial traffic beside the link.
 class MqttDaemon : public Daemon {
  public:
-  MqttDaemon(const std::string& link, const Broker& broker, std::vector<std::string> options)
+  MqttDaemon(const std::string& link, int broker, std::vector<std::string> options)
       : Daemon(with(link, broker, std::move(options))), log_(link + ".log") {}
+  MqttDaemon(const std::string& link, const Broker& broker, std::vector<std::string> options)
+      : MqttDaemon(link, broker.port, std::move(options)) {}
   std::string traffic() const { return readFile(log_); }
 
  private:
-  static std::vector<std::string> with(const std::string& link, const Broker& broker,
+  static std::vector<std::string> with(const std::string& link, int broker,
                                        std::vector<std::string> options) {
     options.insert(options.begin(), {"--port", link, "--log", link + ".log", "--mqtt",
-                                     "127.0.0.1:" + std::to_string(broker.port)});
+                                     "127.0.0.1:" + std::to_string(broker)});
     return options;
   }
   std::string log_;
 };
+
+// CPU time (ms) the daemon takes in 4 s.
+long restingCpuMs(MqttDaemon& daemon) {
+  const std::int64_t before = daemon.process().cpuNs();
+  ::poll(nullptr, 0, 4000);
+  return static_cast<long>((daemon.process().cpuNs() - before) / 1'000'000);
+}
 
 class MqttTest : public DaemonTest {
  protected:
@@ -209,6 +270,18 @@ TEST_F(MqttTest, OfflineByLastWillGoneBrokerAndGoneProjectorAndBackByItself) {
   EXPECT_NE(results.line("{\"command\": \"power-on\", \"outcome\": \"refused\", \"error\": "
                          "\"a retained message is no command"),
             "");
+  // Retained while the daemon is connected, and a message far larger than any it takes.
+  results.forget();
+  publish(broker, "pv7100/pv7100/set", "power-on", true);
+  EXPECT_NE(results.line("\"outcome\": \"refused\", \"error\": \"a retained message"), "");
+  const long memory = daemon->process().peakRssKiB();
+  std::ofstream(link_ + ".big") << std::string(100 << 20, 'x');
+  ChildProcess({"/usr/bin/mosquitto_pub", "-p", std::to_string(broker.port), "-t",
+                "homeassistant/status", "-f", link_ + ".big"},
+               quiet())
+      .waitForExit(20s);
+  ::poll(nullptr, 0, 1000);
+  EXPECT_LT(daemon->process().peakRssKiB(), memory + 10'000);
   EXPECT_EQ(countOf(daemon->traffic(), " TX C 0 0 CR"), 0);
   broker.stop();
   waitFor([&] { return daemon->events().find("lost the connection") != std::string::npos; });
@@ -251,7 +324,7 @@ TEST_F(MqttTest, LogsInWithAPasswordFileAndChecksTheBrokersCertificate) {
   const std::vector<Case> cases = {
       {"password_file " + dir + "/passwd\n", "mqtt-password-file = " + dir + "/right", "connected"},
       {"password_file " + dir + "/passwd\n", "mqtt-password-file = " + dir + "/wrong",
-       "the login was refused (not authorised)"},
+       "the login was refused (not authorized)"},
       {"cafile " + dir + "/ca.pem\ncertfile " + dir + "/server.pem\nkeyfile " + dir +
            "/server.key\nallow_anonymous true\n",
        "mqtt-ca-file = " + dir + "/ca.pem", "connected"},
@@ -268,6 +341,33 @@ TEST_F(MqttTest, LogsInWithAPasswordFileAndChecksTheBrokersCertificate) {
     ::poll(nullptr, 0, 300);
     EXPECT_NE(daemon.events().find(c.event), std::string::npos) << c.config << daemon.events();
   }
+  // A TLS broker down at start, then restarted under the daemon; then one far away.
+  Broker broker(cases[2].broker);
+  broker.stop();
+  const std::vector<std::string> tls = {"--mqtt-ca-file", dir + "/ca.pem"};
+  MqttDaemon daemon(link_, broker, tls);
+  EXPECT_LT(restingCpuMs(daemon), 100);
+  broker.start();
+  waitFor([&] { return countOf(daemon.events(), "connected\n") == 1; }, 25s);
+  // Restarted within 30 s of the connection: the same episode, quiet until it lasts.
+  broker.stop();
+  EXPECT_LT(restingCpuMs(daemon), 100);
+  broker.start();
+  Watcher watcher(broker, {"pv7100/pv7100/availability"},
+                  {"-h", "127.0.0.1", "--cafile", dir + "/ca.pem"});
+  EXPECT_NE(watcher.line("online", 25s), "");
+  EXPECT_EQ(countOf(daemon.events(), "MQTT broker"), 3) << daemon.events();
+  EXPECT_NE(daemon.events().find(": lost the connection again after "), std::string::npos);
+
+  // Far away: each chunk 200 ms late both ways.
+  FakeServer proxy([&](int client) { slowly(broker.port, client, proxy.stopped); });
+  auto projector2 = simulator(link_ + "2");
+  MqttDaemon far(link_ + "2", proxy.port, {"--name", "far", tls[0], tls[1]});
+  EXPECT_LT(restingCpuMs(far), 100);
+  waitFor([&] { return countOf(far.events(), "connected\n") == 1; }, 10s);
+  broker.stop();
+  EXPECT_LT(restingCpuMs(far), 100);
+  EXPECT_EQ(countOf(far.events(), "MQTT broker"), 2) << far.events();
 }
 
 TEST_F(MqttTest, ThreeProjectorsOnOneBrokerEachOnItsOwnTopic) {
@@ -297,6 +397,71 @@ TEST_F(MqttTest, ThreeProjectorsOnOneBrokerEachOnItsOwnTopic) {
             "");
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(countOf(daemons[i]->traffic(), " TX C 0 0 CR \n"), i == 1) << i;
+
+  // Hall-C removed: what it left retained taken away; not while Hall-A serves.
+  daemons[2].reset();
+  const auto withdraw = [&](const std::string& name) {
+    return ChildProcess({PV7100D, "--config", "/dev/null", "--name", name, "--mqtt",
+                         "127.0.0.1:" + std::to_string(broker.port), "--mqtt-withdraw"},
+                        quiet())
+        .waitForExit(20s);
+  };
+  EXPECT_EQ(withdraw("Hall-C"), 0);
+  EXPECT_EQ(withdraw("Hall-A"), 1 << 8);  // the wait status of exit status 1
+  Watcher left(broker, {"homeassistant/#", "pv7100/#"});
+  EXPECT_NE(left.line("homeassistant/sensor/hall-a/reversal/config {\"name\": \"Reversal\", "
+                      "\"unique_id\": \"pv7100_hall-a_reversal\", \"state_topic\": "
+                      "\"~/state\", \"device_class\": \"enum\", \"options\": [\"normal\", "
+                      "\"top-bottom\", \"left-right\", \"top-bottom-left-right\"], "
+                      "\"value_template\": \"{{ value_json.reversal }}\""),
+            "");
+  EXPECT_EQ(left.line("hall-c", 1s), "");
+}
+
+TEST_F(MqttTest, ABrokerThatDropsEachConnectionIsOneEpisode) {
+  auto projector = simulator(link_);
+  FakeServer broker([](int client) {
+    char connect[512];
+    pollfd ready{client, POLLIN, 0};
+    // CONNACK of MQTT 5: accepted, no properties; then closed.
+    if (::poll(&ready, 1, 2000) > 0 && ::read(client, connect, sizeof connect) > 0)
+      (void)!::write(client, "\x20\x03\x00\x00\x00", 5);
+  });
+  MqttDaemon daemon(link_, broker.port, {});
+  ::poll(nullptr, 0, 16'000);
+  // At 0, 1, 3, 7 and 15 s.
+  EXPECT_LE(broker.connections, 6);
+  EXPECT_LE(countOf(daemon.events(), "MQTT broker"), 4) << daemon.events();
+}
+
+TEST_F(MqttTest, OneTopicOneDaemon) {
+  Broker broker;
+  Watcher watcher(broker, {"pv7100/hall-a/#", "homeassistant/switch/+/power/config"});
+  auto projector1 = simulator(link_ + "1");
+  auto projector2 = simulator(link_ + "2");
+  auto first = std::make_unique<MqttDaemon>(link_ + "1", broker,
+                                            std::vector<std::string>{"--name", "Hall A"});
+  EXPECT_NE(watcher.line("pv7100/hall-a/availability online"), "");
+  MqttDaemon second(link_ + "2", broker, {"--name", "hall-a"});
+  waitFor([&] { return second.events().find("MQTT topic") != std::string::npos; });
+  EXPECT_NE(second.events().find("MQTT topic pv7100/hall-a is served by another pv7100d "
+                                 "(pv7100d-hall-a-"),
+            std::string::npos)
+      << second.events();
+  watcher.forget();
+  publish(broker, "pv7100/hall-a/set", "power-on");
+  EXPECT_NE(watcher.line("\"outcome\": \"ack\""), "");
+  ::poll(nullptr, 0, 2000);
+  EXPECT_EQ(watcher.line("power/config", 1ms), "") << "discovery sent again";
+  EXPECT_EQ(countOf(first->traffic(), " TX C 0 0 CR \n"), 1);
+  EXPECT_EQ(countOf(second.traffic(), " TX C 0 0 CR \n"), 0);
+  EXPECT_EQ(countOf(first->events(), "MQTT broker"), 1) << first->events();
+
+  // The first gone, the second serves.
+  first.reset();
+  EXPECT_NE(watcher.line("availability offline"), "");
+  watcher.forget();
+  EXPECT_NE(watcher.line("pv7100/hall-a/availability online"), "");
 }
 
 TEST_F(MqttTest, RefusesBadSettingsWithExitTwo) {
@@ -304,6 +469,8 @@ TEST_F(MqttTest, RefusesBadSettingsWithExitTwo) {
       {"--mqtt", "::1"},
       {"--mqtt", "127.0.0.1:0"},
       {"--mqtt", "127.0.0.1", "--mqtt-topic", "pv7100/#"},
+      {"--mqtt", "127.0.0.1", "--mqtt-topic", "a//b"},
+      {"--mqtt", "127.0.0.1", "--mqtt-topic", "$SYS/pv"},
       {"--mqtt", "127.0.0.1", "--mqtt-ca-file", "/nonexistent"},
       {"--mqtt", "127.0.0.1", "--detail-poll-interval", "999"},
       {"--mqtt", "127.0.0.1", "--mqtt-password-file", "/etc/hostname"},
