@@ -1,5 +1,4 @@
-// PJLink Class 2 on UDP, on loopback only: the search and its answer, the link-up, and a
-// notification for each change whichever face made it.
+// PJLink Class 2 on UDP, on loopback only: search, link-up, a notification for each change.
 #include "tests/daemon/daemon_process.h"
 
 namespace pv7100::daemon {
