@@ -19,9 +19,10 @@ case "$what" in
   # own npm (such as NodeSource's) is left as it is.
   # The web page's tests drive Chromium through Selenium, and start a Prometheus of their own.
   # The MQTT tests run a real mosquitto, its clients and openssl for their certificates.
+  # OpenLP's projector code is a PJLink Class 2 client with UDP notifications, run headless.
   test | sanitize)
     packages="$packages ser2net chromium chromium-driver python3-selenium prometheus mosquitto \
-mosquitto-clients openssl"
+mosquitto-clients openssl openlp"
     command -v npm >/dev/null || packages="$packages nodejs npm"
     ;;
   bench)
@@ -87,8 +88,8 @@ case "$what" in
   fuzz)
     CC=clang-14 CXX=clang++-14 configure build-fuzz -DPV7100_FUZZ=ON -DPV7100_TESTS=OFF
     build build-fuzz --target pv7100_fuzz_monitor pv7100_fuzz_decoder pv7100_fuzz_exchange \
-      pv7100_fuzz_receive pv7100_fuzz_ctl_options pv7100_fuzz_pjlink pv7100_fuzz_config \
-      pv7100_fuzz_http pv7100_fuzz_mqtt_set
+      pv7100_fuzz_receive pv7100_fuzz_ctl_options pv7100_fuzz_pjlink pv7100_fuzz_pjlink_udp \
+      pv7100_fuzz_config pv7100_fuzz_http pv7100_fuzz_mqtt_set
     # The seeds in fuzz/corpus are only read: what the fuzzers find goes to build-fuzz/corpus,
     # where the next run starts from it, and crashing inputs to build-fuzz/crashes. The whole
     # panel (receive) is slow on long replies and gets a third of the time; the exchange on its

@@ -1,4 +1,4 @@
-// pv7100d: one projector's serial port, served as a PJLink Class 1 projector, on the local
+// pv7100d: one projector's serial port, served as a PJLink Class 2 projector, on the local
 // socket, and on MQTT and the web when the settings ask for them.
 #include <iostream>
 
@@ -14,6 +14,7 @@
 #include "daemon/mqtt/withdrawal.h"
 #include "daemon/options.h"
 #include "daemon/pjlink/server.h"
+#include "daemon/pjlink_udp/udp_face.h"
 #include "daemon/process_signals.h"
 #include "daemon/settings_files.h"
 #include "daemon/share/line_server.h"
@@ -101,6 +102,18 @@ int main(int argc, char** argv) {
     return fail("cannot listen on " + options.listenHost + ":" +
                     std::to_string(options.listenPort) + ": " + error,
                 kCannotListen);
+  std::unique_ptr<PjlinkUdpFace> udp;
+  if (options.pjlinkSearch) {
+    udp = std::make_unique<PjlinkUdpFace>(
+        UdpSettings{server.address, static_cast<quint16>(options.pjlinkUdpPort),
+                    static_cast<quint16>(options.pjlinkControllerPort)},
+        *projector);
+    if (!udp->listen(error))
+      return fail("cannot take PJLink searches on UDP port " +
+                      std::to_string(options.pjlinkUdpPort) + ": " + error,
+                  kCannotListen);
+    QObject::connect(&pjlink, &PjlinkServer::requestFrom, udp.get(), &PjlinkUdpFace::heard);
+  }
   LineServer lines(options.socket, *projector);
   if (!lines.listen(error))
     return fail("cannot listen on " + options.socket + ": " + error, kCannotListen);
@@ -151,7 +164,9 @@ int main(int argc, char** argv) {
            addressText(web->server.address) + ":" + std::to_string(http->port()) + "/" +
            (web->password.empty() ? "" : " with a password");
   }
-  log.event(status + (server.password.empty() ? "" : ", with a password") + page +
+  const std::string search =
+      udp ? ", searches on UDP port " + std::to_string(options.pjlinkUdpPort) : "";
+  log.event(status + (server.password.empty() ? "" : ", with a password") + search + page +
             (mqtt ? ", on MQTT as " + options.mqttTopic : ""));
   notifyReady(status);
   application.exec();

@@ -173,6 +173,14 @@ void apply(Options& options, const std::string& key, const std::string& value,
     options.logFile = value;
   } else if (key == "max-clients") {
     options.maxClients = number(shownAs, value, 1, 1024);
+  } else if (key == "pjlink-search") {
+    if (value != "yes" && value != "no")
+      throw UsageError(shownAs + " takes yes or no, not \"" + value + "\"");
+    options.pjlinkSearch = value == "yes";
+  } else if (key == "pjlink-udp-port") {
+    options.pjlinkUdpPort = number(shownAs, value, 1, 65535);
+  } else if (key == "pjlink-controller-port") {
+    options.pjlinkControllerPort = number(shownAs, value, 1, 65535);
   } else if (key == "reply-timeout") {
     options.replyTimeoutMs = number(shownAs, value, 100, 1500);
   } else if (key == "poll-interval") {
@@ -213,7 +221,9 @@ bool onCommandLine(const std::string& option) {
          option == "--http" || option == "--http-password-file" || option == "--http-certificate" ||
          option == "--http-key" || option == "--http-names" || option == "--detail-poll-interval" ||
          option == "--mqtt" || option == "--mqtt-topic" || option == "--mqtt-username" ||
-         option == "--mqtt-ca-file" || option == "--mqtt-discovery-prefix";
+         option == "--mqtt-ca-file" || option == "--mqtt-discovery-prefix" ||
+         option == "--pjlink-search" || option == "--pjlink-udp-port" ||
+         option == "--pjlink-controller-port";
 }
 
 }  // namespace
@@ -327,7 +337,8 @@ Options loadOptions(const std::vector<std::string>& args,
 std::string usageText() {
   return R"(Usage: pv7100d [OPTION]...
 Own the serial port of one QUIVA PV7100 data projector and serve the projector on the network
-as a PJLink Class 1 projector, and with --http and --mqtt on the web and an MQTT broker.
+as a PJLink Class 2 projector (found by search, telling its changes), and with --http and
+--mqtt on the web and an MQTT broker.
 
 Options (each overrides the setting of the same name in the config file):
   --config FILE         the config file, a regular file of at most 64 KiB (default
@@ -369,6 +380,13 @@ Options (each overrides the setting of the same name in the config file):
   --mqtt-withdraw       take away what this daemon leaves retained on the broker (its
                         discovery configs, state and availability) and exit, for a projector
                         that is removed; refused while another pv7100d serves its topic
+  --pjlink-search yes|no  answer PJLink searches and send the link-up and the notifications
+                        on UDP (default yes), where the PJLink clients connect: on
+                        loopback, only this machine's
+  --pjlink-udp-port PORT  the UDP port searches come in on (default 4352; several daemons on
+                        one machine share it)
+  --pjlink-controller-port PORT  the UDP port of the controllers, where the answers to
+                        searches, the link-up and the notifications go (default 4352)
   --detail-poll-interval MS
                         ms between reads of the temperatures, pressure, lamp mode and
                         reversal while the web page or MQTT is on (default 60000, at least
@@ -383,6 +401,7 @@ headers and a UTF-8 byte-order mark are ignored. Keys:
   http, http-password-file, http-certificate, http-key, http-names   as the options above
   mqtt, mqtt-topic, mqtt-username, mqtt-ca-file, mqtt-discovery-prefix, detail-poll-interval
                         as the options above
+  pjlink-search, pjlink-udp-port, pjlink-controller-port   as the options above
   manufacturer          the maker for PJLink's INF1 query (default QUIVA)
   allow-open-network    yes: listen beyond loopback without a password, and serve the web
                         page there without one or over plain HTTP (default no)
@@ -398,9 +417,12 @@ Local socket (mode 0660, group dialout): what a client writes goes to the projec
 line, each line whole, before the daemon's own reads; the reply to each line comes back to
 that client alone. pv7100ctl --port unix:PATH and pv7100-panel --com1 unix:PATH use it.
 
-PJLink: POWR, INPT, INST, AVMT, ERST, LAMP, NAME, INF1, INF2, INFO and CLSS; clients idle for
-30 s are closed. Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon,
-closing the port; SIGHUP reopens the log file. Under systemd, readiness and stopping are told
+PJLink Class 1 and 2 (%1 and %2): POWR, INPT, INST, AVMT, ERST, LAMP, NAME, INF1, INF2, INFO
+and CLSS, and in Class 2 INNM, FREZ, SVOL and SVER (MVOL, IRES, RRES, FILT, RLMP, RFIL and SNUM
+are ERR1: this projector cannot tell them); clients idle for 30 s are closed. Notifications go
+to the 16 controllers that sent a request last, each for an hour after its last request.
+Events go to standard error, one line each; SIGTERM or SIGINT ends the daemon, closing the
+port; SIGHUP reopens the log file. Under systemd, readiness and stopping are told
 through sd_notify.
 
 Web page (--http): the remote at /, the JSON API under /api/, the metrics for Prometheus at

@@ -36,6 +36,11 @@ struct Options {
   std::string logFile;
   std::string socket;  // the local socket; from the config file's name when not given
   int maxClients = 64;
+  // PJLink Class 2 on UDP: searches come in on pjlinkUdpPort, answers and notifications go to
+  // the controllers' pjlinkControllerPort; off with pjlink-search = no.
+  bool pjlinkSearch = true;
+  int pjlinkUdpPort = 4352;
+  int pjlinkControllerPort = 4352;
   int replyTimeoutMs = 1000;
   int pollMs = 10'000;
   int busyPollMs = 1000;

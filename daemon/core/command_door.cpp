@@ -118,6 +118,8 @@ void CommandDoor::acknowledged(const Command& command) {
   if (state.mutes && effect.pictureMute) state.mutes->picture = *effect.pictureMute;
   if (state.mutes && effect.soundMute) state.mutes->sound = *effect.soundMute;
   if (effect.selectsInput) state.selectedInput = command.name;
+  if (effect.freeze) state.freeze = effect.freeze;
+  if (effect.forgetsFreeze) state.freeze.reset();
   for (const Read read : effect.reads) poller_.refresh(read);
   if (state != before) emit stateTold();
 }

@@ -57,6 +57,9 @@ struct ProjectorState {
   // The input command last acknowledged ("input-2-video"), whichever face sent it: tells the
   // signal types of one terminal apart, which the input read cannot.
   std::optional<std::string_view> selectedInput;
+  // Whether the picture is frozen, from the freeze commands acknowledged: no read tells it, so
+  // it is unknown until one is, and again once the power or the port changes.
+  std::optional<bool> freeze;
   bool operator==(const ProjectorState&) const = default;
 };
 

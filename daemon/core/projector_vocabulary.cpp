@@ -166,16 +166,26 @@ const InputCommand* plainInputOf(int terminal) {
 
 CommandEffect effectOf(const Command& command) {
   const std::string_view name = command.name;
-  // Switching on or off also ends the mutes.
-  if (name == "power-on" || name == "power-off") return {{Read::state, Read::mute}, {}, {}, false};
-  if (name == "no-show-on" || name == "no-show-off")
-    return {{Read::mute}, name == "no-show-on", {}, false};
-  if (name == "sound-mute-on" || name == "sound-mute-off")
-    return {{Read::mute}, {}, name == "sound-mute-on", false};
-  if (inputCommandNamed(name)) return {{Read::input}, {}, {}, true};
-  if (name == "lamp-change" || name == "lamp-1" || name == "lamp-2")
-    return {{Read::lampMode}, {}, {}, false};
-  return {};
+  CommandEffect effect;
+  if (name == "power-on" || name == "power-off") {
+    // Switching on or off also ends the mutes.
+    effect.reads = {Read::state, Read::mute};
+    effect.forgetsFreeze = true;
+  } else if (name == "no-show-on" || name == "no-show-off") {
+    effect.reads = {Read::mute};
+    effect.pictureMute = name == "no-show-on";
+  } else if (name == "sound-mute-on" || name == "sound-mute-off") {
+    effect.reads = {Read::mute};
+    effect.soundMute = name == "sound-mute-on";
+  } else if (inputCommandNamed(name)) {
+    effect.reads = {Read::input};
+    effect.selectsInput = true;
+  } else if (name == "lamp-change" || name == "lamp-1" || name == "lamp-2") {
+    effect.reads = {Read::lampMode};
+  } else if (name == "freeze-on" || name == "freeze-off") {
+    effect.freeze = name == "freeze-on";
+  }
+  return effect;
 }
 
 const Command* commandWithCode(std::string_view code) {

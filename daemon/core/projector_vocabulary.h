@@ -35,6 +35,8 @@ struct CommandEffect {
   std::optional<bool> pictureMute;
   std::optional<bool> soundMute;
   bool selectsInput = false;
+  std::optional<bool> freeze;
+  bool forgetsFreeze = false;  // switching on or off ends a freeze or not, nobody says
 };
 CommandEffect effectOf(const Command& command);
 // The command whose line is `code` (without its CR), nullptr when it is none of the buttons'.

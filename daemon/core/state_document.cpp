@@ -84,6 +84,7 @@ StateDocument stateDocument(const ProjectorState& state, bool answering) {
     document.pictureMute = state.mutes->picture;
     document.soundMute = state.mutes->sound;
   }
+  document.freeze = state.freeze;
   document.lampHours = state.lampHours;
   document.lampMode = state.lampMode;
   document.reversal = state.reversal;
@@ -114,6 +115,7 @@ std::string stateJson(const StateDocument& document) {
   json.field("input", document.input);
   json.field("picture_mute", document.pictureMute);
   json.field("sound_mute", document.soundMute);
+  json.field("freeze", document.freeze);
   json.field("lamp_hours", document.lampHours);
   json.field("lamp_mode", document.lampMode);
   json.field("reversal", document.reversal);

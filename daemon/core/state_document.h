@@ -17,6 +17,7 @@ struct StateDocument {
   std::optional<std::string_view> input;  // the public name of an input command
   std::optional<bool> pictureMute;
   std::optional<bool> soundMute;
+  std::optional<bool> freeze;  // from the freeze commands acknowledged, null until one is
   std::optional<long> lampHours;
   std::optional<LampMode> lampMode;
   std::optional<Reversal> reversal;

@@ -3,34 +3,10 @@
 #include <algorithm>
 
 #include "daemon/core/projector_vocabulary.h"
+#include "daemon/pjlink_text/status_text.h"
 
 namespace pv7100::daemon {
 namespace {
-
-// One of the projector's inputs as a PJLink input: the type (1 RGB, 2 VIDEO, 3 DIGITAL,
-// 5 NETWORK) and a number, and the command that selects it. In PJLink order; the first of each
-// input mode is what a read of that mode is reported as when no PJLink input was selected.
-struct InputChoice {
-  int pjlinkCode;
-  std::string_view command;
-};
-
-constexpr std::array kInputs = std::to_array<InputChoice>({
-    {11, "input-1-rgb"},
-    {12, "input-2-rgb"},
-    {21, "input-2-video"},
-    {22, "input-2-y-pb-cb-pr-cr"},
-    {23, "input-3-video"},
-    {24, "input-3-s-video"},
-    {25, "input-1-scart"},
-    {31, "input-1-dvi-pc"},
-    {32, "input-1-dvi-av-hdcp"},
-    {51, "input-network"},
-});
-
-int terminalOf(const InputChoice& choice) {
-  return inputCommandNamed(choice.command)->terminal;
-}
 
 Decision answer(std::string_view result) {
   Decision decision;
@@ -62,20 +38,6 @@ std::optional<Decision> lacking(const Knowledge& knowledge, Read read, bool know
   return std::nullopt;
 }
 
-char powerDigit(Power power) {
-  switch (power) {
-    case Power::standby:
-      return '0';
-    case Power::on:
-      return '1';
-    case Power::coolingDown:
-      return '2';
-    case Power::countingDown:
-      return '3';
-  }
-  return '0';
-}
-
 bool changing(Power power) {
   return power == Power::countingDown || power == Power::coolingDown;
 }
@@ -85,7 +47,7 @@ Decision power(const Request& request, const Knowledge& knowledge) {
   if (request.parameter != "?" && request.parameter != "0" && request.parameter != "1")
     return answer(kBadParameter);
   if (auto missing = lacking(knowledge, Read::state, state.operating.has_value())) return *missing;
-  if (request.parameter == "?") return answer(std::string(1, powerDigit(state.operating->power)));
+  if (request.parameter == "?") return answer(powerCode(state.operating->power));
   if (changing(state.operating->power)) return answer(kNotNow);
   // Switching off also ends the mutes.
   return act({request.parameter == "1" ? "power-on" : "power-off"});
@@ -104,18 +66,12 @@ Decision input(const Request& request, const Knowledge& knowledge) {
   if (request.parameter == "?") {
     if (auto missing = lacking(knowledge, Read::input, state.inputTerminal.has_value()))
       return *missing;
-    const auto selected = std::ranges::find(kInputs, state.selectedInput, &InputChoice::command);
-    if (selected != kInputs.end() && terminalOf(*selected) == *state.inputTerminal)
-      return answer(std::to_string(selected->pjlinkCode));
-    for (const InputChoice& choice : kInputs) {
-      if (terminalOf(choice) == *state.inputTerminal)
-        return answer(std::to_string(choice.pjlinkCode));
-    }
+    if (const std::optional<std::string> code = inputCode(state)) return answer(*code);
     return answer(kFailure);
   }
   const std::optional<int> number = twoDigits(request.parameter);
-  const auto choice = std::ranges::find(kInputs, number.value_or(0), &InputChoice::pjlinkCode);
-  if (choice == kInputs.end()) return answer(kBadParameter);
+  const PjlinkInput* choice = pjlinkInputWithCode(number.value_or(0));
+  if (!choice) return answer(kBadParameter);
   if (auto missing = lacking(knowledge, Read::state, state.operating.has_value())) return *missing;
   if (state.operating->power != Power::on) return answer(kNotNow);
   return act({choice->command});
@@ -125,11 +81,7 @@ Decision mute(const Request& request, const Knowledge& knowledge) {
   const ProjectorState& state = knowledge.state;
   if (request.parameter == "?") {
     if (auto missing = lacking(knowledge, Read::mute, state.mutes.has_value())) return *missing;
-    const Mutes mutes = state.mutes.value_or(Mutes{});
-    if (mutes.picture && mutes.sound) return answer("31");
-    if (mutes.picture) return answer("11");
-    if (mutes.sound) return answer("21");
-    return answer("30");
+    return answer(muteCode(state.mutes.value_or(Mutes{})));
   }
   const std::optional<int> number = twoDigits(request.parameter);
   const int what = number ? *number / 10 : 0;
@@ -146,13 +98,7 @@ Decision mute(const Request& request, const Knowledge& knowledge) {
 Decision errors(const Knowledge& knowledge) {
   const ProjectorState& state = knowledge.state;
   if (auto missing = lacking(knowledge, Read::state, state.operating.has_value())) return *missing;
-  const OperatingState& operating = *state.operating;
-  // Fan, lamp, temperature, cover, filter, other: 0 fine, 1 warning, 2 error.
-  std::string digits = "000000";
-  if (operating.lampFailure) digits[1] = '2';
-  if (operating.temperatureWarning) digits[2] = '1';
-  if (operating.powerFailure) digits[5] = '2';
-  return answer(digits);
+  return answer(errorCode(*state.operating));
 }
 
 Decision lamp(const Knowledge& knowledge) {
@@ -169,6 +115,41 @@ Decision info(const Knowledge& knowledge) {
   return answer(state.version->substr(0, kMaxInfoLength));
 }
 
+// INNM ?11: the input's name.
+Decision inputName(const Request& request) {
+  const std::string& parameter = request.parameter;
+  const std::optional<int> number =
+      parameter.starts_with('?') ? twoDigits(std::string_view(parameter).substr(1)) : std::nullopt;
+  const PjlinkInput* input = pjlinkInputWithCode(number.value_or(0));
+  return input ? answer(input->name) : answer(kBadParameter);
+}
+
+// A command that the projector takes only while it is on: `on` for "1", `off` for "0".
+Decision whileOn(const Request& request, const Knowledge& knowledge, std::string_view on,
+                 std::string_view off) {
+  const ProjectorState& state = knowledge.state;
+  if (auto missing = lacking(knowledge, Read::state, state.operating.has_value())) return *missing;
+  if (state.operating->power != Power::on) return answer(kNotNow);
+  return act({request.parameter == "1" ? on : off});
+}
+
+// No read tells whether the picture is frozen: what the projector last acknowledged is told,
+// and nothing until it acknowledged a freeze command since it was last switched on or off.
+Decision freeze(const Request& request, const Knowledge& knowledge) {
+  const std::string& parameter = request.parameter;
+  if (parameter != "?" && parameter != "0" && parameter != "1") return answer(kBadParameter);
+  if (parameter != "?") return whileOn(request, knowledge, "freeze-on", "freeze-off");
+  if (!knowledge.answering) return answer(kFailure);
+  const std::optional<bool> frozen = knowledge.state.freeze;
+  return frozen ? answer(*frozen ? "1" : "0") : answer(kNotNow);
+}
+
+// SVOL 1 and SVOL 0: one step of the volume, as a tap of the panel's "+" or "-".
+Decision volume(const Request& request, const Knowledge& knowledge) {
+  if (request.parameter != "0" && request.parameter != "1") return answer(kBadParameter);
+  return whileOn(request, knowledge, "vol-plus", "vol-minus");
+}
+
 }  // namespace
 
 bool inEffect(const std::vector<std::string_view>& commands, const ProjectorState& state) {
@@ -181,34 +162,37 @@ bool inEffect(const std::vector<std::string_view>& commands, const ProjectorStat
          });
 }
 
-std::string inputList() {
-  std::string list;
-  for (const InputChoice& choice : kInputs) {
-    if (!list.empty()) list += ' ';
-    list += std::to_string(choice.pjlinkCode);
-  }
-  return list;
-}
-
 Decision decide(const Request& request, const Knowledge& knowledge, const Identity& identity) {
-  if (request.pjlinkClass != '1') return answer(kUndefined);
+  const char pjlinkClass = request.pjlinkClass;
+  if (pjlinkClass != '1' && pjlinkClass != '2') return answer(kUndefined);
   const std::string& command = request.command;
   if (command == "POWR") return power(request, knowledge);
   if (command == "INPT") return input(request, knowledge);
   if (command == "AVMT") return mute(request, knowledge);
+  if (pjlinkClass == '2') {
+    if (command == "INNM") return inputName(request);
+    if (command == "FREZ") return freeze(request, knowledge);
+    if (command == "SVOL") return volume(request, knowledge);
+    // No microphone, and nothing that tells the filter's hours, the resolutions, the serial
+    // number or the models of the replacement parts.
+    if (command == "MVOL" || command == "IRES" || command == "RRES" || command == "FILT" ||
+        command == "RLMP" || command == "RFIL" || command == "SNUM")
+      return answer(kUndefined);
+  }
   const bool known = command == "INST" || command == "ERST" || command == "LAMP" ||
                      command == "NAME" || command == "INF1" || command == "INF2" ||
-                     command == "INFO" || command == "CLSS";
+                     command == "INFO" || command == "CLSS" ||
+                     (pjlinkClass == '2' && command == "SVER");
   if (!known) return answer(kUndefined);
   if (request.parameter != "?") return answer(kBadParameter);
-  if (command == "INST") return answer(inputList());
+  if (command == "INST") return answer(pjlinkInputList());
   if (command == "ERST") return errors(knowledge);
   if (command == "LAMP") return lamp(knowledge);
   if (command == "NAME") return answer(identity.name);
   if (command == "INF1") return answer(identity.manufacturer);
   if (command == "INF2") return answer("PV7100");
-  if (command == "INFO") return info(knowledge);
-  return answer("1");
+  if (command == "INFO" || command == "SVER") return info(knowledge);
+  return answer("2");
 }
 
 }  // namespace pv7100::daemon

@@ -1,5 +1,5 @@
-// What the daemon does with each PJLink Class 1 request: answer it from what it knows, wait
-// for a status read first, or send commands to the projector. Pure: the caller does the
+// What the daemon does with each PJLink Class 1 and Class 2 request: answer it from what it knows,
+// wait for a status read first, or send commands to the projector. Pure: the caller does the
 // waiting and the sending.
 #pragma once
 
@@ -54,8 +54,5 @@ Decision decide(const Request& request, const Knowledge& knowledge, const Identi
 // Each of `commands` sets a mute to what the state says it is already: a change whose lines
 // left are these has ended in the state it asked for.
 bool inEffect(const std::vector<std::string_view>& commands, const ProjectorState& state);
-
-// The INST answer: every PJLink input, space-separated.
-std::string inputList();
 
 }  // namespace pv7100::daemon

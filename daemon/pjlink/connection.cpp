@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QRandomGenerator>
 
-#include "daemon/pjlink/digest.h"
 #include "daemon/pjlink/server.h"
+#include "daemon/pjlink_text/digest.h"
 
 namespace pv7100::daemon {
 namespace {
@@ -197,6 +197,7 @@ void Connection::handle(LineCutter::Line line) {
     return;
   }
   request_ = std::move(parsed.request);
+  emit server_.requestFrom(socket_->peerAddress());
   ++requestNumber_;
   started_ = std::chrono::steady_clock::now();
   if (line.tooLong || parsed.fault == RequestFault::badParameter) {

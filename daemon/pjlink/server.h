@@ -1,4 +1,4 @@
-// The projector as a PJLink Class 1 projector on TCP: a greeting, optional authentication, and
+// The projector as a PJLink Class 2 projector on TCP: a greeting, optional authentication, and
 // each request answered in one write within 2 s, from the state the poller keeps fresh or by
 // commands through the core's command door.
 //
@@ -52,6 +52,10 @@ class PjlinkServer : public QObject {
   // Starts listening; false with `error` set when the address cannot be had.
   bool listen(std::string& error);
   int clients() const { return clients_; }
+
+ signals:
+  // A client that passed the password, if one is set, sent a request.
+  void requestFrom(const QHostAddress& address);
 
  private:
   friend class Connection;

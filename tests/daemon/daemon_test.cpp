@@ -5,7 +5,7 @@
 #include <sys/wait.h>
 
 #include "daemon/options.h"
-#include "daemon/pjlink/digest.h"
+#include "daemon/pjlink_text/digest.h"
 #include "serial/port_lock.h"
 #include "tests/daemon/daemon_process.h"
 
@@ -33,10 +33,24 @@ TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
       {"%1INF1 ?", "%1INF1=QUIVA"},
       {"%1INF2 ?", "%1INF2=PV7100"},
       {"%1INFO ?", "%1INFO=PV7100 SIM V1.00"},
-      {"%1CLSS ?", "%1CLSS=1"},
-      {"%1clss ?", "%1CLSS=1"},
+      {"%1CLSS ?", "%1CLSS=2"},
+      {"%1clss ?", "%1CLSS=2"},
+      {"%2CLSS ?", "%2CLSS=2"},
+      {"%2POWR ?", "%2POWR=0"},
+      {"%2INPT ?", "%2INPT=11"},
+      {"%2INNM ?32", "%2INNM=DVI(AV HDCP)"},
+      {"%2INNM ?24", "%2INNM=S-VIDEO"},
+      {"%2INNM ?11", "%2INNM=RGB 1"},
+      {"%2INNM ?41", "%2INNM=ERR2"},
+      {"%2SVER ?", "%2SVER=PV7100 SIM V1.00"},
+      {"%2FREZ ?", "%2FREZ=ERR3"},
+      {"%2FREZ 1", "%2FREZ=ERR3"},
+      {"%2FREZ 2", "%2FREZ=ERR2"},
+      {"%2SVOL 1", "%2SVOL=ERR3"},
+      {"%2SVOL ?", "%2SVOL=ERR2"},
       {"%1SVOL 1", "%1SVOL=ERR1"},
-      {"%2POWR ?", "%2POWR=ERR1"},
+      {"%1FREZ ?", "%1FREZ=ERR1"},
+      {"%3POWR ?", "%3POWR=ERR1"},
       {"%1POWR 2", "%1POWR=ERR2"},
       {"%1POWR", "%1POWR=ERR2"},
       {"%1INPT 41", "%1INPT=ERR2"},
@@ -48,9 +62,13 @@ TEST_F(DaemonTest, AnswersEveryQueryAndRefusesWhatIsWrong) {
       {"%1AVMT 31", "%1AVMT=ERR3"},
   };
   for (const Case& c : cases) EXPECT_EQ(client.ask(c.request), c.reply) << c.request;
+  // What this projector cannot tell or do.
+  for (const std::string command :
+       {"MVOL 1", "IRES ?", "RRES ?", "FILT ?", "RLMP ?", "RFIL ?", "SNUM ?"})
+    EXPECT_EQ(client.ask("%2" + command), "%2" + command.substr(0, 4) + "=ERR1");
   // Several requests in one packet, and one over several.
   client.send("%1CLSS ?\r%1INF2 ?\r%1IN");
-  EXPECT_EQ(client.line(), "%1CLSS=1");
+  EXPECT_EQ(client.line(), "%1CLSS=2");
   EXPECT_EQ(client.line(), "%1INF2=PV7100");
   client.send("F1 ?\r");
   EXPECT_EQ(client.line(), "%1INF1=QUIVA");
@@ -66,7 +84,18 @@ TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
   EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=OK");
   EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=3");
   EXPECT_EQ(client.ask("%1INPT 31"), "%1INPT=ERR3");
+  EXPECT_EQ(client.ask("%2FREZ 1"), "%2FREZ=ERR3");
+  EXPECT_EQ(client.ask("%2SVOL 1"), "%2SVOL=ERR3");
   EXPECT_EQ(askUntil(client, "%1POWR ?", "%1POWR=1"), "%1POWR=1");
+  EXPECT_EQ(client.ask("%2FREZ ?"), "%2FREZ=ERR3");
+  EXPECT_EQ(client.ask("%2FREZ 1"), "%2FREZ=OK");
+  EXPECT_EQ(client.ask("%2FREZ ?"), "%2FREZ=1");
+  EXPECT_EQ(client.ask("%2SVOL 1"), "%2SVOL=OK");
+  EXPECT_EQ(client.ask("%2SVOL 0"), "%2SVOL=OK");
+  // A freeze through the socket, as the panel sends it.
+  Client socket(daemon.socket());
+  EXPECT_EQ(socket.ask("C44"), "\x06");
+  EXPECT_EQ(client.ask("%2FREZ ?"), "%2FREZ=0");
   EXPECT_EQ(client.ask("%1INPT 23"), "%1INPT=OK");
   EXPECT_EQ(client.ask("%1INPT ?"), "%1INPT=23");
   EXPECT_EQ(client.ask("%1AVMT 11"), "%1AVMT=OK");
@@ -76,8 +105,11 @@ TEST_F(DaemonTest, CountsDownThenIsOnAndRefusesAnInputMeanwhile) {
   EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=2");
   EXPECT_EQ(client.ask("%1AVMT ?"), "%1AVMT=30");
   EXPECT_EQ(client.ask("%1POWR 1"), "%1POWR=ERR3");
+  EXPECT_EQ(client.ask("%2FREZ 0"), "%2FREZ=ERR3");
+  EXPECT_EQ(client.ask("%2FREZ ?"), "%2FREZ=ERR3");
   const std::string traffic = readFile(log);
-  for (const char* line : {" TX C 0 0 CR \n", " RX ACK \n", " < %1POWR 1\n", " > %1POWR=OK\n"})
+  for (const char* line : {" TX C 0 0 CR \n", " RX ACK \n", " < %1POWR 1\n", " > %1POWR=OK\n",
+                           " TX C 4 3 CR \n", " TX C 0 9 CR \n", " TX C 0 A CR \n"})
     EXPECT_NE(traffic.find(line), std::string::npos) << line << traffic;
 }
 
@@ -106,7 +138,7 @@ TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
   ASSERT_EQ(greeting.size(), 17u) << greeting;
   EXPECT_EQ(greeting.substr(0, 9), "PJLINK 1 ");
   EXPECT_EQ(right.ask(pjlinkDigest(greeting.substr(9), "JBMIAProjectorLink") + "%1CLSS ?"),
-            "%1CLSS=1");
+            "%1CLSS=2");
   EXPECT_EQ(right.ask("%1INF2 ?"), "%1INF2=PV7100");
   Client wrong(daemon.port());
   EXPECT_NE(wrong.line(), greeting);
@@ -114,7 +146,7 @@ TEST_F(DaemonTest, AuthenticatesWithTheDigestOfSeedAndPassword) {
   EXPECT_EQ(wrong.line(), "(closed)");
   Client bare(daemon.port());
   bare.line();
-  EXPECT_EQ(bare.ask("%1CLSS ?"), "PJLINK ERRA");
+  EXPECT_EQ(bare.ask("%2CLSS ?"), "PJLINK ERRA");
 }
 
 TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
@@ -174,7 +206,7 @@ TEST_F(DaemonTest, ReopensItsLogOnSighupAndEndsCleanlyOnSigterm) {
   const std::string reopened = "SIGHUP: reopened the log file " + log + "\n";
   for (int i = 0; i < 50 && daemon.events().find(reopened) == Daemon::npos; ++i)
     ::poll(nullptr, 0, 20);
-  EXPECT_EQ(client.ask("%1CLSS ?"), "%1CLSS=1");
+  EXPECT_EQ(client.ask("%1CLSS ?"), "%1CLSS=2");
   EXPECT_EQ(runCtl({"--port", "unix:" + daemon.socket(), "status", "input"}).status, 0);
   const std::string traffic = readFile(log);
   for (const char* line : {" < %1CLSS ?\n", " TX C R 1 CR \n"})

@@ -207,7 +207,7 @@ TEST_F(MqttTest, StateThroughCountDownAndCoolDownCommandsHoldsAndRefusals) {
   MqttDaemon daemon(link_, broker, {});
   EXPECT_NE(watcher.line("pv7100/pv7100/availability online"), "");
   EXPECT_NE(watcher.line("\"power\": \"standby\", \"input\": \"input-1\", \"picture_mute\": false, "
-                         "\"sound_mute\": false, \"lamp_hours\": 1234"),
+                         "\"sound_mute\": false, \"freeze\": null, \"lamp_hours\": 1234"),
             "");
   publish(broker, "pv7100/pv7100/set", "power-on");
   EXPECT_NE(watcher.line("pv7100/pv7100/result {\"command\": \"power-on\", \"outcome\": \"ack\", "
@@ -334,9 +334,10 @@ TEST_F(MqttTest, NoFaceShowsWhatWasReadBeforeTheProjectorStoppedAnswering) {
   phase = 1;
   const std::string unknown =
       "{\"power\": null, \"input\": null, \"picture_mute\": null, \"sound_mute\": null, "
-      "\"lamp_hours\": null, \"lamp_mode\": null, \"reversal\": null, \"temperatures\": null, "
-      "\"pressure_hpa\": null, \"version\": null, \"temperature_warning\": null, "
-      "\"lamp_failure\": null, \"power_failure\": null, \"answering\": false}";
+      "\"freeze\": null, \"lamp_hours\": null, \"lamp_mode\": null, \"reversal\": null, "
+      "\"temperatures\": null, \"pressure_hpa\": null, \"version\": null, "
+      "\"temperature_warning\": null, \"lamp_failure\": null, \"power_failure\": null, "
+      "\"answering\": false}";
   waitFor([&] { return state().find("\"answering\": false") != std::string::npos; });
   EXPECT_EQ(state(), unknown);
   const std::string metrics = httpGet(web, "/metrics");

@@ -70,7 +70,7 @@ async function everyCall(port, password) {
   const daemon = await startDaemon(sim.device, port, password && writePasswordFile(password));
   try {
     const client = new PJLink('127.0.0.1', port, password);
-    assert.deepStrictEqual(await call(client, 'getClass'), ['1']);
+    assert.deepStrictEqual(await call(client, 'getClass'), ['2']);
     assert.deepStrictEqual(await call(client, 'getName'), ['Hall-A']);
     assert.deepStrictEqual(await call(client, 'getManufacturer'), ['QUIVA']);
     assert.deepStrictEqual(await call(client, 'getModel'), ['PV7100']);

@@ -1,6 +1,6 @@
 // pv7100d's PJLink face against clients that misbehave or attack: a process on pv7100-sim,
 // its clients plain sockets.
-#include "daemon/pjlink/digest.h"
+#include "daemon/pjlink_text/digest.h"
 #include "tests/daemon/daemon_process.h"
 
 namespace pv7100::daemon {
@@ -26,7 +26,7 @@ TEST_F(PjlinkHostileTest, ADribbledRequestIsClosedAtItsDeadlineWholeOnesKeepThei
   std::string answer;
   for (const char c : std::string("%1POWR ?\r")) {
     dribbler.send(std::string(1, c));
-    EXPECT_EQ(steady.ask("%1CLSS ?"), "%1CLSS=1");
+    EXPECT_EQ(steady.ask("%1CLSS ?"), "%1CLSS=2");
     if (!(answer = dribbler.line(800ms)).empty()) break;
   }
   EXPECT_EQ(answer, "(closed)");
@@ -54,7 +54,7 @@ TEST_F(PjlinkHostileTest, FromTheFourthWrongPasswordATryWaitsAndTheyAreToldPerNe
     EXPECT_LT(Clock::now() - start, waits + 900ms) << answer;
   };
   for (int i = 0; i < 4; ++i) expectTry("guess", "PJLINK ERRA", i < 3 ? 0ms : 2000ms);
-  expectTry("JBMIAProjectorLink", "%1CLSS=1", 4000ms);
+  expectTry("JBMIAProjectorLink", "%1CLSS=2", 4000ms);
   const std::string told = "3 wrong passwords from 127.0.0.0/24, each connection closed";
   for (int i = 0; i < 20 && daemon.events().find(told) == Daemon::npos; ++i)
     ::poll(nullptr, 0, 100);
@@ -68,14 +68,14 @@ TEST_F(PjlinkHostileTest, LfLinesRepeatedDigestsAndLongPipelinesAreAnsweredInOrd
   Client client(daemon.port());
   const std::string digest = pjlinkDigest(client.line().substr(9), "JBMIAProjectorLink");
   client.send(digest + "%1CLSS ?\n" + digest + "%1INF2 ?\r\n%1INF1 ?\n");
-  for (const char* reply : {"%1CLSS=1", "%1INF2=PV7100", "%1INF1=QUIVA"})
+  for (const char* reply : {"%1CLSS=2", "%1INF2=PV7100", "%1INF1=QUIVA"})
     EXPECT_EQ(client.line(), reply);
   std::string pipelined;
   for (int i = 0; i < 150; ++i) pipelined += "%1CLSS ?\r%1INF2 ?\n";
   client.send(pipelined);
   int inOrder = 0;
   for (int i = 0; i < 150; ++i)
-    inOrder += client.line() == "%1CLSS=1" && client.line() == "%1INF2=PV7100";
+    inOrder += client.line() == "%1CLSS=2" && client.line() == "%1INF2=PV7100";
   EXPECT_EQ(inOrder, 150);
 }
 

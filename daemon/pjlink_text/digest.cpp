@@ -1,4 +1,4 @@
-#include "daemon/pjlink/digest.h"
+#include "daemon/pjlink_text/digest.h"
 
 #include <QCryptographicHash>
 
