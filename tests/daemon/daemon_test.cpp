@@ -1,11 +1,13 @@
 // pv7100d as a process against pv7100-sim on a pseudo-terminal, its clients plain sockets.
 #include <csignal>
+#include <set>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "daemon/options.h"
 #include "daemon/pjlink_text/digest.h"
+#include "daemon/settings_table.h"
 #include "serial/port_lock.h"
 #include "tests/daemon/daemon_process.h"
 
@@ -467,6 +469,32 @@ TEST(DaemonConfig, ReadsIniAsItsUsersExpect) {
     }
     EXPECT_EQ(read, c.read) << c.text;
   }
+}
+
+// The example config shows every setting, each as a line that pv7100d takes once the "# " before
+// it is gone, and nothing else: a setting added to the table and not to the example fails here.
+TEST(DaemonConfig, TheExampleShowsEverySettingAsItIsRead) {
+  const std::string text = readFile(PV7100_EXAMPLE_CONFIG);
+  std::set<std::string> shown;
+  std::string uncommented;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find('\n', at);
+    std::string line = text.substr(at, end - at);
+    at = end == std::string::npos ? text.size() : end + 1;
+    // "# key = value": a setting left at its default.
+    if (line.starts_with("# ") && line.find(' ', 2) == line.find(" = ")) line.erase(0, 2);
+    const std::size_t equals = line.find(" = ");
+    if (!line.starts_with('#') && equals != std::string::npos) shown.insert(line.substr(0, equals));
+    uncommented += line + "\n";
+  }
+  std::set<std::string> table;
+  for (const Setting& setting : settingsTable()) table.emplace(setting.key);
+  EXPECT_EQ(shown, table);
+  const std::string path = temporaryDirectory() + "/hall.conf";
+  std::ofstream(path) << uncommented;
+  EXPECT_NO_THROW(loadOptions({"--config", path}, [](const std::string& file) {
+    return std::optional<std::string>(readFile(file));
+  }));
 }
 
 }  // namespace
