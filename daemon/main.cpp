@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
       [&] { reopenLogs(options, log); });
   if (!handled.error().empty())
     return fail("cannot take the signals: " + handled.error(), kCannotListen);
-  projector->port().start();
+  projector->start();
   std::string shown;
   for (const RunningFace& face : faces) {
     if (face.start) face.start();
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   log.event(status + shown);
   notifyReady(status);
   application.exec();
-  projector->port().stop();
+  projector->stop();
   log.event("port closed, stopped");
   // The faces go before the core they use, the last made first.
   while (!faces.empty()) faces.pop_back();

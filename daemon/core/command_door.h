@@ -71,6 +71,8 @@ class CommandDoor : public QObject {
   // inside this call.
   void release(HoldId hold);
   bool holding() const { return hold_.has_value(); }
+  // Calls `then` once the next `read` has ended, answered or not, or the port went away.
+  void whenRead(Read read, std::function<void()> then) { poller_.whenRead(read, std::move(then)); }
 
  signals:
   // An acknowledged command changed the state.

@@ -24,8 +24,14 @@ class Projector : public QObject {
   // Throws LogFileError when the traffic log cannot be opened.
   Projector(PortSettings port, PollSettings poll, EventLog& log);
 
-  PortOwner& port() { return port_; }
-  StatePoller& poller() { return poller_; }
+  // The program's: the port opened, and closed at the end.
+  void start() { port_.start(); }
+  void stop() { port_.stop(); }
+
+  // A face's view: the port and the state to read, and the command door, the only way to the
+  // line; no face reaches the port's send path or changes the state.
+  const PortOwner& port() const { return port_; }
+  const StatePoller& poller() const { return poller_; }
   CommandDoor& commands() { return door_; }
   EventLog& log() { return log_; }
 

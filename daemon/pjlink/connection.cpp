@@ -208,7 +208,7 @@ void Connection::handle(LineCutter::Line line) {
 }
 
 void Connection::consider(bool mayWait) {
-  StatePoller& poller = server_.poller_;
+  const StatePoller& poller = server_.poller_;
   const Knowledge knowledge{.state = poller.state(),
                             .answering = server_.port_.reachable(),
                             .fresh = poller.freshness(),
@@ -221,7 +221,7 @@ void Connection::consider(bool mayWait) {
       return;
     case Decision::Kind::wait:
       if (!answerTimer_.isActive()) answerTimer_.start();
-      poller.whenRead(plan_.read, [self = QPointer(this), number = requestNumber_] {
+      server_.door_.whenRead(plan_.read, [self = QPointer(this), number = requestNumber_] {
         if (self && self->request_ && self->requestNumber_ == number) self->consider(false);
       });
       return;

@@ -64,8 +64,8 @@ class PjlinkServer : public QObject {
 
   ServerSettings settings_;
   Projector& projector_;
-  PortOwner& port_;
-  StatePoller& poller_;
+  const PortOwner& port_;
+  const StatePoller& poller_;
   CommandDoor& door_;
   EventLog& log_;
   QTcpServer server_;
