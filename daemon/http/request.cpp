@@ -97,7 +97,8 @@ std::optional<HoldBody> readHoldBody(std::string_view body, bool starting, std::
       }
       hold.lease = std::chrono::milliseconds(static_cast<long>(ms));
     } else {
-      error = "\"" + field.key().toStdString() + "\" is not a key here, or not of its type";
+      // Made as a QString: GCC 12 at -O3 takes "\"" + std::string for an overlapping copy.
+      error = ("\"" + field.key() + "\" is not a key here, or not of its type").toStdString();
       return std::nullopt;
     }
   }

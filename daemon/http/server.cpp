@@ -415,9 +415,11 @@ void HttpServer::closeSlow() {
   for (auto& [connection, link] : links_) {
     if (!link.due) continue;
     if (*link.due <= now) {
+      // An idle connection (a browser's spare one, a keep-alive after its answer) is closed
+      // quietly; one that began a request and did not end it is told.
+      if (bytesReceived(link.fd) > link.received) notify_(HttpNotice::requestTooSlow);
       ::shutdown(link.fd, SHUT_RDWR);
       link.due.reset();
-      notify_(HttpNotice::requestTooSlow);
     } else if (!next || *link.due < *next) {
       next = link.due;
     }

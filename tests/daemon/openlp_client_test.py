@@ -2,7 +2,9 @@
 without a display: Class 2, what it tells, and the notification its UDP listener (on the
 projector's TCP port) hands to the projector; OpenLP 3.0.2 drops "%2POWR=" then, its table
 holding POWR to be Class 1 only, and learns the power by asking."""
+import ctypes
 import os
+import signal
 import socket
 import subprocess
 import tempfile
@@ -37,7 +39,9 @@ class OpenlpClientTest(unittest.TestCase):
         return check()
 
     def start(self, *command):
-        process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
+        # Ended with the test, also when the test is killed.
+        die_with_parent = lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+        process = subprocess.Popen(command, stdout=subprocess.DEVNULL, preexec_fn=die_with_parent)
         self.addCleanup(lambda: (process.terminate(), process.wait(5)))
 
     def test_class_two_and_a_notification(self):
