@@ -57,7 +57,13 @@ TEST_F(CoreTest, AnOverlongReplyIsCountedAndDroppedUpToTheNextEnd) {
   std::ifstream status("/proc/" + std::to_string(daemon.process().pid()) + "/status");
   std::string line;
   while (std::getline(status, line) && !line.starts_with("VmHWM:")) continue;
-  EXPECT_LT(std::stol(line.substr(6)), 64 * 1024) << line;  // kB
+#ifdef PV7100_SANITIZED
+  // AddressSanitizer's shadow and its quarantine of freed blocks alone take the daemon near 64 MB.
+  constexpr long kPeak = 96 * 1024;
+#else
+  constexpr long kPeak = 64 * 1024;
+#endif
+  EXPECT_LT(std::stol(line.substr(6)), kPeak) << line;  // kB
 }
 
 // A client that reads ten times a second keeps its pace, and the daemon's first reads still
