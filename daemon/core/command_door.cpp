@@ -34,15 +34,14 @@ std::string_view outcomeWord(CommandDoor::Outcome outcome) {
   return "refused";
 }
 
-CommandDoor::CommandDoor(PortOwner& port, StatePoller& poller) : port_(port), poller_(poller) {
-  lease_.setSingleShot(true);
-  // A coarse timer may fire 5 % early: a held zoom would repeat every 100 ms, not 105, and a
-  // hold would end before its time.
-  lease_.setTimerType(Qt::PreciseTimer);
-  repeat_.setTimerType(Qt::PreciseTimer);
-  connect(&lease_, &QTimer::timeout, this, [this] { endHold(); });
-  connect(&repeat_, &QTimer::timeout, this, [this] { tick(); });
-}
+// Precise: a held zoom repeats every 105 ms, not 100, and a hold does not end before its time.
+CommandDoor::CommandDoor(PortOwner& port, StatePoller& poller, CoreClock& clock)
+    : port_(port),
+      poller_(poller),
+      repeat_(clock.timer(CoreClock::Repeat::repeating, CoreClock::Precision::precise,
+                          [this] { tick(); })),
+      lease_(clock.timer(CoreClock::Repeat::once, CoreClock::Precision::precise,
+                         [this] { endHold(); })) {}
 
 CommandDoor::Result CommandDoor::outcomeOf(const PortOwner::Result& result) {
   switch (result.outcome) {
@@ -146,8 +145,8 @@ std::optional<CommandDoor::HoldId> CommandDoor::hold(std::string_view name,
            "another button is held (" + std::string(hold_->command->name) + ")");
   } else {
     hold_ = Hold{++lastHold_, command, std::move(ended), {}, std::nullopt};
-    lease_.start(lease);
-    repeat_.start(holdPeriod(*command));
+    lease_->start(lease);
+    repeat_->start(holdPeriod(*command));
     tick();
     return lastHold_;
   }
@@ -156,7 +155,7 @@ std::optional<CommandDoor::HoldId> CommandDoor::hold(std::string_view name,
 
 bool CommandDoor::renew(HoldId hold, std::chrono::milliseconds lease) {
   if (!hold_ || hold_->id != hold) return false;
-  lease_.start(std::clamp(lease, std::chrono::milliseconds(1), kMaxHold));
+  lease_->start(std::clamp(lease, std::chrono::milliseconds(1), kMaxHold));
   return true;
 }
 
@@ -186,8 +185,8 @@ void CommandDoor::lineDone(HoldId id, const PortOwner::Result& result) {
 
 void CommandDoor::endHold() {
   if (!hold_) return;
-  lease_.stop();
-  repeat_.stop();
+  lease_->stop();
+  repeat_->stop();
   Hold ended = std::move(*hold_);
   hold_.reset();
   if (ended.line) port_.drop(*ended.line);

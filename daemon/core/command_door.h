@@ -12,13 +12,14 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include <QObject>
-#include <QTimer>
 
+#include "daemon/core/core_clock.h"
 #include "daemon/core/port_owner.h"
 #include "daemon/core/state_poller.h"
 #include "protocol/commands.h"
@@ -44,7 +45,7 @@ class CommandDoor : public QObject {
 
   static constexpr std::chrono::milliseconds kMaxHold{10'000};
 
-  CommandDoor(PortOwner& port, StatePoller& poller);
+  CommandDoor(PortOwner& port, StatePoller& poller, CoreClock& clock);
 
   // Sends the command called `name` once (a hold-to-repeat command as a tap of its button);
   // `done` is called once with its outcome, never from inside this call.
@@ -99,8 +100,8 @@ class CommandDoor : public QObject {
   StatePoller& poller_;
   std::optional<Hold> hold_;
   HoldId lastHold_ = 0;
-  QTimer repeat_;
-  QTimer lease_;
+  std::unique_ptr<CoreTimer> repeat_;
+  std::unique_ptr<CoreTimer> lease_;
 };
 
 // The period at which a hold repeats the hold-to-repeat command `command`.

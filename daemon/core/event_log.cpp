@@ -14,17 +14,17 @@
 
 namespace pv7100::daemon {
 
-EventLog::EventLog() {
-  tallyTimer_.setSingleShot(true);
-  tallyTimer_.callOnTimeout([this] { tellDue(); });
-}
+EventLog::EventLog(CoreClock& clock)
+    : clock_(clock),
+      tallyTimer_(clock.timer(CoreClock::Repeat::once, CoreClock::Precision::coarse,
+                              [this] { tellDue(); })) {}
 
 void EventLog::event(std::string_view message) {
   std::cerr << "pv7100d: " << message << std::endl;
 }
 
 void EventLog::counted(const std::string& kind, long amount, Describe describe) {
-  const auto now = Clock::now();
+  const auto now = clock_.now();
   // Kinds may name a client: those quiet for a period are forgotten, as good as never told.
   if (now - pruned_ >= kQuietPeriod) {
     pruned_ = now;
@@ -40,15 +40,15 @@ void EventLog::counted(const std::string& kind, long amount, Describe describe) 
     return;
   }
   tally.pending += amount;
-  if (!tallyTimer_.isActive())
-    tallyTimer_.start(
+  if (!tallyTimer_->isActive())
+    tallyTimer_->start(
         std::chrono::ceil<std::chrono::milliseconds>(tally.told + kQuietPeriod - now));
 }
 
 // Tells each kind whose quiet period is over what came during it, and waits for the next.
 void EventLog::tellDue() {
-  const auto now = Clock::now();
-  std::optional<Clock::time_point> next;
+  const auto now = clock_.now();
+  std::optional<CoreClock::TimePoint> next;
   for (auto& [kind, tally] : tallies_) {
     if (tally.pending == 0) continue;
     if (now - tally.told >= kQuietPeriod) {
@@ -58,7 +58,7 @@ void EventLog::tellDue() {
       next = tally.told + kQuietPeriod;
     }
   }
-  if (next) tallyTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(*next - now));
+  if (next) tallyTimer_->start(std::chrono::ceil<std::chrono::milliseconds>(*next - now));
 }
 
 EventLog::~EventLog() {

@@ -11,10 +11,11 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include <QTimer>
+#include "daemon/core/core_clock.h"
 
 namespace pv7100::daemon {
 
@@ -30,7 +31,7 @@ class EventLog {
   // what comes within the period after it is added up and told in one line when it ends.
   void counted(const std::string& kind, long amount, Describe describe);
 
-  EventLog();
+  explicit EventLog(CoreClock& clock = qtClock());
   EventLog(const EventLog&) = delete;
   EventLog& operator=(const EventLog&) = delete;
   ~EventLog();
@@ -45,10 +46,9 @@ class EventLog {
   void pjlink(std::string_view peer, bool fromClient, std::string_view text);
 
  private:
-  using Clock = std::chrono::steady_clock;
   struct Tally {
     long pending = 0;
-    Clock::time_point told{};
+    CoreClock::TimePoint told{};
     Describe describe;
   };
 
@@ -58,8 +58,9 @@ class EventLog {
   int traffic_ = -1;
   bool failed_ = false;  // a line could not be written, and that has been told
   std::map<std::string, Tally, std::less<>> tallies_;
-  Clock::time_point pruned_{};
-  QTimer tallyTimer_;
+  CoreClock& clock_;
+  CoreClock::TimePoint pruned_{};
+  std::unique_ptr<CoreTimer> tallyTimer_;
 };
 
 }  // namespace pv7100::daemon

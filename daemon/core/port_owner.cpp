@@ -13,10 +13,14 @@
 
 namespace pv7100::daemon {
 
-PortOwner::PortOwner(PortSettings settings, EventLog& log)
-    : settings_(std::move(settings)), log_(log), lastReplyTime_(settings_.replyTimeout) {
+PortOwner::PortOwner(PortSettings settings, EventLog& log, SerialPort& serial, CoreClock& clock)
+    : settings_(std::move(settings)),
+      log_(log),
+      clock_(clock),
+      port_(&serial),
+      lastReplyTime_(settings_.replyTimeout) {
   if (!settings_.logFile.empty()) {
-    logged_ = std::make_unique<LoggedSerialPort>(serial_, settings_.logFile);
+    logged_ = std::make_unique<LoggedSerialPort>(serial, settings_.logFile);
     logged_->onLogFailed([this](const std::string& reason) {
       log_.event("cannot write to the log file: " + reason);
     });
@@ -25,20 +29,16 @@ PortOwner::PortOwner(PortSettings settings, EventLog& log)
   }
   port_->onReceived([this](std::string_view bytes) { received(bytes); });
   port_->onLost([this](const PortError& error) { lost(error); });
-  for (QTimer* timer : {&replyTimer_, &settleTimer_, &reopenTimer_}) timer->setSingleShot(true);
-  // Qt's coarse timers may fire 5 % early: a reply window of 1000 ms must not end at 950 ms.
-  replyTimer_.setTimerType(Qt::PreciseTimer);
-  settleTimer_.setTimerType(Qt::PreciseTimer);
-  replyTimer_.setInterval(settings_.replyTimeout);
-  settleTimer_.setInterval(settings_.replyTimeout);
-  reopenTimer_.setInterval(kReopenPeriod);
-  connect(&replyTimer_, &QTimer::timeout, this, [this] { timedOut(); });
-  connect(&settleTimer_, &QTimer::timeout, this, [this] {
+  using enum CoreClock::Repeat;
+  using enum CoreClock::Precision;
+  // A reply window of 1000 ms must not end at 950 ms.
+  replyTimer_ = clock_.timer(once, precise, [this] { timedOut(); });
+  settleTimer_ = clock_.timer(once, precise, [this] {
     logLate();
     next();
     idleCheck();
   });
-  connect(&reopenTimer_, &QTimer::timeout, this, [this] { tryOpen(); });
+  reopenTimer_ = clock_.timer(once, coarse, [this] { tryOpen(); });
 }
 
 PortOwner::~PortOwner() {
@@ -53,7 +53,7 @@ void PortOwner::start() {
 
 void PortOwner::stop() {
   stopped_ = true;
-  reopenTimer_.stop();
+  reopenTimer_->stop();
   port_->close();
   removeNote();
   if (current_) finish(Outcome::portDown, {});
@@ -62,12 +62,11 @@ void PortOwner::stop() {
 
 bool PortOwner::idle() const {
   return !current_ && queue_.empty() && betweenQueue_.empty() && heldQueue_.empty() &&
-         !settleTimer_.isActive();
+         !settleTimer_->isActive();
 }
 
 bool PortOwner::holding() const {
-  return std::chrono::steady_clock::now() - lastHeldLine_ < kHoldGap &&
-         lastHeldLine_ - heldLineBefore_ < kHoldGap;
+  return clock_.now() - lastHeldLine_ < kHoldGap && lastHeldLine_ - heldLineBefore_ < kHoldGap;
 }
 
 void PortOwner::idleCheck() {
@@ -89,7 +88,7 @@ void PortOwner::tryOpen() {
     if (!failing_)
       log_.event("cannot open " + std::string(error.what()) + "; trying again every 2 s");
     failing_ = true;
-    reopenTimer_.start();
+    reopenTimer_->start(kReopenPeriod);
     return;
   }
   failing_ = false;
@@ -126,14 +125,13 @@ void PortOwner::lost(const PortError& error) {
   failing_ = true;
   if (current_) finish(Outcome::portDown, {});
   failQueued();
-  reopenTimer_.start();
+  reopenTimer_->start(kReopenPeriod);
   emit portChanged();
 }
 
 PortOwner::Ticket PortOwner::queue(std::string code, Done done, Priority priority) {
   const Ticket ticket = ++lastTicket_;
-  if (priority == Priority::held)
-    heldLineBefore_ = std::exchange(lastHeldLine_, std::chrono::steady_clock::now());
+  if (priority == Priority::held) heldLineBefore_ = std::exchange(lastHeldLine_, clock_.now());
   std::deque<Exchange>& into = priority == Priority::held      ? heldQueue_
                                : priority == Priority::between ? betweenQueue_
                                                                : queue_;
@@ -180,7 +178,7 @@ std::deque<PortOwner::Exchange>* PortOwner::nextQueue() {
 }
 
 void PortOwner::next() {
-  if (current_ || settleTimer_.isActive() || !isOpen()) return;
+  if (current_ || settleTimer_->isActive() || !isOpen()) return;
   std::deque<Exchange>* from = nextQueue();
   if (!from) return;
   current_ = std::move(from->front());
@@ -196,15 +194,15 @@ void PortOwner::next() {
     finish(Outcome::portDown, {});
     return;
   }
-  sentAt_ = std::chrono::steady_clock::now();
-  replyTimer_.start();
+  sentAt_ = clock_.now();
+  replyTimer_->start(settings_.replyTimeout);
 }
 
 // Bytes are taken up to the first ACK or CR. Beyond kMaxReply bytes without one, what has come
 // is dropped and so is everything up to the next ACK or CR, where the line is in step again.
 void PortOwner::received(std::string_view bytes) {
   // The line is not quiet yet: what still comes after a time-out is taken in as late.
-  if (!current_ && settleTimer_.isActive()) settleTimer_.start();
+  if (!current_ && settleTimer_->isActive()) settleTimer_->start(settings_.replyTimeout);
   while (!bytes.empty()) {
     const std::size_t end = bytes.find_first_of(std::string_view("\x06\r", 2));
     const std::size_t length = end == std::string_view::npos ? bytes.size() : end + 1;
@@ -229,8 +227,7 @@ void PortOwner::received(std::string_view bytes) {
       continue;
     }
     std::string reply = std::exchange(reply_, {});
-    lastReplyTime_ =
-        std::chrono::ceil<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sentAt_);
+    lastReplyTime_ = std::chrono::ceil<std::chrono::milliseconds>(clock_.now() - sentAt_);
     if (!answering_) log_.event("the projector answers again");
     setAnswering(true);
     finish(Outcome::replied, std::move(reply));
@@ -265,13 +262,13 @@ void PortOwner::timedOut() {
                " ms: the projector does not answer");
   late_ = std::exchange(reply_, {});
   lastReplyTime_ = settings_.replyTimeout;
-  settleTimer_.start();
+  settleTimer_->start(settings_.replyTimeout);
   setAnswering(false);
   finish(Outcome::noReply, {});
 }
 
 void PortOwner::finish(Outcome outcome, std::string reply) {
-  replyTimer_.stop();
+  replyTimer_->stop();
   Exchange exchange = std::move(*current_);
   current_.reset();
   reply_.clear();

@@ -17,11 +17,10 @@
 #include <string>
 
 #include <QObject>
-#include <QTimer>
 
+#include "daemon/core/core_clock.h"
 #include "daemon/core/event_log.h"
 #include "port/serial_port.h"
-#include "serial/any_port.h"
 #include "serial/logged_serial_port.h"
 
 namespace pv7100::daemon {
@@ -63,8 +62,9 @@ class PortOwner : public QObject {
   // The longest reply kept; the projector's longest is well under it.
   static constexpr std::size_t kMaxReply = 256;
 
-  // Throws LogFileError when the traffic log cannot be opened.
-  PortOwner(PortSettings settings, EventLog& log);
+  // Drives `serial`, through the traffic log when there is one. Throws LogFileError when the
+  // traffic log cannot be opened.
+  PortOwner(PortSettings settings, EventLog& log, SerialPort& serial, CoreClock& clock);
   ~PortOwner() override;
 
   // Opens the port, or starts trying to.
@@ -130,9 +130,9 @@ class PortOwner : public QObject {
 
   PortSettings settings_;
   EventLog& log_;
-  AnyPort serial_;
+  CoreClock& clock_;
   std::unique_ptr<LoggedSerialPort> logged_;
-  SerialPort* port_ = &serial_;
+  SerialPort* port_;
   std::deque<Exchange> heldQueue_;
   std::deque<Exchange> betweenQueue_;
   std::deque<Exchange> queue_;
@@ -152,11 +152,11 @@ class PortOwner : public QObject {
   Counters counters_;
   std::chrono::steady_clock::time_point sentAt_{};
   std::chrono::milliseconds lastReplyTime_;
-  QTimer replyTimer_;
+  std::unique_ptr<CoreTimer> replyTimer_;
   // After a time-out no exchange starts until the line has been quiet for one more reply
   // time-out, so that a reply still on its way is taken in as late, not as the next one's.
-  QTimer settleTimer_;
-  QTimer reopenTimer_;
+  std::unique_ptr<CoreTimer> settleTimer_;
+  std::unique_ptr<CoreTimer> reopenTimer_;
 };
 
 }  // namespace pv7100::daemon

@@ -2,8 +2,13 @@
 
 namespace pv7100::daemon {
 
-Projector::Projector(PortSettings port, PollSettings poll, EventLog& log)
-    : log_(log), port_(std::move(port), log), poller_(port_, poll), door_(port_, poller_) {
+Projector::Projector(PortSettings port, PollSettings poll, EventLog& log, SerialPort* serial,
+                     CoreClock& clock)
+    : log_(log),
+      ownPort_(serial ? nullptr : std::make_unique<AnyPort>()),
+      port_(std::move(port), log, serial ? *serial : *ownPort_, clock),
+      poller_(port_, poll, clock),
+      door_(port_, poller_, clock) {
   connect(&poller_, &StatePoller::readEnded, this, [this] { check(); });
   connect(&door_, &CommandDoor::stateTold, this, [this] { check(); });
   connect(&port_, &PortOwner::answeringChanged, this, [this] { check(); });

@@ -4,16 +4,19 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include <QObject>
 
 #include "daemon/core/command_door.h"
+#include "daemon/core/core_clock.h"
 #include "daemon/core/event_log.h"
 #include "daemon/core/port_owner.h"
 #include "daemon/core/state_document.h"
 #include "daemon/core/state_poller.h"
+#include "serial/any_port.h"
 
 namespace pv7100::daemon {
 
@@ -21,8 +24,10 @@ class Projector : public QObject {
   Q_OBJECT
 
  public:
-  // Throws LogFileError when the traffic log cannot be opened.
-  Projector(PortSettings port, PollSettings poll, EventLog& log);
+  // The program's drives an AnyPort of its own on Qt's timers; a test passes a port and a clock
+  // of its own. Throws LogFileError when the traffic log cannot be opened.
+  Projector(PortSettings port, PollSettings poll, EventLog& log, SerialPort* serial = nullptr,
+            CoreClock& clock = qtClock());
 
   // The program's: the port opened, and closed at the end.
   void start() { port_.start(); }
@@ -50,6 +55,7 @@ class Projector : public QObject {
   void check();
 
   EventLog& log_;
+  std::unique_ptr<AnyPort> ownPort_;  // when no port was passed
   PortOwner port_;
   StatePoller poller_;
   CommandDoor door_;

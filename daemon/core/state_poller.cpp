@@ -8,10 +8,12 @@ namespace pv7100::daemon {
 
 using namespace std::chrono_literals;
 
-StatePoller::StatePoller(PortOwner& port, PollSettings settings)
-    : port_(port), settings_(settings) {
-  timer_.setSingleShot(true);
-  connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
+StatePoller::StatePoller(PortOwner& port, PollSettings settings, CoreClock& clock)
+    : port_(port),
+      settings_(settings),
+      clock_(clock),
+      timer_(
+          clock.timer(CoreClock::Repeat::once, CoreClock::Precision::coarse, [this] { poll(); })) {
   connect(&port_, &PortOwner::becameIdle, this, [this] { schedule(); });
   connect(&port_, &PortOwner::portChanged, this, [this] { portChanged(); });
   connect(&port_, &PortOwner::answeringChanged, this, [this] { answeringChanged(); });
@@ -88,13 +90,13 @@ void StatePoller::schedule() {
   }
   if (earliest == Clock::time_point::max()) return;
   const auto when = std::max(earliest, lastRead_ + kMinGap);
-  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now());
-  timer_.start(std::max(wait, 0ms));
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - clock_.now());
+  timer_->start(std::max(wait, 0ms));
 }
 
 void StatePoller::poll() {
   if (reading_ || !port_.isOpen()) return;
-  const auto now = Clock::now();
+  const auto now = clock_.now();
   ReadState* next = nullptr;
   for (int i = 0; i < kReadCount; ++i) {
     if (polled(static_cast<Read>(i)) && (!next || reads_[i].due < next->due)) next = &reads_[i];
@@ -108,7 +110,7 @@ void StatePoller::poll() {
   // them (the port calls back once idle), unless someone waits for it.
   const bool busy = port_.holding() || !port_.idle();
   if (busy && !wanted(*next)) {
-    if (port_.holding()) timer_.start(PortOwner::kHoldGap);
+    if (port_.holding()) timer_->start(PortOwner::kHoldGap);
     return;
   }
   const Read read = static_cast<Read>(next - reads_.data());
@@ -132,7 +134,7 @@ void StatePoller::take(Read read, const PortOwner::Result& result) {
   // The busy interval starts or ends with what the state read found; an unanswered read is
   // tried again at the next turn.
   if (read == Read::state) entry.due = lastRead_ + interval(read);
-  if (result.outcome == PortOwner::Outcome::noReply) entry.due = Clock::now();
+  if (result.outcome == PortOwner::Outcome::noReply) entry.due = clock_.now();
   wake(read);
   emit readEnded();
   schedule();
@@ -146,10 +148,10 @@ void StatePoller::wake(Read read) {
 
 // Whatever was read before may have changed while the port was away: all is read again.
 void StatePoller::portChanged() {
-  timer_.stop();
+  timer_->stop();
   reading_ = false;
   forget();
-  const auto now = Clock::now();
+  const auto now = clock_.now();
   for (ReadState& entry : reads_) entry.due = now;
   for (int i = 0; i < kReadCount; ++i) wake(static_cast<Read>(i));
   schedule();
@@ -163,7 +165,7 @@ void StatePoller::answeringChanged() {
     forget();
     return;
   }
-  const auto now = Clock::now();
+  const auto now = clock_.now();
   for (int i = 0; i < kReadCount; ++i) {
     if (!reading_ || i != index(inFlight_)) reads_[i].due = std::min(reads_[i].due, now);
   }

@@ -11,11 +11,12 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <QObject>
-#include <QTimer>
 
+#include "daemon/core/core_clock.h"
 #include "daemon/core/port_owner.h"
 #include "daemon/core/projector_state.h"
 
@@ -35,7 +36,7 @@ class StatePoller : public QObject {
   using Clock = std::chrono::steady_clock;
   static constexpr std::chrono::milliseconds kMinGap{1000};
 
-  StatePoller(PortOwner& port, PollSettings settings);
+  StatePoller(PortOwner& port, PollSettings settings, CoreClock& clock);
 
   const ProjectorState& state() const { return state_; }
   ProjectorState& state() { return state_; }
@@ -76,12 +77,13 @@ class StatePoller : public QObject {
 
   PortOwner& port_;
   PollSettings settings_;
+  CoreClock& clock_;
   ProjectorState state_;
   std::array<ReadState, kReadCount> reads_{};
   bool reading_ = false;
   Read inFlight_ = Read::state;  // what the read under way reads, while reading_
   Clock::time_point lastRead_{};
-  QTimer timer_;
+  std::unique_ptr<CoreTimer> timer_;
 };
 
 }  // namespace pv7100::daemon

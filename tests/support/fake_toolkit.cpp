@@ -4,45 +4,44 @@
 
 namespace pv7100::testing {
 
-void FakeTimer::arm() {
-  due_ = clock_.now() + interval_;
-  order_ = clock_.nextOrder();
+void VirtualTimer::arm(VirtualClock& clock, long long interval) {
+  due_ = clock.now() + interval;
+  order_ = clock.nextOrder();
 }
 
 void FakeTimer::setInterval(int ms) {
   interval_ = ms;
-  if (enabled_) arm();
+  if (enabled_) arm(clock_, interval_);
 }
 
 void FakeTimer::setEnabled(bool enabled) {
   enabled_ = enabled;
-  if (enabled) arm();
+  if (enabled) arm(clock_, interval_);
 }
 
 void FakeTimer::fire() {
-  arm();  // the count starts anew at each tick
+  arm(clock_, interval_);  // the count starts anew at each tick
   if (tick_) tick_();
 }
 
 void FakeTimer::reset() {
   interval_ = builtInterval_;
   enabled_ = false;
-  due_ = 0;
-  order_ = 0;
+  disarm();
 }
 
 void VirtualClock::reset() {
   now_ = 0;
   order_ = 0;
-  for (FakeTimer* t : timers_) t->reset();
+  for (VirtualTimer* t : timers_) t->reset();
 }
 
 void VirtualClock::advance(long long ms) {
   const long long until = now_ + ms;
   for (;;) {
-    FakeTimer* next = nullptr;
-    for (FakeTimer* t : timers_) {
-      if (!t->enabled() || t->interval() <= 0 || t->due() > until) continue;
+    VirtualTimer* next = nullptr;
+    for (VirtualTimer* t : timers_) {
+      if (!t->armed() || t->due() > until) continue;
       if (next == nullptr || t->due() < next->due() ||
           (t->due() == next->due() && t->order() < next->order())) {
         next = t;

@@ -17,7 +17,31 @@ namespace pv7100::testing {
 
 class VirtualClock;
 
-class FakeTimer : public ui::Timer {
+// What the virtual clock fires: a timer due at a moment, armed in an order.
+class VirtualTimer {
+ public:
+  long long due() const { return due_; }
+  unsigned long long order() const { return order_; }
+  virtual bool armed() const = 0;
+  virtual void fire() = 0;
+  // Stopped as built.
+  virtual void reset() = 0;
+
+ protected:
+  ~VirtualTimer() = default;
+  // Due `interval` from the clock's now.
+  void arm(VirtualClock& clock, long long interval);
+  void disarm() {
+    due_ = 0;
+    order_ = 0;
+  }
+
+ private:
+  long long due_ = 0;
+  unsigned long long order_ = 0;
+};
+
+class FakeTimer : public ui::Timer, public VirtualTimer {
  public:
   FakeTimer(VirtualClock& clock, int interval)
       : clock_(clock), builtInterval_(interval), interval_(interval) {}
@@ -27,20 +51,16 @@ class FakeTimer : public ui::Timer {
   bool enabled() const override { return enabled_; }
   void onTick(ui::Handler handler) override { tick_ = std::move(handler); }
 
-  long long due() const { return due_; }
-  unsigned long long order() const { return order_; }
-  void fire();
+  bool armed() const override { return enabled_ && interval_ > 0; }
+  void fire() override;
   // Stopped at the interval it was built with; the handler stays.
-  void reset();
+  void reset() override;
 
  private:
-  void arm();
   VirtualClock& clock_;
   int builtInterval_;
   int interval_;
   bool enabled_ = false;
-  long long due_ = 0;
-  unsigned long long order_ = 0;
   ui::Handler tick_;
 };
 
@@ -50,7 +70,8 @@ class VirtualClock {
  public:
   long long now() const { return now_; }
   void advance(long long ms);
-  void add(FakeTimer& timer) { timers_.push_back(&timer); }
+  void add(VirtualTimer& timer) { timers_.push_back(&timer); }
+  void remove(VirtualTimer& timer) { std::erase(timers_, &timer); }
   unsigned long long nextOrder() { return ++order_; }
   // Back to time 0 with every timer reset.
   void reset();
@@ -58,7 +79,7 @@ class VirtualClock {
  private:
   long long now_ = 0;
   unsigned long long order_ = 0;
-  std::vector<FakeTimer*> timers_;
+  std::vector<VirtualTimer*> timers_;
 };
 
 class FakeLabel : public ui::Label {
