@@ -177,10 +177,12 @@ TEST(CoreTiming, AfterATimeOutTheLineWaitsForTheQuiet) {
   }
 }
 
-// A port that goes away, or will not open, is opened again every 2 s; what was read is
-// forgotten with it, and `answering` is true only from the first reply after an opening.
+// A port that goes away, or will not open, is opened again every 2 s. What was read is
+// forgotten with the port, or once the projector stops answering; `answering` is true only
+// from the first reply after an opening.
 TEST(CoreTiming, APortAwayIsOpenedAgainEvery2s) {
-  Core core([](const std::string& line) {
+  Core core([&core](const std::string& line) {
+    if (core.clock.elapsed() > 9500) return Reply{};
     return line == "CR0" ? Reply{200, "80\r"} : standingBy(line);
   });
   Lines seen;
@@ -195,11 +197,80 @@ TEST(CoreTiming, APortAwayIsOpenedAgainEvery2s) {
             {6100, see},
             {6300, see},
             {6900, [](Projector&, PlayedPort& port) { port.lose(); }},
-            {6900, see}},
-           9500);
+            {6900, see},
+            {9200, see},
+            {10901, see}},
+           11'000);
   EXPECT_EQ(core.heard(), (Lines{"0 open", "2000 open", "4000 open", "6000 open", "6000 CR0",
-                                 "8900 open", "8900 CR0"}));
-  EXPECT_EQ(seen, (Lines{"6100 silent", "6300 answering standby", "6900 silent"}));
+                                 "8900 open", "8900 CR0", "9900 CR1"}));
+  EXPECT_EQ(seen, (Lines{"6100 silent", "6300 answering standby", "6900 silent",
+                         "9200 answering standby", "10901 silent"}));
+}
+
+// A hold repeats its line at the command's pace (105 ms for the zoom) until its lease is over;
+// a busy client's lines go back to back. Either way the reads not yet answered since the
+// opening go between two held lines, one at a time, and are not starved.
+TEST(CoreTiming, HeldLinesKeepTheirPaceAndReadsGoBetween) {
+  struct Case {
+    long long replyAfter;  // the projector's time for a held line
+    std::function<void(Projector&)> hold;
+    Lines expected;
+  };
+  // A client of the local socket that sends its next line as soon as the last is answered.
+  std::function<void(Projector&)> client = [&](Projector& p) {
+    p.commands().passLine("CR PRESSURE", [&p, &client](const PortOwner::Result&) {
+      if (p.port().isOpen()) client(p);
+    });
+  };
+  for (const Case& c : std::vector<Case>{
+           {0,
+            [](Projector& p) { p.commands().hold("zoom-plus", 1000ms, nullptr); },
+            {"550 C47", "655 C47", "760 C47", "865 C47", "970 C47", "1000 CR1", "1075 C47",
+             "1180 C47", "1285 C47", "1390 C47", "1495 C47", "2000 CRA"}},
+           {100,
+            client,
+            {"550 CR PRESSURE", "650 CR PRESSURE", "750 CR PRESSURE", "850 CR PRESSURE",
+             "950 CR PRESSURE", "1050 CR1", "1050 CR PRESSURE", "1150 CR PRESSURE",
+             "1250 CR PRESSURE", "1350 CR PRESSURE", "1450 CR PRESSURE", "1550 CR PRESSURE",
+             "1650 CR PRESSURE", "1750 CR PRESSURE", "1850 CR PRESSURE", "1950 CR PRESSURE",
+             "2050 CRA", "2050 CR PRESSURE"}}}) {
+    Core core([&](const std::string& line) {
+      return line.starts_with("CR") && line != "CR PRESSURE" ? standingBy(line)
+                                                             : Reply{c.replyAfter, "\x06"};
+    });
+    core.run({{550, [&](Projector& p, PlayedPort&) { c.hold(p); }},
+              {2100, [](Projector& p, PlayedPort&) { p.stop(); }}},
+             2100);
+    const Lines heard = core.heard();
+    EXPECT_EQ(Lines(heard.begin() + 2, heard.end()), c.expected) << c.replyAfter;
+  }
+}
+
+// What an acknowledgement tells shows at once, however slow the read after it: a picture mute
+// set through the socket is in the state document before the projector answers that read.
+TEST(CoreTiming, AMuteShowsFromItsAcknowledgementBeforeTheReadAfterIt) {
+  bool muted = false;
+  Core core(
+      [&](const std::string& line) {
+        muted = muted || line == "C0D";
+        return line == "CRA" && muted ? Reply{1200, "01\r"} : standingBy(line);
+      },
+      {}, 1500ms);
+  Lines seen;
+  const auto see = [&](Projector& p, PlayedPort&) {
+    const std::optional<bool> mute = p.document().pictureMute;
+    seen.push_back(std::to_string(core.clock.elapsed()) + (!mute   ? " null"
+                                                           : *mute ? " on"
+                                                                   : " off"));
+  };
+  core.run({{4999, see},
+            {5000, [](Projector& p, PlayedPort&) { p.commands().passLine("C0D", nullptr); }},
+            {5001, see},
+            {6201, see}},
+           6300);
+  EXPECT_EQ(core.heard("C"), (Lines{"0 CR0", "1000 CR1", "2000 CRA", "3000 CR3", "4000 CR9",
+                                    "5000 C0D", "5000 CRA"}));
+  EXPECT_EQ(seen, (Lines{"4999 off", "5001 on", "6201 on"}));
 }
 
 }  // namespace
