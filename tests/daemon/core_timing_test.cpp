@@ -198,12 +198,13 @@ TEST(CoreTiming, APortAwayIsOpenedAgainEvery2s) {
             {6300, see},
             {6900, [](Projector&, PlayedPort& port) { port.lose(); }},
             {6900, see},
+            {9000, see},
             {9200, see},
             {10901, see}},
            11'000);
   EXPECT_EQ(core.heard(), (Lines{"0 open", "2000 open", "4000 open", "6000 open", "6000 CR0",
                                  "8900 open", "8900 CR0", "9900 CR1"}));
-  EXPECT_EQ(seen, (Lines{"6100 silent", "6300 answering standby", "6900 silent",
+  EXPECT_EQ(seen, (Lines{"6100 silent", "6300 answering standby", "6900 silent", "9000 silent",
                          "9200 answering standby", "10901 silent"}));
 }
 
