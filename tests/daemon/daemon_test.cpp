@@ -167,19 +167,6 @@ TEST_F(DaemonTest, AProjectorGoneIsAFailureUntilItIsBack) {
   EXPECT_NE(events.find("the device is gone; trying again every 2 s"), Daemon::npos) << events;
 }
 
-TEST_F(DaemonTest, ALateReplyIsDroppedNotTakenForTheNext) {
-  SimulatedProjector projector(link_, {"--delay", "1300"});
-  Daemon daemon({"--port", link_});
-  Client client(daemon.port());
-  client.line();
-  EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=ERR4");
-  for (int i = 0; i < 40 && daemon.events().find("came late") == Daemon::npos; ++i)
-    ::poll(nullptr, 0, 100);
-  EXPECT_EQ(client.ask("%1POWR ?"), "%1POWR=ERR4");
-  EXPECT_NE(daemon.events().find("dropped a reply that came late or unasked: 8 0 CR"), Daemon::npos)
-      << daemon.events();
-}
-
 // The next datagram on `fd`, "" when none came within 3 s.
 std::string datagram(int fd) {
   pollfd watched{fd, POLLIN, 0};
