@@ -15,7 +15,6 @@ namespace pv7100::daemon {
 namespace {
 
 using namespace std::chrono_literals;
-using Lines = std::vector<std::string>;
 
 // The projector's answer to a line: `bytes`, `after` ms after the line; none when empty.
 struct Reply {
@@ -53,7 +52,7 @@ class PlayedPort : public testing::FakeSerial {
                                     [this, bytes = reply.bytes] { receive(bytes); }));
     replies_.back()->start(std::chrono::milliseconds(reply.after));
   }
-  Lines heard;
+  std::vector<std::string> heard;  // "2000 CR1"
 
  private:
   void note(const std::string& what) {
@@ -64,37 +63,20 @@ class PlayedPort : public testing::FakeSerial {
   std::vector<std::unique_ptr<CoreTimer>> replies_;
 };
 
-// What a test does at a moment.
-struct Step {
-  long long at;
-  std::function<void(Projector&, PlayedPort&)> act;
-};
-
 // A projector's core on its own clock and port, opened at time 0.
 struct Core {
   Core(Answer answer, PollSettings poll = {}, std::chrono::milliseconds timeout = 1000ms)
       : port(clock, std::move(answer)),
-        projector(PortSettings{.device = "/dev/ttyS9",
-                               .line = {},
-                               .logFile = {},
-                               .sharedAt = {},
-                               .replyTimeout = timeout},
-                  poll, log, &port, clock) {
+        projector({"/dev/ttyS9", {}, {}, {}, timeout}, poll, log, &port, clock) {
     projector.start();
   }
-  // Runs the steps each at its moment, then the clock up to `until`.
-  void run(const std::vector<Step>& steps, long long until) {
-    for (const Step& step : steps) {
-      clock.advance(step.at - clock.elapsed());
-      step.act(projector, port);
-    }
-    clock.advance(until - clock.elapsed());
-  }
-  // The lines heard that start with `code`, every line for "".
-  Lines heard(const std::string& code = "") const {
-    Lines lines;
+  void runTo(long long ms) { clock.advance(ms - clock.elapsed()); }
+  // The lines heard that start with `code`: "0 CR0, 1000 CR1".
+  std::string heard(std::string_view code = "") const {
+    std::string lines;
     for (const std::string& line : port.heard)
-      if (line.substr(line.find(' ') + 1).starts_with(code)) lines.push_back(line);
+      if (line.substr(line.find(' ') + 1).starts_with(code))
+        lines += (lines.empty() ? "" : ", ") + line;
     return lines;
   }
 
@@ -108,34 +90,29 @@ struct Core {
 // second while counting down, input and mutes every 30 s, lamp hours and details every 60 s.
 TEST(CoreTiming, ReadsKeepTheirPace) {
   struct Case {
-    Reply state;
-    PollSettings poll;
+    std::string state;  // the answer to CR0
+    std::chrono::milliseconds details;
     long long until;
     std::string code;
-    Lines expected;
+    std::string expected;
   };
-  const PollSettings details{.detailInterval = 60s};
   for (const Case& c : std::vector<Case>{
-           {{0, "80\r"},
-            {},
-            21'000,
-            "",
-            {"0 open", "0 CR0", "1000 CR1", "2000 CRA", "3000 CR3", "4000 CR9", "10000 CR0",
-             "20000 CR0"}},
-           {{0, "40\r"}, {}, 7'500, "CR0", {"0 CR0", "5000 CR0", "6000 CR0", "7000 CR0"}},
-           {{0, "80\r"}, {}, 62'000, "CR1", {"1000 CR1", "31000 CR1", "61000 CR1"}},
-           {{0, "80\r"}, {}, 64'000, "CR3", {"3000 CR3", "63000 CR3"}},
-           {{0, "80\r"},
-            details,
-            9'000,
-            "CR",
-            {"0 CR0", "1000 CR1", "2000 CRA", "3000 CR3", "4000 CR9", "5000 CR6",
-             "6000 CR PRESSURE", "7000 CR7", "8000 CR4"}},
-           {{0, "80\r"}, details, 66'000, "CR6", {"5000 CR6", "65000 CR6"}}}) {
-    Core core([&](const std::string& line) { return line == "CR0" ? c.state : standingBy(line); },
-              c.poll);
-    core.run({}, c.until);
-    EXPECT_EQ(core.heard(c.code), c.expected) << c.state.bytes << c.code;
+           {"80\r", 0ms, 21'000, "",
+            "0 open, 0 CR0, 1000 CR1, 2000 CRA, 3000 CR3, 4000 CR9, 10000 CR0, 20000 CR0"},
+           {"40\r", 0ms, 7'500, "CR0", "0 CR0, 5000 CR0, 6000 CR0, 7000 CR0"},
+           {"80\r", 0ms, 62'000, "CR1", "1000 CR1, 31000 CR1, 61000 CR1"},
+           {"80\r", 0ms, 64'000, "CR3", "3000 CR3, 63000 CR3"},
+           {"80\r", 60s, 9'000, "CR",
+            "0 CR0, 1000 CR1, 2000 CRA, 3000 CR3, 4000 CR9, 5000 CR6, 6000 CR PRESSURE, 7000 CR7, "
+            "8000 CR4"},
+           {"80\r", 60s, 66'000, "CR6", "5000 CR6, 65000 CR6"}}) {
+    Core core(
+        [&](const std::string& line) {
+          return line == "CR0" ? Reply{0, c.state} : standingBy(line);
+        },
+        {.detailInterval = c.details});
+    core.runTo(c.until);
+    EXPECT_EQ(core.heard(c.code), c.expected) << c.state << c.code;
   }
 }
 
@@ -146,15 +123,13 @@ TEST(CoreTiming, AfterATimeOutTheLineWaitsForTheQuiet) {
   struct Case {
     long long lateBy;  // the first CR0's reply this late, none when < 0
     std::chrono::milliseconds timeout;
-    Lines expected;
+    std::string expected;
     std::string event;
   };
   for (const Case& c :
-       std::vector<Case>{{-1, 1000ms, {"0 open", "0 CR0", "2000 C00"}, ""},
-                         {-1, 500ms, {"0 open", "0 CR0", "1000 C00"}, ""},
-                         {1300,
-                          1000ms,
-                          {"0 open", "0 CR0", "2300 C00"},
+       std::vector<Case>{{-1, 1000ms, "0 CR0, 2000 C00", ""},
+                         {-1, 500ms, "0 CR0, 1000 C00", ""},
+                         {1300, 1000ms, "0 CR0, 2300 C00",
                           "pv7100d: dropped a reply that came late or unasked: 8 0 CR"}}) {
     int number = 0;
     Core core(
@@ -163,15 +138,13 @@ TEST(CoreTiming, AfterATimeOutTheLineWaitsForTheQuiet) {
           return standingBy(line);
         },
         {}, c.timeout);
-    std::string reply;
     ::testing::internal::CaptureStderr();
-    core.run({{c.timeout.count() + 100,
-               [&](Projector& p, PlayedPort&) {
-                 p.commands().passLine("C00", [&](const PortOwner::Result& r) { reply = r.reply; });
-               }}},
-             3500);
+    core.runTo(c.timeout.count() + 100);
+    std::string reply;
+    core.projector.commands().passLine("C00", [&](const PortOwner::Result& r) { reply = r.reply; });
+    core.runTo(3500);
     const std::string events = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(Lines(core.port.heard.begin(), core.port.heard.begin() + 3), c.expected) << c.lateBy;
+    EXPECT_TRUE(core.heard("C").starts_with(c.expected + ",")) << core.heard();
     EXPECT_EQ(reply, "\x06");
     EXPECT_NE(events.find(c.event), std::string::npos) << events;
   }
@@ -185,65 +158,63 @@ TEST(CoreTiming, APortAwayIsOpenedAgainEvery2s) {
     if (core.clock.elapsed() > 9500) return Reply{};
     return line == "CR0" ? Reply{200, "80\r"} : standingBy(line);
   });
-  Lines seen;
-  const auto see = [&](Projector& p, PlayedPort&) {
-    seen.push_back(std::to_string(core.clock.elapsed()) +
-                   (p.document().answering ? " answering" : " silent") +
-                   (p.document().power ? " standby" : ""));
+  std::string seen;
+  const auto seeAt = [&](long long ms) {
+    core.runTo(ms);
+    const StateDocument& document = core.projector.document();
+    seen += std::to_string(ms) + (document.answering ? " answering" : " silent") +
+            (document.power ? " standby, " : ", ");
   };
   core.port.failOpening("/dev/ttyS9", PortFault::gone);
   core.port.lose();
-  core.run({{4500, [](Projector&, PlayedPort& port) { port.failOpening("/dev/ttyS9", {}); }},
-            {6100, see},
-            {6300, see},
-            {6900, [](Projector&, PlayedPort& port) { port.lose(); }},
-            {6900, see},
-            {9000, see},
-            {9200, see},
-            {10901, see}},
-           11'000);
-  EXPECT_EQ(core.heard(), (Lines{"0 open", "2000 open", "4000 open", "6000 open", "6000 CR0",
-                                 "8900 open", "8900 CR0", "9900 CR1"}));
-  EXPECT_EQ(seen, (Lines{"6100 silent", "6300 answering standby", "6900 silent", "9000 silent",
-                         "9200 answering standby", "10901 silent"}));
+  core.runTo(4500);
+  core.port.failOpening("/dev/ttyS9", std::nullopt);
+  seeAt(6100);
+  seeAt(6300);
+  core.runTo(6900);
+  core.port.lose();
+  for (const long long ms : {6900, 9000, 9200, 10901}) seeAt(ms);
+  EXPECT_EQ(core.heard(),
+            "0 open, 2000 open, 4000 open, 6000 open, 6000 CR0, 8900 open, 8900 CR0, 9900 CR1");
+  EXPECT_EQ(seen,
+            "6100 silent, 6300 answering standby, 6900 silent, 9000 silent, "
+            "9200 answering standby, 10901 silent, ");
 }
 
 // A hold repeats its line at the command's pace (105 ms for the zoom) until its lease is over;
-// a busy client's lines go back to back. Either way the reads not yet answered since the
-// opening go between two held lines, one at a time, and are not starved.
+// a busy client's lines go back to back. Either way a read not yet answered since the opening
+// goes between two held lines, one at a time, and is not starved.
 TEST(CoreTiming, HeldLinesKeepTheirPaceAndReadsGoBetween) {
-  struct Case {
-    long long replyAfter;  // the projector's time for a held line
-    std::function<void(Projector&)> hold;
-    Lines expected;
-  };
   // A client of the local socket that sends its next line as soon as the last is answered.
   std::function<void(Projector&)> client = [&](Projector& p) {
     p.commands().passLine("CR PRESSURE", [&p, &client](const PortOwner::Result&) {
       if (p.port().isOpen()) client(p);
     });
   };
+  const std::string busy = ", CR PRESSURE";
+  struct Case {
+    long long replyAfter;  // the projector's time for a held line
+    std::function<void(Projector&)> hold;
+    std::string expected;
+  };
   for (const Case& c : std::vector<Case>{
-           {0,
-            [](Projector& p) { p.commands().hold("zoom-plus", 1000ms, nullptr); },
-            {"550 C47", "655 C47", "760 C47", "865 C47", "970 C47", "1000 CR1", "1075 C47",
-             "1180 C47", "1285 C47", "1390 C47", "1495 C47", "2000 CRA"}},
-           {100,
-            client,
-            {"550 CR PRESSURE", "650 CR PRESSURE", "750 CR PRESSURE", "850 CR PRESSURE",
-             "950 CR PRESSURE", "1050 CR1", "1050 CR PRESSURE", "1150 CR PRESSURE",
-             "1250 CR PRESSURE", "1350 CR PRESSURE", "1450 CR PRESSURE", "1550 CR PRESSURE",
-             "1650 CR PRESSURE", "1750 CR PRESSURE", "1850 CR PRESSURE", "1950 CR PRESSURE",
-             "2050 CRA", "2050 CR PRESSURE"}}}) {
+           {0, [](Projector& p) { p.commands().hold("zoom-plus", 1000ms, nullptr); },
+            "550 C47, 655 C47, 760 C47, 865 C47, 970 C47, 1000 CR1, 1075 C47, 1180 C47, "
+            "1285 C47, 1390 C47, 1495 C47, 2000 CRA"},
+           {100, client,
+            "550 CR PRESSURE, 650 CR PRESSURE, 750 CR PRESSURE, 850 CR PRESSURE, "
+            "950 CR PRESSURE, 1050 CR1, 1050 CR PRESSURE, 1150 CR PRESSURE, 1250 CR PRESSURE, "
+            "1350 CR PRESSURE, 1450 CR PRESSURE, 1550 CR PRESSURE, 1650 CR PRESSURE, "
+            "1750 CR PRESSURE, 1850 CR PRESSURE, 1950 CR PRESSURE, 2050 CRA, 2050 CR PRESSURE"}}) {
     Core core([&](const std::string& line) {
       return line.starts_with("CR") && line != "CR PRESSURE" ? standingBy(line)
                                                              : Reply{c.replyAfter, "\x06"};
     });
-    core.run({{550, [&](Projector& p, PlayedPort&) { c.hold(p); }},
-              {2100, [](Projector& p, PlayedPort&) { p.stop(); }}},
-             2100);
-    const Lines heard = core.heard();
-    EXPECT_EQ(Lines(heard.begin() + 2, heard.end()), c.expected) << c.replyAfter;
+    core.runTo(550);
+    c.hold(core.projector);
+    core.runTo(2100);
+    core.projector.stop();
+    EXPECT_EQ(core.heard().substr(core.heard().find("550 ")), c.expected) << c.replyAfter;
   }
 }
 
@@ -257,21 +228,15 @@ TEST(CoreTiming, AMuteShowsFromItsAcknowledgementBeforeTheReadAfterIt) {
         return line == "CRA" && muted ? Reply{1200, "01\r"} : standingBy(line);
       },
       {}, 1500ms);
-  Lines seen;
-  const auto see = [&](Projector& p, PlayedPort&) {
-    const std::optional<bool> mute = p.document().pictureMute;
-    seen.push_back(std::to_string(core.clock.elapsed()) + (!mute   ? " null"
-                                                           : *mute ? " on"
-                                                                   : " off"));
+  const auto muteAt = [&](long long ms) {
+    core.runTo(ms);
+    return core.projector.document().pictureMute;
   };
-  core.run({{4999, see},
-            {5000, [](Projector& p, PlayedPort&) { p.commands().passLine("C0D", nullptr); }},
-            {5001, see},
-            {6201, see}},
-           6300);
-  EXPECT_EQ(core.heard("C"), (Lines{"0 CR0", "1000 CR1", "2000 CRA", "3000 CR3", "4000 CR9",
-                                    "5000 C0D", "5000 CRA"}));
-  EXPECT_EQ(seen, (Lines{"4999 off", "5001 on", "6201 on"}));
+  EXPECT_EQ(muteAt(4999), false);
+  core.projector.commands().passLine("C0D", nullptr);
+  EXPECT_EQ(muteAt(5001), true);
+  EXPECT_EQ(muteAt(6201), true);
+  EXPECT_EQ(core.heard("C"), "0 CR0, 1000 CR1, 2000 CRA, 3000 CR3, 4000 CR9, 4999 C0D, 5000 CRA");
 }
 
 }  // namespace
