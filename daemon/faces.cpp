@@ -13,40 +13,41 @@ namespace {
 // `where` names the face ("listening on 10.0.0.5"), `advice` what to set.
 void refuseOpenNetwork(const QHostAddress& address, bool withPassword, const Options& options,
                        const std::string& where, const std::string& advice) {
-  if (address.isLoopback() || withPassword || options.openNetwork) return;
+  if (address.isLoopback() || withPassword || options.core.openNetwork) return;
   throw UsageError(where + " lets anyone on that network drive the projector: " + advice);
 }
 
 ServerSettings pjlinkSettings(const Options& options) {
   ServerSettings server;
-  if (!options.passwordFile.empty()) server.password = readPasswordFile(options.passwordFile);
-  server.address.setAddress(QString::fromStdString(options.listenHost));
+  if (!options.pjlink.passwordFile.empty())
+    server.password = readPasswordFile(options.pjlink.passwordFile);
+  server.address.setAddress(QString::fromStdString(options.pjlink.listenHost));
   refuseOpenNetwork(server.address, !server.password.empty(), options,
-                    "listening on " + options.listenHost,
+                    "listening on " + options.pjlink.listenHost,
                     "set a password-file, or allow-open-network = yes in the config file");
-  server.port = static_cast<quint16>(options.listenPort);
-  server.maxClients = options.maxClients;
-  server.identity = {options.name, options.manufacturer};
+  server.port = static_cast<quint16>(options.pjlink.listenPort);
+  server.maxClients = options.pjlink.maxClients;
+  server.identity = {options.pjlink.name, options.pjlink.manufacturer};
   return server;
 }
 
 WebSettings webSettings(const Options& options, const std::string& pjlinkPassword) {
   WebSettings web;
-  web.name = options.name;
-  if (!web.server.address.setAddress(QString::fromStdString(options.httpHost)))
-    throw UsageError("http: \"" + options.httpHost + "\" is not an IP address");
-  web.server.port = static_cast<quint16>(options.httpPort);
-  web.password = options.httpPasswordFile.empty() ? pjlinkPassword
-                                                  : readPasswordFile(options.httpPasswordFile);
-  if (!options.httpCertificate.empty())
-    web.server.certificate = readCertificateFile(options.httpCertificate, "http-certificate");
-  if (!options.httpKey.empty()) web.server.key = readCertificateFile(options.httpKey, "http-key");
-  web.names = options.httpNames;
+  web.name = options.pjlink.name;
+  if (!web.server.address.setAddress(QString::fromStdString(options.http.host)))
+    throw UsageError("http: \"" + options.http.host + "\" is not an IP address");
+  web.server.port = static_cast<quint16>(options.http.port);
+  web.password = options.http.passwordFile.empty() ? pjlinkPassword
+                                                   : readPasswordFile(options.http.passwordFile);
+  if (!options.http.certificate.empty())
+    web.server.certificate = readCertificateFile(options.http.certificate, "http-certificate");
+  if (!options.http.key.empty()) web.server.key = readCertificateFile(options.http.key, "http-key");
+  web.names = options.http.names;
   refuseOpenNetwork(web.server.address, !web.password.empty(), options,
-                    "the web page on " + options.httpHost,
+                    "the web page on " + options.http.host,
                     "set a http-password-file or password-file, or allow-open-network = yes");
-  if (!web.server.address.isLoopback() && !options.openNetwork && !web.server.tls())
-    throw UsageError("a password over plain HTTP on " + options.httpHost +
+  if (!web.server.address.isLoopback() && !options.core.openNetwork && !web.server.tls())
+    throw UsageError("a password over plain HTTP on " + options.http.host +
                      " can be read by anyone on that network: give http-certificate and "
                      "http-key, or allow-open-network = yes");
   return web;
@@ -67,9 +68,9 @@ std::unique_ptr<Face> listening(std::unique_ptr<Face> face, const std::string& w
 constexpr std::array<Maker, 5> kFaces{
     [](const Options& options, const FaceSettings& settings, Projector& projector,
        const std::vector<RunningFace>&) -> std::optional<RunningFace> {
-      auto face = listening(
-          std::make_unique<PjlinkServer>(settings.pjlink, projector),
-          "cannot listen on " + options.listenHost + ":" + std::to_string(options.listenPort));
+      auto face = listening(std::make_unique<PjlinkServer>(settings.pjlink, projector),
+                            "cannot listen on " + options.pjlink.listenHost + ":" +
+                                std::to_string(options.pjlink.listenPort));
       return RunningFace{
           std::move(face), {}, settings.pjlink.password.empty() ? "" : ", with a password"};
     },
@@ -78,14 +79,14 @@ constexpr std::array<Maker, 5> kFaces{
       if (!settings.udp) return std::nullopt;
       auto face = listening(
           std::make_unique<PjlinkUdpFace>(*settings.udp, projector),
-          "cannot take PJLink searches on UDP port " + std::to_string(options.pjlinkUdpPort));
+          "cannot take PJLink searches on UDP port " + std::to_string(options.udp.udpPort));
       // A PJLink client that sends a request becomes a controller told of the changes.
       for (const RunningFace& other : built) {
         if (auto* pjlink = qobject_cast<PjlinkServer*>(other.face.get()))
           QObject::connect(pjlink, &PjlinkServer::requestFrom, face.get(), &PjlinkUdpFace::heard);
       }
       return RunningFace{
-          std::move(face), {}, ", searches on UDP port " + std::to_string(options.pjlinkUdpPort)};
+          std::move(face), {}, ", searches on UDP port " + std::to_string(options.udp.udpPort)};
     },
     [](const Options&, const FaceSettings& settings, Projector& projector,
        const std::vector<RunningFace>&) -> std::optional<RunningFace> {
@@ -100,7 +101,7 @@ constexpr std::array<Maker, 5> kFaces{
       const WebSettings& web = *settings.web;
       auto face = listening(
           std::make_unique<HttpFace>(web, projector),
-          "cannot serve HTTP on " + options.httpHost + ":" + std::to_string(options.httpPort));
+          "cannot serve HTTP on " + options.http.host + ":" + std::to_string(options.http.port));
       const std::string shown =
           std::string(", the web page on ") + (web.server.tls() ? "https" : "http") + "://" +
           addressText(web.server.address) + ":" + std::to_string(face->port()) + "/" +
@@ -118,7 +119,7 @@ constexpr std::array<Maker, 5> kFaces{
       }
       MqttFace* started = face.get();
       return RunningFace{std::move(face), [started] { started->start(); },
-                         ", on MQTT as " + options.mqttTopic};
+                         ", on MQTT as " + options.mqtt.topic};
     },
 };
 
@@ -128,36 +129,37 @@ FaceSettings faceSettings(const Options& options) {
   FaceSettings settings;
   settings.pjlink = pjlinkSettings(options);
   // The UDP face follows the PJLink face's address, and so its rule beyond loopback.
-  if (options.pjlinkSearch)
-    settings.udp = UdpSettings{settings.pjlink.address, static_cast<quint16>(options.pjlinkUdpPort),
-                               static_cast<quint16>(options.pjlinkControllerPort)};
-  settings.socket = options.socket;
-  if (!options.httpHost.empty()) settings.web = webSettings(options, settings.pjlink.password);
-  if (!options.mqttHost.empty()) settings.mqtt = mqttSettings(options);
+  if (options.udp.search)
+    settings.udp = UdpSettings{settings.pjlink.address, static_cast<quint16>(options.udp.udpPort),
+                               static_cast<quint16>(options.udp.controllerPort)};
+  settings.socket = options.share.socket;
+  if (!options.http.host.empty()) settings.web = webSettings(options, settings.pjlink.password);
+  if (!options.mqtt.host.empty()) settings.mqtt = mqttSettings(options);
   return settings;
 }
 
 MqttSettings mqttSettings(const Options& options) {
   MqttSettings mqtt;
-  mqtt.broker.host = options.mqttHost;
-  mqtt.broker.port = options.mqttPort != 0        ? options.mqttPort
-                     : options.mqttCaFile.empty() ? 1883
-                                                  : 8883;
-  mqtt.broker.clientId = "pv7100d-" + options.mqttId;
-  mqtt.broker.username = options.mqttUsername;
-  if (!options.mqttPasswordFile.empty()) {
-    if (options.mqttUsername.empty()) throw UsageError("mqtt-password-file needs an mqtt-username");
-    mqtt.broker.password = readMqttPasswordFile(options.mqttPasswordFile);
+  mqtt.broker.host = options.mqtt.host;
+  mqtt.broker.port = options.mqtt.port != 0        ? options.mqtt.port
+                     : options.mqtt.caFile.empty() ? 1883
+                                                   : 8883;
+  mqtt.broker.clientId = "pv7100d-" + options.mqtt.id;
+  mqtt.broker.username = options.mqtt.username;
+  if (!options.mqtt.passwordFile.empty()) {
+    if (options.mqtt.username.empty())
+      throw UsageError("mqtt-password-file needs an mqtt-username");
+    mqtt.broker.password = readMqttPasswordFile(options.mqtt.passwordFile);
   }
   // Read here so that a CA file that cannot be read stops the start; libmosquitto reads it
   // again at each connection.
-  if (!options.mqttCaFile.empty()) readCertificateFile(options.mqttCaFile, "mqtt-ca-file");
-  mqtt.broker.caFile = options.mqttCaFile;
-  mqtt.topic = options.mqttTopic;
-  mqtt.discoveryPrefix = options.mqttDiscoveryPrefix;
-  mqtt.device.id = options.mqttId;
-  mqtt.device.name = options.name;
-  mqtt.device.manufacturer = options.manufacturer;
+  if (!options.mqtt.caFile.empty()) readCertificateFile(options.mqtt.caFile, "mqtt-ca-file");
+  mqtt.broker.caFile = options.mqtt.caFile;
+  mqtt.topic = options.mqtt.topic;
+  mqtt.discoveryPrefix = options.mqtt.discoveryPrefix;
+  mqtt.device.id = options.mqtt.id;
+  mqtt.device.name = options.pjlink.name;
+  mqtt.device.manufacturer = options.pjlink.manufacturer;
   mqtt.device.model = "PV7100";
   mqtt.device.daemonVersion = PV7100_VERSION;
   return mqtt;

@@ -28,14 +28,14 @@ int fail(const std::string& message, int code) {
 
 // SIGHUP: the traffic log reopened, for logrotate.
 void reopenLogs(const Options& options, EventLog& log) {
-  if (options.logFile.empty()) {
+  if (options.core.logFile.empty()) {
     log.event("SIGHUP: no log file to reopen");
     return;
   }
   try {
     LoggedSerialPort::reopenLogs();
     log.reopenTrafficLog();
-    log.event("SIGHUP: reopened the log file " + options.logFile);
+    log.event("SIGHUP: reopened the log file " + options.core.logFile);
   } catch (const LogFileError& error) {
     log.event("SIGHUP: " + std::string(error.what()) + "; still appending to the file " +
               "opened before");
@@ -78,18 +78,18 @@ int main(int argc, char** argv) {
   std::unique_ptr<Projector> projector;
   try {
     projector = std::make_unique<Projector>(
-        PortSettings{.device = options.port,
-                     .line = LineSettings{.baud = options.baud},
-                     .logFile = options.logFile,
-                     .sharedAt = options.socket,
-                     .replyTimeout = std::chrono::milliseconds(options.replyTimeoutMs)},
+        PortSettings{.device = options.core.port,
+                     .line = LineSettings{.baud = options.core.baud},
+                     .logFile = options.core.logFile,
+                     .sharedAt = options.share.socket,
+                     .replyTimeout = std::chrono::milliseconds(options.core.replyTimeoutMs)},
         // The page and MQTT show the details (temperatures, pressure, lamp mode, reversal).
-        PollSettings{
-            std::chrono::milliseconds(options.pollMs),
-            std::chrono::milliseconds(options.busyPollMs),
-            std::chrono::milliseconds(settings.web || settings.mqtt ? options.detailPollMs : 0)},
+        PollSettings{std::chrono::milliseconds(options.core.pollMs),
+                     std::chrono::milliseconds(options.core.busyPollMs),
+                     std::chrono::milliseconds(
+                         settings.web || settings.mqtt ? options.core.detailPollMs : 0)},
         log);
-    if (!options.logFile.empty()) log.openTrafficLog(options.logFile);
+    if (!options.core.logFile.empty()) log.openTrafficLog(options.core.logFile);
   } catch (const LogFileError& error) {
     return fail(error.what(), kUsage);
   }
@@ -115,8 +115,8 @@ int main(int argc, char** argv) {
     shown += face.shown;
   }
   const std::string status = "PJLink on " + addressText(settings.pjlink.address) + ":" +
-                             std::to_string(options.listenPort) + " for " + options.port +
-                             ", its line on " + options.socket;
+                             std::to_string(options.pjlink.listenPort) + " for " +
+                             options.core.port + ", its line on " + options.share.socket;
   log.event(status + shown);
   notifyReady(status);
   application.exec();

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <map>
 
+#include "daemon/core/setting_values.h"
 #include "daemon/settings_table.h"
 
 namespace pv7100::daemon {
@@ -135,28 +136,29 @@ Options loadOptions(const std::vector<std::string>& args,
     throw UsageError("the config file " + options.configFile + " does not exist");
   }
   for (const auto& [key, value] : given) apply(options, key, value, "--" + key);
-  if (options.mqttWithdraw && options.mqttHost.empty())
+  if (options.mqttWithdraw && options.mqtt.host.empty())
     throw UsageError("--mqtt-withdraw needs the broker: give --mqtt HOST or mqtt = HOST in " +
                      options.configFile);
-  if (options.port.empty() && !options.mqttWithdraw)
+  if (options.core.port.empty() && !options.mqttWithdraw)
     throw UsageError("no serial port: give --port DEVICE or port = DEVICE in " +
                      options.configFile);
-  if (options.httpCertificate.empty() != options.httpKey.empty())
+  if (options.http.certificate.empty() != options.http.key.empty())
     throw UsageError("http-certificate and http-key go together: give both for HTTPS");
   std::string name = options.configFile.substr(options.configFile.rfind('/') + 1);
   const bool named = text && name.ends_with(".conf");
   if (name.ends_with(".conf")) name.resize(name.size() - 5);
-  if (options.socket.empty())
-    options.socket = socketPath("the socket", std::string(kSocketDirectory) + "/" + name + ".sock");
+  if (options.share.socket.empty())
+    options.share.socket =
+        socketPath("the socket", std::string(kSocketDirectory) + "/" + name + ".sock");
   // The MQTT ID names the projector among others on one broker: the config file's name, else
   // the projector's name, as a topic level and an identifier may hold it.
-  std::string id = named ? name : options.name;
+  std::string id = named ? name : options.pjlink.name;
   for (char& c : id) {
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') c = '-';
   }
-  options.mqttId = id;
-  if (options.mqttTopic.empty()) options.mqttTopic = "pv7100/" + id;
+  options.mqtt.id = id;
+  if (options.mqtt.topic.empty()) options.mqtt.topic = "pv7100/" + id;
   return options;
 }
 

@@ -51,8 +51,9 @@ void checkEntries(std::string_view text) {
   for (const ConfigEntry& entry : entries) {
     require(!entry.key.empty(), "a key is never empty");
     require(entry.key.find('=') == std::string::npos, "a key holds no \"=\"");
-    require(entry.key.find('\n') == std::string::npos && entry.value.find('\n') == std::string::npos,
-            "a key or value holds no line feed");
+    require(
+        entry.key.find('\n') == std::string::npos && entry.value.find('\n') == std::string::npos,
+        "a key or value holds no line feed");
     require(trimmed(entry.key) && trimmed(entry.value), "keys and values are trimmed");
     require(!holdsComment(entry.key) && !holdsComment(entry.value), "comments are cut off");
     require(entry.line > previous && entry.line <= lines, "entries come in the order of lines");
@@ -68,9 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkEntries(configText);
   try {
     const Options options = loadOptions({"--config", "fuzz.conf"}, readConfig);
-    require(!options.port.empty(), "settings taken have a port");
-    require(options.listenPort >= 1 && options.listenPort <= 65535, "the port is a TCP port");
-    require(options.socket.starts_with('/') && options.socket.size() <= kMaxSocketPath,
+    require(!options.core.port.empty(), "settings taken have a port");
+    require(options.pjlink.listenPort >= 1 && options.pjlink.listenPort <= 65535,
+            "the port is a TCP port");
+    require(options.share.socket.starts_with('/') && options.share.socket.size() <= kMaxSocketPath,
             "the socket's path is absolute and fits a local socket's address");
   } catch (const UsageError&) {
   }
