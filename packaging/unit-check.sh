@@ -44,6 +44,7 @@ cat >"$os/etc/pv7100/hall.conf" <<'EOF'
 port = /run/sim-hall
 name = Hall
 log = /var/log/pv7100/hall.log
+pjlink-controller-port = 4354
 mqtt = 127.0.0.1
 http = 127.0.0.1:8080
 EOF
@@ -69,6 +70,17 @@ print(sys.argv[1], "greeting:", line())
 for r in sys.argv[3:]:
     s.sendall(r.encode() + b"\r")
     print(r, "->", line())
+EOF
+# A PJLink controller on UDP 4354: a search broadcast to 4352 on loopback, where both daemons
+# take searches, and hall's answer.
+cat >"$os/root/search.py" <<'EOF'
+import socket
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 4354))
+s.settimeout(5)
+s.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
+s.sendto(b"%2SRCH\r", ("127.255.255.255", 4352))
+print("search ->", s.recv(64).decode().strip())
 EOF
 # A serial device server in miniature: TCP 127.0.0.1:4001 to the device and back, raw.
 cat >"$os/root/bridge.py" <<'EOF'
@@ -109,6 +121,8 @@ sleep 2
 echo "== hall: $(systemctl is-active pv7100d@hall), lab: $(systemctl is-active pv7100d@lab)"
 python3 /root/pjlink.py 127.0.0.1 4352 "%1NAME ?" "%1POWR ?" "%1POWR 1" "%1POWR ?" "%1LAMP ?"
 python3 /root/pjlink.py ::1 4352 "%1NAME ?" "%1POWR ?" "%1INPT ?"
+echo "== a PJLink search on UDP (the MAC read through netlink):"
+python3 /root/search.py
 echo "== hall on MQTT (the system's mosquitto) and on the web:"
 mosquitto_sub -t pv7100/hall/availability -t pv7100/hall/state -C 2 -W 5 -v
 python3 -c 'import urllib.request; print("web:", urllib.request.urlopen("http://127.0.0.1:8080/api/state", timeout=5).read().decode())'
@@ -192,7 +206,8 @@ wait "$container" || true
 # What must hold.
 status=0
 for expected in "verify: clean" "hall: active, lab: active" "%1NAME ? -> %1NAME=Hall" \
-  "%1POWR 1 -> %1POWR=OK" "%1NAME ? -> %1NAME=Lab" "state: " \
+  "%1POWR 1 -> %1POWR=OK" "%1NAME ? -> %1NAME=Lab" "search -> %2ACKN=00:00:00:00:00:00" \
+  "state: " \
   "Reach the projector through the daemon's socket instead: --port unix:/run/pv7100/hall.sock" \
   "RX " "CapEff:	0000000000000000" "CapBnd:	0000000000000000" "NoNewPrivs:	1" \
   "Seccomp:	2" "cannot open /dev/net/tun: Permission denied" "port closed, stopped" \
