@@ -21,11 +21,11 @@ ServerSettings pjlinkSettings(const Options& options) {
   ServerSettings server;
   if (!options.pjlink.passwordFile.empty())
     server.password = readPasswordFile(options.pjlink.passwordFile);
-  server.address.setAddress(QString::fromStdString(options.pjlink.listenHost));
+  server.address.setAddress(QString::fromStdString(options.pjlink.listen.host));
   refuseOpenNetwork(server.address, !server.password.empty(), options,
-                    "listening on " + options.pjlink.listenHost,
+                    "listening on " + options.pjlink.listen.host,
                     "set a password-file, or allow-open-network = yes in the config file");
-  server.port = static_cast<quint16>(options.pjlink.listenPort);
+  server.port = static_cast<quint16>(options.pjlink.listen.port);
   server.maxClients = options.pjlink.maxClients;
   server.identity = {options.pjlink.name, options.pjlink.manufacturer};
   return server;
@@ -34,9 +34,9 @@ ServerSettings pjlinkSettings(const Options& options) {
 WebSettings webSettings(const Options& options, const std::string& pjlinkPassword) {
   WebSettings web;
   web.name = options.pjlink.name;
-  if (!web.server.address.setAddress(QString::fromStdString(options.http.host)))
-    throw UsageError("http: \"" + options.http.host + "\" is not an IP address");
-  web.server.port = static_cast<quint16>(options.http.port);
+  if (!web.server.address.setAddress(QString::fromStdString(options.http.address.host)))
+    throw UsageError("http: \"" + options.http.address.host + "\" is not an IP address");
+  web.server.port = static_cast<quint16>(options.http.address.port);
   web.password = options.http.passwordFile.empty() ? pjlinkPassword
                                                    : readPasswordFile(options.http.passwordFile);
   if (!options.http.certificate.empty())
@@ -44,10 +44,10 @@ WebSettings webSettings(const Options& options, const std::string& pjlinkPasswor
   if (!options.http.key.empty()) web.server.key = readCertificateFile(options.http.key, "http-key");
   web.names = options.http.names;
   refuseOpenNetwork(web.server.address, !web.password.empty(), options,
-                    "the web page on " + options.http.host,
+                    "the web page on " + options.http.address.host,
                     "set a http-password-file or password-file, or allow-open-network = yes");
   if (!web.server.address.isLoopback() && !options.core.openNetwork && !web.server.tls())
-    throw UsageError("a password over plain HTTP on " + options.http.host +
+    throw UsageError("a password over plain HTTP on " + options.http.address.host +
                      " can be read by anyone on that network: give http-certificate and "
                      "http-key, or allow-open-network = yes");
   return web;
@@ -69,8 +69,8 @@ constexpr std::array<Maker, 5> kFaces{
     [](const Options& options, const FaceSettings& settings, Projector& projector,
        const std::vector<RunningFace>&) -> std::optional<RunningFace> {
       auto face = listening(std::make_unique<PjlinkServer>(settings.pjlink, projector),
-                            "cannot listen on " + options.pjlink.listenHost + ":" +
-                                std::to_string(options.pjlink.listenPort));
+                            "cannot listen on " + options.pjlink.listen.host + ":" +
+                                std::to_string(options.pjlink.listen.port));
       return RunningFace{
           std::move(face), {}, settings.pjlink.password.empty() ? "" : ", with a password"};
     },
@@ -99,9 +99,9 @@ constexpr std::array<Maker, 5> kFaces{
        const std::vector<RunningFace>&) -> std::optional<RunningFace> {
       if (!settings.web) return std::nullopt;
       const WebSettings& web = *settings.web;
-      auto face = listening(
-          std::make_unique<HttpFace>(web, projector),
-          "cannot serve HTTP on " + options.http.host + ":" + std::to_string(options.http.port));
+      auto face = listening(std::make_unique<HttpFace>(web, projector),
+                            "cannot serve HTTP on " + options.http.address.host + ":" +
+                                std::to_string(options.http.address.port));
       const std::string shown =
           std::string(", the web page on ") + (web.server.tls() ? "https" : "http") + "://" +
           addressText(web.server.address) + ":" + std::to_string(face->port()) + "/" +
@@ -133,7 +133,8 @@ FaceSettings faceSettings(const Options& options) {
     settings.udp = UdpSettings{settings.pjlink.address, static_cast<quint16>(options.udp.udpPort),
                                static_cast<quint16>(options.udp.controllerPort)};
   settings.socket = options.share.socket;
-  if (!options.http.host.empty()) settings.web = webSettings(options, settings.pjlink.password);
+  if (!options.http.address.host.empty())
+    settings.web = webSettings(options, settings.pjlink.password);
   if (!options.mqtt.host.empty()) settings.mqtt = mqttSettings(options);
   return settings;
 }
@@ -157,6 +158,8 @@ MqttSettings mqttSettings(const Options& options) {
   mqtt.broker.caFile = options.mqtt.caFile;
   mqtt.topic = options.mqtt.topic;
   mqtt.discoveryPrefix = options.mqtt.discoveryPrefix;
+  mqtt.device.topic = mqtt.topic;
+  mqtt.device.prefix = mqtt.discoveryPrefix;
   mqtt.device.id = options.mqtt.id;
   mqtt.device.name = options.pjlink.name;
   mqtt.device.manufacturer = options.pjlink.manufacturer;

@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     shown += face.shown;
   }
   const std::string status = "PJLink on " + addressText(settings.pjlink.address) + ":" +
-                             std::to_string(options.pjlink.listenPort) + " for " +
+                             std::to_string(options.pjlink.listen.port) + " for " +
                              options.core.port + ", its line on " + options.share.socket;
   log.event(status + shown);
   notifyReady(status);

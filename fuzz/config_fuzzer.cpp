@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const Options options = loadOptions({"--config", "fuzz.conf"}, readConfig);
     require(!options.core.port.empty(), "settings taken have a port");
-    require(options.pjlink.listenPort >= 1 && options.pjlink.listenPort <= 65535,
+    require(options.pjlink.listen.port >= 1 && options.pjlink.listen.port <= 65535,
             "the port is a TCP port");
     require(options.share.socket.starts_with('/') && options.share.socket.size() <= kMaxSocketPath,
             "the socket's path is absolute and fits a local socket's address");

@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "daemon/core/setting_values.h"
-
 namespace pv7100::daemon {
 namespace {
 
@@ -23,15 +21,12 @@ using O = HttpOptions;
 using S = const std::string&;
 
 constexpr std::array kRows{
-    SettingRow<O>{"http", true, "ADDR:PORT",
-                  "serve the remote page, the JSON API and the metrics there (such as "
-                  "127.0.0.1:8080); off by default. An address beyond loopback needs a password "
-                  "and HTTPS, or allow-open-network = yes",
-                  [](O& o, S shownAs, S value) {
-                    const ListenAddress address = listenAddress(shownAs, value, "8080");
-                    o.host = address.host;
-                    o.port = address.port;
-                  }},
+    SettingRow<O>{
+        "http", true, "ADDR:PORT",
+        "serve the remote page, the JSON API and the metrics there (such as "
+        "127.0.0.1:8080); off by default. An address beyond loopback needs a password "
+        "and HTTPS, or allow-open-network = yes",
+        [](O& o, S shownAs, S value) { o.address = listenAddress(shownAs, value, "8080"); }},
     SettingRow<O>{"http-password-file", true, "FILE",
                   "the web page's password, the first line of FILE (at most 32 characters; "
                   "default: PJLink's password-file, if set)",

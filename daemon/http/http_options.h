@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "daemon/core/setting_row.h"
+#include "daemon/core/setting_values.h"
 
 namespace pv7100::daemon {
 
-// Off while host is ""; its own password file (else PJLink's), its TLS certificate and key
-// (PEM files), and the names it is reached by besides its address.
+// Off while its address's host is ""; its own password file (else PJLink's), its TLS certificate
+// and key (PEM files), and the names it is reached by besides its address.
 struct HttpOptions {
-  std::string host;
-  int port = 0;
+  ListenAddress address;
   std::string passwordFile;
   std::string certificate;
   std::string key;

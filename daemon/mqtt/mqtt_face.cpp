@@ -24,8 +24,6 @@ MqttFace::MqttFace(MqttSettings settings, Projector& projector)
       projector_(projector),
       link_(faceBroker(settings_), projector.log()),
       claim_(link_, settings_.topic, projector.log()) {
-  settings_.device.topic = settings_.topic;
-  settings_.device.prefix = settings_.discoveryPrefix;
   connect(&link_, &BrokerLink::connectedChanged, this, [this](bool up) {
     if (up) {
       claim_.connected();

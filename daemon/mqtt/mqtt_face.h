@@ -33,7 +33,7 @@ struct MqttSettings {
   BrokerSettings broker;        // its will is set from the topic, a random end added to its id
   std::string topic;            // T
   std::string discoveryPrefix;  // "" for no discovery
-  DiscoveredDevice device;      // prefix, topic and version are filled in here
+  DiscoveredDevice device;      // the same topic and prefix; its version is filled in here
 };
 
 // The link of a face on `settings`, its client id made unique.

@@ -33,11 +33,9 @@ bool withdraw(const MqttSettings& settings, EventLog& log) {
   QObject::connect(&claim, &TopicClaim::servingChanged, &loop, [&](bool serving) {
     if (!serving) return;
     std::vector<std::string> topics = {settings.topic + "/state", settings.topic + "/availability"};
-    DiscoveredDevice device = settings.device;
-    device.topic = settings.topic;
-    device.prefix = settings.discoveryPrefix;
-    if (!device.prefix.empty()) {
-      for (const MqttMessage& message : discoveryMessages(device)) topics.push_back(message.topic);
+    if (!settings.discoveryPrefix.empty()) {
+      for (const MqttMessage& message : discoveryMessages(settings.device))
+        topics.push_back(message.topic);
     }
     // An empty retained message takes the retained one away.
     for (const std::string& topic : topics) link.publish(topic, "", true);

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "daemon/core/setting_values.h"
 #include "daemon/pjlink/answers.h"
 
 namespace pv7100::daemon {
@@ -12,15 +11,12 @@ using O = PjlinkOptions;
 using S = const std::string&;
 
 constexpr std::array kRows{
-    SettingRow<O>{"listen", true, "ADDR:PORT",
-                  "where PJLink clients connect (default 127.0.0.1:4352; [::1]:4352 for IPv6; "
-                  "[::ffff:127.0.0.1] is taken as 127.0.0.1); an address beyond loopback needs a "
-                  "password, or allow-open-network = yes in the config file",
-                  [](O& o, S shownAs, S value) {
-                    const ListenAddress address = listenAddress(shownAs, value, "4352");
-                    o.listenHost = address.host;
-                    o.listenPort = address.port;
-                  }},
+    SettingRow<O>{
+        "listen", true, "ADDR:PORT",
+        "where PJLink clients connect (default 127.0.0.1:4352; [::1]:4352 for IPv6; "
+        "[::ffff:127.0.0.1] is taken as 127.0.0.1); an address beyond loopback needs a "
+        "password, or allow-open-network = yes in the config file",
+        [](O& o, S shownAs, S value) { o.listen = listenAddress(shownAs, value, "4352"); }},
     SettingRow<O>{
         "name", true, "NAME", "the projector's name for PJLink's NAME query (default PV7100)",
         [](O& o, S shownAs, S value) { o.name = printableText(shownAs, value, kMaxNameLength); }},

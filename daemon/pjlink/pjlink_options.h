@@ -6,13 +6,13 @@
 #include <string>
 
 #include "daemon/core/setting_row.h"
+#include "daemon/core/setting_values.h"
 #include "daemon/pjlink/bounds.h"
 
 namespace pv7100::daemon {
 
 struct PjlinkOptions {
-  std::string listenHost = "127.0.0.1";
-  int listenPort = 4352;
+  ListenAddress listen{"127.0.0.1", 4352};
   std::string name = "PV7100";
   std::string manufacturer = "QUIVA";
   std::string passwordFile;
