@@ -32,7 +32,7 @@ import tempfile
 import threading
 import time
 
-TICKS = os.sysconf("SC_CLK_TCK")
+from process_figures import cpu_seconds, descriptors, free_port, memory_mib, row
 NAME = "soak"
 TOPIC = "pv7100/" + NAME
 LIBC = ctypes.CDLL(None, use_errno=True)
@@ -40,12 +40,6 @@ LIBC = ctypes.CDLL(None, use_errno=True)
 
 def die_with_parent():
     LIBC.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def until(check, seconds, step=0.2):
@@ -218,20 +212,9 @@ class Daemon:
     def sample(self):
         """Open descriptors (and how many are sockets), VmRSS and VmHWM in KiB, CPU seconds."""
         pid = self.process.pid
-        fds = os.listdir(f"/proc/{pid}/fd")
-        sockets = 0
-        for fd in fds:
-            try:
-                sockets += os.readlink(f"/proc/{pid}/fd/{fd}").startswith("socket:")
-            except OSError:
-                pass
-        with open(f"/proc/{pid}/status") as status:
-            values = dict(line.split(":", 1) for line in status)
-        with open(f"/proc/{pid}/stat") as stat:
-            fields = stat.read().rsplit(")", 1)[1].split()
-        return {"fds": len(fds), "sockets": sockets,
-                "rss": int(values["VmRSS"].split()[0]), "hwm": int(values["VmHWM"].split()[0]),
-                "cpu": (int(fields[11]) + int(fields[12])) / TICKS}
+        fds, sockets = descriptors(pid)
+        return {"fds": fds, "sockets": sockets, "rss": memory_mib(pid, "VmRSS") * 1024,
+                "hwm": memory_mib(pid, "VmHWM") * 1024, "cpu": cpu_seconds(pid)}
 
 
 class PjlinkClient:
@@ -575,10 +558,6 @@ def face_checks(daemon, broker, sim, directory, deadline):
         if driver:
             driver.quit()
     return results
-
-
-def row(*cells):
-    print("| " + " | ".join(str(cell) for cell in cells) + " |", flush=True)
 
 
 def back_after(daemon, timeline, event, line):

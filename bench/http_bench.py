@@ -8,8 +8,6 @@ arrival by a reader thread; the browser stamps its events with performance.timeO
 the same wall clock.
 """
 import argparse
-import os
-import socket
 import statistics
 import subprocess
 import tempfile
@@ -20,13 +18,7 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 
-TICKS = os.sysconf("SC_CLK_TCK")
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+from process_figures import cpu_seconds, free_port, memory_mib, row
 
 
 class Wire:
@@ -64,22 +56,6 @@ def browser():
 def percentile(values, share):
     ordered = sorted(values)
     return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
-
-
-def row(*cells):
-    print("| " + " | ".join(str(cell) for cell in cells) + " |", flush=True)
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICKS
-
-
-def memory(pid):
-    with open(f"/proc/{pid}/status") as status:
-        values = dict(line.split(":", 1) for line in status)
-    return [int(values[key].split()[0]) / 1024 for key in ("VmRSS", "VmHWM")]
 
 
 def wait_for(driver, script, seconds=20):
@@ -163,7 +139,7 @@ def ten_pages(daemon, url, seconds):
             time.sleep(seconds / 2)
         else:
             time.sleep(seconds)
-        rss, peak = memory(pid)
+        rss, peak = memory_mib(pid, "VmRSS"), memory_mib(pid, "VmHWM")
         row(f"Ten pages open, {label}", f"{(cpu_seconds(pid) - cpu) / seconds * 100:.2f} %",
             f"{rss:.1f}", f"{peak:.1f}")
     for driver in drivers:
@@ -191,7 +167,7 @@ def main():
         cpu = cpu_seconds(daemon.pid)
         time.sleep(args.seconds)
         rest = (cpu_seconds(daemon.pid) - cpu) / args.seconds * 100
-        rss, peak = memory(daemon.pid)
+        rss, peak = memory_mib(daemon.pid, "VmRSS"), memory_mib(daemon.pid, "VmHWM")
         print("| Figure | Median ms | p99 ms | Runs |\n|---|---:|---:|---:|")
         driver = browser()
         load_times(driver, url, args.runs)

@@ -6,7 +6,6 @@ every figure is printed as a Markdown table row. Bounded: --seconds per phase (d
 """
 import argparse
 import base64
-import os
 import socket
 import statistics
 import subprocess
@@ -14,29 +13,7 @@ import tempfile
 import threading
 import time
 
-TICKS = os.sysconf("SC_CLK_TCK")
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def cpu_ticks(pid):
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return int(fields[11]) + int(fields[12])
-
-
-def sockets(pid):
-    count = 0
-    for fd in os.listdir(f"/proc/{pid}/fd"):
-        try:
-            count += os.readlink(f"/proc/{pid}/fd/{fd}").startswith("socket:")
-        except OSError:
-            pass
-    return count
+from process_figures import cpu_seconds, descriptors, free_port
 
 
 def ask(port, source, authorization=None, timeout=15.0):
@@ -71,7 +48,7 @@ def main():
          f"127.0.0.1:{port}", "--http-password-file", directory + "/password"], stderr=stderr)
     try:
         time.sleep(1)
-        rest = sockets(daemon.pid)
+        rest = descriptors(daemon.pid)[1]
         print("| Figure | Value |\n|---|---:|")
 
         done = threading.Event()
@@ -97,15 +74,15 @@ def main():
         thread = threading.Thread(target=drip)
         thread.start()
         time.sleep(3)
-        ticks, held, waits = cpu_ticks(daemon.pid), [], []
+        cpu, held, waits = cpu_seconds(daemon.pid), [], []
         end = time.monotonic() + args.seconds
         host = 2
         while time.monotonic() < end:
-            held.append(sockets(daemon.pid) - rest)
+            held.append(descriptors(daemon.pid)[1] - rest)
             waits.append(ask(port, f"127.0.0.{host}", "opensesame")[0])
             host = host % 200 + 2
             time.sleep(0.5)
-        cpu = (cpu_ticks(daemon.pid) - ticks) / TICKS / args.seconds
+        cpu = (cpu_seconds(daemon.pid) - cpu) / args.seconds
         done.set()
         thread.join()
         print(f"| Connections the face holds while 70 clients drip (median, max) | "

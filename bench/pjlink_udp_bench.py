@@ -7,7 +7,6 @@ The wire is the simulator's own log (--verbose: "<- C0D" as each line is taken),
 arrival by a reader thread; datagrams are stamped as they are read, on the same clock.
 """
 import argparse
-import os
 import select
 import socket
 import statistics
@@ -16,31 +15,7 @@ import tempfile
 import threading
 import time
 
-TICKS = os.sysconf("SC_CLK_TCK")
-
-
-def free_port(kind=socket.SOCK_STREAM):
-    with socket.socket(socket.AF_INET, kind) as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def row(*cells):
-    print("| " + " | ".join(str(cell) for cell in cells) + " |", flush=True)
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICKS
-
-
-def memory(pid, key):
-    with open(f"/proc/{pid}/status") as status:
-        for line in status:
-            if line.startswith(key + ":"):
-                return int(line.split()[1]) / 1024
-    return 0.0
+from process_figures import cpu_seconds, free_port, memory_mib, row
 
 
 class Wire:
@@ -136,8 +111,8 @@ def main():
             wall = time.monotonic() - start
             used = (cpu_seconds(daemon.pid) - cpu) / wall * 100
             row(f"{sent / wall:.0f}" + (" (flat out)" if rate is None else ""),
-                f"{answered / wall:.1f}", f"{used:.2f}", f"{memory(daemon.pid, 'VmRSS'):.1f}",
-                f"{memory(daemon.pid, 'VmHWM'):.1f}")
+                f"{answered / wall:.1f}", f"{used:.2f}", f"{memory_mib(daemon.pid, 'VmRSS'):.1f}",
+                f"{memory_mib(daemon.pid, 'VmHWM'):.1f}")
     finally:
         daemon.terminate()
         daemon.wait(5)
